@@ -1,0 +1,47 @@
+# Two entry points for a fresh Debian 12 machine, run as root or with sudo:
+#   make run   installs what is missing, builds into build/ and starts the program
+#   make test  installs what is missing, builds and runs every test through CTest
+
+BUILD_DIR ?= build
+BUILD_TYPE ?= RelWithDebInfo
+CMAKE_FLAGS ?=
+SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+
+# Building needs Qt, CMake and Ninja; the fonts give the fixed layout the
+# Arial/Helvetica metrics it was drawn for; the end-to-end tests drive the real
+# program under Xvfb with xdotool and read window geometry with xwininfo.
+PACKAGES := g++ cmake ninja-build qt6-base-dev fonts-liberation2 xvfb xauth xdotool x11-utils libx11-dev
+
+.PHONY: all deps configure build run test clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing missing packages:" $$missing; \
+	    $(SUDO) apt-get update && \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+$(BUILD_DIR)/build.ninja:
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+
+configure: deps $(BUILD_DIR)/build.ninja
+
+build: configure
+	cmake --build $(BUILD_DIR)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	    echo "kez-server-config needs a graphical display: run it from a desktop session, or set DISPLAY (for example with xvfb-run make run)."; \
+	    exit 1; \
+	fi
+	$(BUILD_DIR)/kez-server-config
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure
+
+clean:
+	rm -rf $(BUILD_DIR)

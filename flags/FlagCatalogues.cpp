@@ -1,0 +1,155 @@
+#include "flags/FlagCatalogues.h"
+
+namespace {
+
+const FlagTableRow dmflagRows[] = {
+    {u"DF_NO_HEALTH", 1},        {u"DF_NO_ITEMS", 2},           {u"DF_WEAPONS_STAY", 4},
+    {u"DF_NO_FALLING", 8},       {u"DF_INSTANT_ITEMS", 16},     {u"DF_SAME_LEVEL", 32},
+    {u"DF_SKINTEAMS", 64},       {u"DF_MODELTEAMS", 128},       {u"DF_NO_FRIENDLY_FIRE", 256},
+    {u"DF_SPAWN_FARTHEST", 512}, {u"DF_FORCE_RESPAWN", 1024},   {u"DF_NO_ARMOR", 2048},
+    {u"DF_ALLOW_EXIT", 4096},    {u"DF_INFINITE_AMMO", 8192},   {u"DF_QUAD_DROP", 16384},
+    {u"DF_FIXED_FOV", 32768},    {u"DF_REVENGE_FACTOR", 65536}, {u"DF_DAYNIGHT", 131072},
+    {u"DF_ANTICAMPER", 262144},
+};
+
+const FlagTableRow weaponRows[] = {
+    {u"super blaster", 1},
+    {u"shotgun", 2},
+    {u"sniper gun", 4},
+    {u"super shotgun", 8},
+    {u"freeze gun", 16},
+    {u"standard machinegun", 32},
+    {u"machine rocket gun", 64},
+    {u"burstfire machinegun", 128},
+    {u"chaingun", 256},
+    {u"streetsweeper", 512},
+    {u"grenades", 1024},
+    {u"cluster grenade", 2048},
+    {u"rail bomb", 4096},
+    {u"plasma grenade", 8192},
+    {u"napalm grenade", 16384},
+    {u"shrapnel grenade", 32768},
+    {u"cataclysm device", 65536},
+    {u"grenade launcher", 131072},
+    {u"bazooka", 262144},
+    {u"rocket launcher", 524288},
+    {u"homing rocket launcher", 1048576},
+    {u"hyperblaster", 2097152},
+    {u"plasma rifle", 4194304},
+    {u"railgun", 8388608},
+    {u"flamethrower", 16777216},
+    {u"BFG10K", 33554432},
+};
+
+const FlagTableRow kezWeaponRows[] = {
+    {u"airfist", 1},
+    {u"sword", 2},
+    {u"pulserifle", 4},
+    {u"nailgun", 8},
+    {u"buckyball launcher", 16},
+    {u"skipper homing rocket", 32},
+    {u"guided missile", 64},
+    {u"positron", 128},
+    {u"Sticking Grenades", 256},
+    {u"Icecube Gun", 512},
+    {u"Durg", 1024},
+    {u"Lightninggun", 2048},
+    {u"Double Impact", 4096},
+    {u"FBFG", 8192},
+    {u"Disintegrator", 16384},
+    {u"Vacuummaker", 32768},
+    {u"Energy Vortex", 65536},
+    {u"Spiral Rocket Launcher", 131072},
+    {u"Sonic Railgun", 262144},
+    {u"Explosive Shotgun", 524288},
+    {u"Explosive Super Shotgun", 1048576},
+};
+
+const FlagTableRow kezSweeperRows[] = {
+    {u"superblastersweeper", 1},
+    {u"freezersweeper", 2},
+    {u"grenadesweeper", 4},
+    {u"bazookasweeper", 8},
+    {u"railgunsweeper", 16},
+    {u"Flamesweeper", 32},
+    {u"Durgsweeper", 64},
+    {u"Chunk Gun", 128},
+    {u"snipersweeper", 256},
+    {u"explosive chaingun", 512},
+    {u"explosive streetsweeper", 1024},
+};
+
+const FlagTableRow kezGrenadeRows[] = {
+    {u"plasmaclustergrenade", 1}, {u"telegrenade", 2},    {u"freezergrenade", 4},
+    {u"homergrenade", 8},         {u"rocketgrenade", 16}, {u"Blindnessgrenade", 32},
+};
+
+const FlagTableRow featureRows[] = {
+    {u"bandolier", 1},         {u"ammo pack", 2},     {u"silencer", 4},          {u"rebreather", 8},
+    {u"environment suit", 16}, {u"adrenaline", 32},   {u"megahealth", 64},       {u"power armor", 128},
+    {u"invulnerability", 256}, {u"decoy", 512},       {u"grappling hook", 1024}, {u"player ID", 2048},
+    {u"kamikaze", 4096},       {u"lasersight", 8192}, {u"triplasers", 16384},    {u"nightvision", 32768},
+    {u"push/pull", 65536},     {u"scanner", 131072},  {u"zoom view", 262144},    {u"jetpack", 524288},
+};
+
+const FlagTableRow kezFeatureRows[] = {
+    {u"cloak", 1},
+    {u"explosive", 2},
+    {u"invis", 4},
+    {u"flashlight", 8},
+    {u"checkstats", 16},
+    {u"Rangefinder", 32},
+    {u"KEZ Player ID", 64},
+    {u"Fake death", 128},
+    {u"Angel of Death", 256},
+    {u"Angel of Life", 512},
+    {u"Angel of Mercy", 1024},
+    {u"Angel of Frost", 2048},
+    {u"Angel of Plague", 4096},
+    {u"Sweeper Fire Mode", 8192},
+    {u"Height", 16384},
+    {u"Angel of Flame", 32768},
+    {u"Angel of Horror", 65536},
+    {u"Angel of Blindness", 131072},
+    {u"Airstrike", 262144},
+    {u"FPM", 524288},
+    {u"Tracker", 1048576},
+    {u"Angel of Revenge", 2097152},
+    {u"Baton", 4194304},
+    {u"Holo", 8388608},
+};
+
+const FlagTableRow kezArmorRows[] = {
+    {u"Organic Armor", 1}, {u"Slug Armor", 2},    {u"Cell Armor", 4},     {u"Shell Armor", 8},
+    {u"Bullet Armor", 16}, {u"Rocket Armor", 32}, {u"Grenade Armor", 64},
+};
+
+const FlagTableRow fragRows[] = {
+    {u"frags for blaster", 134217728},
+    {u"frags for telefrags", 268435456},
+    {u"frags for kamikazes", 536870912},
+    {u"frags for grappling hook", 1073741824},
+};
+
+} // namespace
+
+namespace FlagTables {
+const FlagTable dmflags{u"DMFLAGS", dmflagRows};
+const FlagTable weapons{u"Weapon Ban", weaponRows};
+const FlagTable kezweapons{u"Kez Weapon Ban", kezWeaponRows};
+const FlagTable kezsweepers{u"Kez Sweeper Ban", kezSweeperRows};
+const FlagTable kezgrenades{u"Kez Grenade Ban", kezGrenadeRows};
+const FlagTable features{u"Feature Ban", featureRows};
+const FlagTable kezfeatures{u"Kez Feature Ban", kezFeatureRows};
+const FlagTable kezarmors{u"Kez Armor Ban", kezArmorRows};
+const FlagTable fragban{u"Frag Ban", fragRows};
+} // namespace FlagTables
+
+FlagCatalogue buildCatalogue(const FlagTable &table)
+{
+    FlagCatalogue catalogue;
+    catalogue.reserve(qsizetype(table.rows.size()));
+    for (const FlagTableRow &row : table.rows)
+        catalogue.append(QuakeFlag(QString::fromUtf16(row.name), row.value));
+    return catalogue;
+}

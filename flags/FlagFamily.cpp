@@ -1,0 +1,81 @@
+#include "flags/FlagFamily.h"
+
+#include "flags/DecimalText.h"
+#include "ui/ListBox.h"
+#include "ui/TextField.h"
+
+#include <QDebug>
+
+FlagFamily::FlagFamily(const FlagTable &table, ListBox *available, ListBox *banned, TextField *maskField)
+    : m_table(table), m_available(available), m_banned(banned), m_maskField(maskField)
+{}
+
+void FlagFamily::build()
+{
+    m_catalogue = buildCatalogue(m_table);
+    m_available->removeAll();
+    m_banned->removeAll();
+    m_maskField->setText(QStringLiteral("0"));
+    for (const QuakeFlag &flag : std::as_const(m_catalogue))
+        m_available->add(flag.getFlagName());
+}
+
+const QuakeFlag *FlagFamily::find(const QString &name) const
+{
+    for (const QuakeFlag &flag : m_catalogue) {
+        if (flag.getFlagName().compare(name, Qt::CaseInsensitive) == 0)
+            return &flag;
+    }
+    return nullptr;
+}
+
+FlagMove FlagFamily::set(const QString &name)
+{
+    const QuakeFlag *flag = find(name);
+    // Only a flag that is still available moves: this is what keeps a value
+    // from being added to the mask twice.
+    if (!flag || !m_available->remove(name))
+        return FlagMove::Unchanged;
+    m_banned->add(name);
+    return changeMask(*flag, true);
+}
+
+FlagMove FlagFamily::availableListClicked(int clickCount)
+{
+    if (clickCount != 2)
+        return FlagMove::Unchanged;
+    const std::optional<QString> selected = m_available->selectedItem();
+    return selected ? set(*selected) : FlagMove::Unchanged;
+}
+
+FlagMove FlagFamily::bannedListClicked(int clickCount)
+{
+    if (clickCount != 2)
+        return FlagMove::Unchanged;
+    const std::optional<QString> selected = m_banned->selectedItem();
+    const QuakeFlag *flag = selected ? find(*selected) : nullptr;
+    if (!flag)
+        return FlagMove::Unchanged;
+    m_banned->remove(m_banned->selectedIndex());
+    m_available->add(*selected);
+    return changeMask(*flag, false);
+}
+
+FlagMove FlagFamily::changeMask(const QuakeFlag &flag, bool banned)
+{
+    const QString text = m_maskField->text();
+    const std::optional<qint32> mask = parseDecimalInteger(text);
+    if (!mask) {
+        qWarning().noquote() << QStringLiteral(
+                                    "kez-server-config: the %1 mask field holds \"%2\", which is not a "
+                                    "decimal integer; the mask was left as it was.")
+                                    .arg(caption(), text);
+        return FlagMove::MaskUnreadable;
+    }
+    const qint32 newMask =
+        banned ? addToMask(*mask, flag.getFlagValue()) : subtractFromMask(*mask, flag.getFlagValue());
+    m_maskField->setText(QString::number(newMask));
+    if (m_moveHook)
+        m_moveHook(flag.getFlagName(), banned);
+    return FlagMove::Moved;
+}

@@ -1,0 +1,204 @@
+#include "ui/ListBox.h"
+#include "ui/NumericSpinner.h"
+#include "ui/TabPanel.h"
+#include "ui/TextField.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+class TestWidgets : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listAddressesItemsByIndexAndText();
+    void listRemovingUnknownTextFails();
+    void listRemovingSelectedItemSelectsNothing();
+    void listCountsClicksOfABurst();
+    void textFieldNeverHoldsLineBreaks_data();
+    void textFieldNeverHoldsLineBreaks();
+    void textFieldPasteReplacesLineBreaks();
+    void readOnlyFieldRefusesTypingButTakesText();
+    void spinnerRefusesValuesOutsideItsBounds();
+    void tabPanelShowsOnlyTheSelectedPage();
+};
+
+void TestWidgets::listAddressesItemsByIndexAndText()
+{
+    ListBox list;
+    QCOMPARE(list.selectedIndex(), -1);
+    QVERIFY(!list.selectedItem());
+    list.add(QStringLiteral("a"));
+    list.add(QStringLiteral("c"));
+    list.insert(QStringLiteral("b"), 1);
+    QCOMPARE(list.items(), QStringList({"a", "b", "c"}));
+    list.select(2);
+    QCOMPARE(list.selectedIndex(), 2);
+    QCOMPARE(list.selectedItem(), std::optional<QString>(QStringLiteral("c")));
+    list.select(7); // out of range: selection unchanged
+    QCOMPARE(list.selectedIndex(), 2);
+    list.removeAll();
+    QCOMPARE(list.count(), 0);
+    QCOMPARE(list.selectedIndex(), -1);
+}
+
+void TestWidgets::listRemovingUnknownTextFails()
+{
+    ListBox list;
+    list.add(QStringLiteral("railgun"));
+    list.add(QStringLiteral("railgun"));
+    QVERIFY(!list.remove(QStringLiteral("Railgun"))); // letter case counts
+    QVERIFY(!list.remove(QStringLiteral("rail")));
+    QCOMPARE(list.count(), 2);
+    QVERIFY(list.remove(QStringLiteral("railgun")));
+    QCOMPARE(list.items(), QStringList({"railgun"}));
+}
+
+void TestWidgets::listRemovingSelectedItemSelectsNothing()
+{
+    ListBox list;
+    list.addItems({"q2dm1", "q2dm2", "q2dm3"});
+    list.select(1);
+    list.remove(1);
+    QCOMPARE(list.items(), QStringList({"q2dm1", "q2dm3"}));
+    QCOMPARE(list.selectedIndex(), -1);
+
+    // Removing another item keeps the selection on the same text.
+    list.select(1);
+    list.remove(0);
+    QCOMPARE(list.selectedItem(), std::optional<QString>(QStringLiteral("q2dm3")));
+}
+
+void TestWidgets::listCountsClicksOfABurst()
+{
+    ListBox list;
+    list.addItems({"one", "two"});
+    list.resize(200, 100);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QSignalSpy clicks(&list, &ListBox::mouseClicked);
+    const QPoint second = list.visualItemRect(list.item(1)).center();
+    QWindow *window = list.window()->windowHandle();
+    const QPoint inWindow = list.viewport()->mapTo(list.window(), second);
+
+    QTest::mouseClick(window, Qt::LeftButton, {}, inWindow);
+    QCOMPARE(clicks.size(), 1);
+    QCOMPARE(clicks.last().at(0).toInt(), 1);
+    QCOMPARE(list.selectedIndex(), 1);
+
+    QTest::mouseDClick(window, Qt::LeftButton, {}, inWindow);
+    QCOMPARE(clicks.size(), 3);
+    QCOMPARE(clicks.at(1).at(0).toInt(), 1);
+    QCOMPARE(clicks.at(2).at(0).toInt(), 2);
+
+    // Qt reports a third quick press as a plain press; it still belongs to the
+    // burst and must not count as a new single click. QTest spaces its clicks
+    // apart, so this burst is sent with explicit timestamps.
+    clicks.clear();
+    const auto send = [&](QEvent::Type type, quint64 timestamp) {
+        QMouseEvent event(type, second, list.viewport()->mapToGlobal(second), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        event.setTimestamp(timestamp);
+        QApplication::sendEvent(list.viewport(), &event);
+    };
+    const quint64 start = 10'000'000;
+    send(QEvent::MouseButtonPress, start);
+    send(QEvent::MouseButtonRelease, start + 20);
+    send(QEvent::MouseButtonDblClick, start + 100);
+    send(QEvent::MouseButtonRelease, start + 120);
+    send(QEvent::MouseButtonPress, start + 200);
+    send(QEvent::MouseButtonRelease, start + 220);
+    QCOMPARE(clicks.size(), 3);
+    QCOMPARE(clicks.at(2).at(0).toInt(), 3);
+    // A press well after the burst starts a new one.
+    send(QEvent::MouseButtonPress, start + 5000);
+    send(QEvent::MouseButtonRelease, start + 5020);
+    QCOMPARE(clicks.last().at(0).toInt(), 1);
+}
+
+void TestWidgets::textFieldNeverHoldsLineBreaks_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("held");
+
+    QTest::newRow("line feed") << "set\nrcon"
+                               << "set rcon";
+    QTest::newRow("carriage return") << "a\rb"
+                                     << "a b";
+    QTest::newRow("CR LF is one break") << "a\r\nb"
+                                        << "a b";
+    QTest::newRow("two breaks") << "a\n\nb"
+                                << "a  b";
+    QTest::newRow("plain text untouched") << "  My \"Server\" "
+                                          << "  My \"Server\" ";
+}
+
+void TestWidgets::textFieldNeverHoldsLineBreaks()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, held);
+
+    TextField field;
+    field.setText(text);
+    QCOMPARE(field.text(), held);
+}
+
+void TestWidgets::textFieldPasteReplacesLineBreaks()
+{
+    TextField field;
+    field.show();
+    QGuiApplication::clipboard()->setText(QStringLiteral("one\ntwo\r\nthree"));
+    if (QGuiApplication::clipboard()->text() != QStringLiteral("one\ntwo\r\nthree"))
+        QSKIP("this platform has no clipboard");
+    field.setFocus();
+    field.paste();
+    QCOMPARE(field.text(), QStringLiteral("one two three"));
+}
+
+void TestWidgets::readOnlyFieldRefusesTypingButTakesText()
+{
+    TextField mask;
+    mask.setEditable(false);
+    mask.setText(QStringLiteral("0"));
+    mask.show();
+    mask.setFocus();
+    QTest::keyClicks(&mask, QStringLiteral("123"));
+    QCOMPARE(mask.text(), QStringLiteral("0"));
+    mask.setText(QStringLiteral("524288"));
+    QCOMPARE(mask.text(), QStringLiteral("524288"));
+}
+
+void TestWidgets::spinnerRefusesValuesOutsideItsBounds()
+{
+    NumericSpinner spinner;
+    spinner.setMax(255);
+    QCOMPARE(spinner.current(), 0);
+    QVERIFY(spinner.setCurrent(255));
+    QVERIFY(!spinner.setCurrent(256));
+    QVERIFY(!spinner.setCurrent(-1));
+    QCOMPARE(spinner.currentText(), QStringLiteral("255"));
+}
+
+void TestWidgets::tabPanelShowsOnlyTheSelectedPage()
+{
+    TabPanel panel;
+    panel.resize(504, 534);
+    panel.setPanelLabels({"Main", "DMFLAGS"});
+    auto *first = new QWidget;
+    auto *second = new QWidget;
+    panel.addPanel(first, QRect(12, 33, 480, 490));
+    panel.addPanel(second, QRect(12, 33, 480, 490));
+    panel.show();
+    QVERIFY(panel.setCurrentPanelNdx(1));
+    QVERIFY(!first->isVisible());
+    QVERIFY(second->isVisible());
+    QCOMPARE(second->geometry(), QRect(12, 33, 480, 490));
+    QVERIFY(!panel.setCurrentPanelNdx(2));
+    QCOMPARE(panel.currentPanelNdx(), 1);
+}
+
+QTEST_MAIN(TestWidgets)
+#include "tst_widgets.moc"

@@ -1,0 +1,13 @@
+#include "ui/DirectionButton.h"
+
+DirectionButton::DirectionButton(Direction direction, QWidget *parent) : QToolButton(parent)
+{
+    setDirection(direction);
+}
+
+void DirectionButton::setDirection(Direction direction)
+{
+    m_direction = direction;
+    setArrowType(direction == Direction::Up ? Qt::UpArrow : Qt::DownArrow);
+    setAccessibleName(direction == Direction::Up ? tr("Move up") : tr("Move down"));
+}

@@ -1,0 +1,127 @@
+#include "ui/ListBox.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QStyleHints>
+
+ListBox::ListBox(int visibleRows, QWidget *parent) : QListWidget(parent), m_visibleRows(visibleRows)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+}
+
+QString ListBox::itemText(int index) const
+{
+    const QListWidgetItem *entry = item(index);
+    return entry ? entry->text() : QString();
+}
+
+QStringList ListBox::items() const
+{
+    QStringList texts;
+    texts.reserve(count());
+    for (int i = 0; i < count(); ++i)
+        texts.append(item(i)->text());
+    return texts;
+}
+
+int ListBox::selectedIndex() const
+{
+    const QList<QListWidgetItem *> selected = selectedItems();
+    return selected.isEmpty() ? -1 : row(selected.first());
+}
+
+std::optional<QString> ListBox::selectedItem() const
+{
+    const QList<QListWidgetItem *> selected = selectedItems();
+    if (selected.isEmpty())
+        return std::nullopt;
+    return selected.first()->text();
+}
+
+void ListBox::select(int index)
+{
+    if (index < 0 || index >= count())
+        return;
+    setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+}
+
+void ListBox::add(const QString &text)
+{
+    addItem(text);
+}
+
+void ListBox::insert(const QString &text, int index)
+{
+    insertItem(index, text);
+}
+
+void ListBox::remove(int index)
+{
+    if (index < 0 || index >= count())
+        return;
+    const bool wasSelected = index == selectedIndex();
+    delete takeItem(index);
+    // The view would otherwise carry the selection over to a neighbour, and a
+    // following remove or move would then act on an item the operator never chose.
+    if (wasSelected)
+        clearSelection();
+}
+
+bool ListBox::remove(const QString &text)
+{
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->text() == text) {
+            remove(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+void ListBox::removeAll()
+{
+    clear();
+}
+
+void ListBox::countPress(const QMouseEvent *event, bool toolkitDoubleClick)
+{
+    // Qt only knows single and double clicks; further clicks of the same burst
+    // are counted here so that a triple click is not taken for a new single one.
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    const bool sameBurst = m_clickCount >= 2 &&
+                           event->timestamp() - m_lastPressTimestamp <= quint64(interval) &&
+                           (event->position().toPoint() - m_lastPressPosition).manhattanLength() <=
+                               QApplication::startDragDistance();
+    if (toolkitDoubleClick)
+        m_clickCount = std::max(m_clickCount + 1, 2);
+    else
+        m_clickCount = sameBurst ? m_clickCount + 1 : 1;
+    m_lastPressTimestamp = event->timestamp();
+    m_lastPressPosition = event->position().toPoint();
+    m_pressed = true;
+}
+
+void ListBox::mousePressEvent(QMouseEvent *event)
+{
+    QListWidget::mousePressEvent(event);
+    countPress(event, false);
+}
+
+void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Let the view update the selection as for a press, but not start editing or
+    // emit its own activation: what a double click does is the handler's business.
+    QListWidget::mousePressEvent(event);
+    countPress(event, true);
+}
+
+void ListBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    QListWidget::mouseReleaseEvent(event);
+    if (!m_pressed)
+        return;
+    m_pressed = false;
+    if (viewport()->rect().contains(event->position().toPoint()))
+        emit mouseClicked(m_clickCount);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <optional>
+
+// A single-selection list of text items, addressed the way the form's commands
+// think of it: by index and by text, with -1 as the selected index when nothing
+// is selected. Mouse clicks are reported with their click count once the button
+// is released, so that a handler can tell a double click from a single one.
+class ListBox : public QListWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ListBox(int visibleRows = 4, QWidget *parent = nullptr);
+
+    int visibleRows() const { return m_visibleRows; }
+
+    QString itemText(int index) const;
+    QStringList items() const;
+
+    int selectedIndex() const;
+    std::optional<QString> selectedItem() const;
+    void select(int index);
+
+    void add(const QString &text);
+    void insert(const QString &text, int index);
+    void remove(int index);
+    // Removes the first item whose text equals text, letter case included.
+    // Returns false, changing nothing, when no item has that text.
+    bool remove(const QString &text);
+    void removeAll();
+
+signals:
+    void mouseClicked(int clickCount);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void countPress(const QMouseEvent *event, bool toolkitDoubleClick);
+
+    int m_visibleRows;
+    int m_clickCount = 0;
+    bool m_pressed = false;
+    quint64 m_lastPressTimestamp = 0;
+    QPoint m_lastPressPosition;
+};

@@ -1,0 +1,80 @@
+#include "ui/TabPanel.h"
+
+#include <QFrame>
+#include <QTabBar>
+
+TabPanel::TabPanel(QWidget *parent) : QWidget(parent), m_tabs(new QTabBar(this)), m_frame(new QFrame(this))
+{
+    m_tabs->setUsesScrollButtons(true);
+    m_tabs->setExpanding(false);
+    m_tabs->setElideMode(Qt::ElideNone);
+    m_tabs->setDrawBase(false);
+    m_frame->setFrameShape(QFrame::StyledPanel);
+    m_frame->setFrameShadow(QFrame::Raised);
+    m_frame->lower();
+    connect(m_tabs, &QTabBar::currentChanged, this, &TabPanel::showOnly);
+}
+
+void TabPanel::setPanelLabels(const QStringList &captions)
+{
+    const QSignalBlocker blocker(m_tabs);
+    while (m_tabs->count() > 0)
+        m_tabs->removeTab(0);
+    for (const QString &caption : captions)
+        m_tabs->addTab(caption);
+    showOnly(m_tabs->currentIndex());
+}
+
+QStringList TabPanel::panelLabels() const
+{
+    QStringList captions;
+    for (int i = 0; i < m_tabs->count(); ++i)
+        captions.append(m_tabs->tabText(i));
+    return captions;
+}
+
+void TabPanel::addPanel(QWidget *page, const QRect &bounds)
+{
+    page->setParent(this);
+    page->setGeometry(bounds);
+    m_pages.append(page);
+    placeFrame();
+    showOnly(m_tabs->currentIndex());
+}
+
+bool TabPanel::setCurrentPanelNdx(int index)
+{
+    if (index < 0 || index >= m_pages.size() || index >= m_tabs->count())
+        return false;
+    m_tabs->setCurrentIndex(index);
+    showOnly(index);
+    return true;
+}
+
+int TabPanel::currentPanelNdx() const
+{
+    return m_tabs->currentIndex();
+}
+
+void TabPanel::showOnly(int index)
+{
+    for (int i = 0; i < m_pages.size(); ++i)
+        m_pages[i]->setVisible(i == index);
+}
+
+void TabPanel::placeFrame()
+{
+    if (m_pages.isEmpty())
+        return;
+    // The tab row sits directly above the page area and the frame around it.
+    const QRect area = m_pages.first()->geometry();
+    m_frame->setGeometry(area.adjusted(-2, -2, 2, 2));
+    const int tabHeight = m_tabs->sizeHint().height();
+    m_tabs->setGeometry(area.left() - 2, area.top() - 2 - tabHeight, area.width() + 4, tabHeight);
+}
+
+void TabPanel::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeFrame();
+}
