@@ -61,6 +61,7 @@ ServerConfiguration::ServerConfiguration() : m_clientArea(new QWidget)
     // fixing the window to its size hint forbids resizing by the operator.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
+    dmflags.setMoveHook([this](const QString &flagName, bool set) { switchDMFLAGSpinners(flagName, set); });
     connectCommands();
     setUpFlagLists();
 }
@@ -226,7 +227,40 @@ void ServerConfiguration::connectCommands()
 {
     connect(Close, &QAction::triggered, this, &ServerConfiguration::Close_ActionPerformed);
     connect(New, &QAction::triggered, this, &ServerConfiguration::New_ActionPerformed);
+    connect(addButton, &QPushButton::clicked, this, &ServerConfiguration::addButton_ActionPerformed);
+    connect(removeButton, &QPushButton::clicked, this, &ServerConfiguration::removeButton_ActionPerformed);
+    connect(mapDirectionButtonUp, &QToolButton::clicked, this,
+            &ServerConfiguration::mapDirectionButtonUp_actionPerformed);
+    connect(mapDirectionButtonDown, &QToolButton::clicked, this,
+            &ServerConfiguration::mapDirectionButtonDown_actionPerformed);
     connect(About, &QAction::triggered, this, &ServerConfiguration::About_ActionPerformed);
+    // clicked, unlike toggled, is not emitted when a command ticks the box.
+    connect(mapListCheckbox, &QCheckBox::clicked, this,
+            &ServerConfiguration::mapListCheckbox_ItemStateChanged);
+
+    using Handler = void (ServerConfiguration::*)(int);
+    const std::pair<ListBox *, Handler> flagLists[] = {
+        {availableFlagList, &ServerConfiguration::availableFlagList_MouseClicked},
+        {setFlagList, &ServerConfiguration::setFlagList_MouseClicked},
+        {availableWeaponList, &ServerConfiguration::availableWeaponList_MouseClicked},
+        {bannedWeaponList, &ServerConfiguration::bannedWeaponList_MouseClicked},
+        {availableKezWeaponList, &ServerConfiguration::availableKezWeaponList_MouseClicked},
+        {bannedKezWeaponList, &ServerConfiguration::bannedKezWeaponList_MouseClicked},
+        {availableKezSweeperList, &ServerConfiguration::availableKezSweeperList_MouseClicked},
+        {bannedKezSweeperList, &ServerConfiguration::bannedKezSweeperList_MouseClicked},
+        {availableKezGrenadeList, &ServerConfiguration::availableKezGrenadeList_MouseClicked},
+        {bannedKezGrenadeList, &ServerConfiguration::bannedKezGrenadeList_MouseClicked},
+        {availableFeatureList, &ServerConfiguration::availableFeatureList_MouseClicked},
+        {bannedFeatureList, &ServerConfiguration::bannedFeatureList_MouseClicked},
+        {availableKezFeatureList, &ServerConfiguration::availableKezFeatureList_MouseClicked},
+        {bannedKezFeatureList, &ServerConfiguration::bannedKezFeatureList_MouseClicked},
+        {availableKezArmorList, &ServerConfiguration::availableKezArmorList_MouseClicked},
+        {bannedKezArmorList, &ServerConfiguration::bannedKezArmorList_MouseClicked},
+        {availableFragList, &ServerConfiguration::availableFragList_MouseClicked},
+        {bannedFragList, &ServerConfiguration::bannedFragList_MouseClicked},
+    };
+    for (const auto &[list, handler] : flagLists)
+        connect(list, &ListBox::mouseClicked, this, handler);
 }
 
 void ServerConfiguration::setVisible(bool visible)

@@ -70,6 +70,46 @@ public:
     void setUpKezArmorList();
     void setUpFragList();
 
+    // Flag list pairs. A set-method moves a flag, named letter for letter as
+    // its available item, into the banned list; the click handlers act on a
+    // double click only, on the list's selected item.
+    FlagMove setADMFlag(const QString &name);
+    FlagMove setWeaponsFlag(const QString &name);
+    FlagMove setKezWeaponsFlag(const QString &name);
+    FlagMove setKezSweepersFlags(const QString &name);
+    FlagMove setKezGrenadeFlags(const QString &name);
+    FlagMove setFeatureFlag(const QString &name);
+    FlagMove setKezFeatureFlag(const QString &name);
+    FlagMove setKezArmorFlag(const QString &name);
+    FlagMove setFragBanFlag(const QString &name);
+
+    void availableFlagList_MouseClicked(int clickCount);
+    void setFlagList_MouseClicked(int clickCount);
+    void availableWeaponList_MouseClicked(int clickCount);
+    void bannedWeaponList_MouseClicked(int clickCount);
+    void availableKezWeaponList_MouseClicked(int clickCount);
+    void bannedKezWeaponList_MouseClicked(int clickCount);
+    void availableKezSweeperList_MouseClicked(int clickCount);
+    void bannedKezSweeperList_MouseClicked(int clickCount);
+    void availableKezGrenadeList_MouseClicked(int clickCount);
+    void bannedKezGrenadeList_MouseClicked(int clickCount);
+    void availableFeatureList_MouseClicked(int clickCount);
+    void bannedFeatureList_MouseClicked(int clickCount);
+    void availableKezFeatureList_MouseClicked(int clickCount);
+    void bannedKezFeatureList_MouseClicked(int clickCount);
+    void availableKezArmorList_MouseClicked(int clickCount);
+    void bannedKezArmorList_MouseClicked(int clickCount);
+    void availableFragList_MouseClicked(int clickCount);
+    void bannedFragList_MouseClicked(int clickCount);
+
+    // Map-rotation editing.
+    void mapListCheckbox_ItemStateChanged();
+    void addButton_ActionPerformed();
+    void addButton_ActionPerformed_Interaction1();
+    void removeButton_ActionPerformed();
+    void mapDirectionButtonUp_actionPerformed();
+    void mapDirectionButtonDown_actionPerformed();
+
     // The client area: everything below the menu bar.
     QWidget *clientArea() const { return m_clientArea; }
 
@@ -86,6 +126,7 @@ private:
     void buildMaskColumn();
     void buildMenus();
     void connectCommands();
+    void switchDMFLAGSpinners(const QString &flagName, bool set);
     void release();
 
     QWidget *m_clientArea;

@@ -7,6 +7,7 @@ FileChooser::FileChooser(QWidget *owner, const QString &title) : QFileDialog(own
     setFileMode(QFileDialog::ExistingFile);
     setAcceptMode(QFileDialog::AcceptOpen);
     setModal(true);
+    setNameFilters({tr("Quake II maps (*.bsp)"), tr("All files (*)")});
 }
 
 std::optional<QString> FileChooser::chooseFileName()
