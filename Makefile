@@ -12,7 +12,7 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # program under Xvfb with xdotool and read window geometry with xwininfo.
 PACKAGES := g++ cmake ninja-build qt6-base-dev fonts-liberation2 xvfb xauth xdotool x11-utils libx11-dev
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test bench clean
 
 all: build
 
@@ -42,6 +42,12 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure
+
+# Benchmarks print one table of medians; they need a display, so a private
+# Xvfb server is used when there is none.
+bench: build
+	@if [ -n "$$DISPLAY" ]; then $(BUILD_DIR)/bench/kez-bench; \
+	else xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" $(BUILD_DIR)/bench/kez-bench; fi
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,17 +1,30 @@
 #pragma once
 
-#include <QFileDialog>
+#include <QObject>
+#include <QPointer>
 #include <optional>
 
-// A modal dialog for choosing one existing file.
-class FileChooser : public QFileDialog
+class QFileDialog;
+class QWidget;
+
+// A modal dialog for choosing one existing file. The dialog window itself is
+// built the first time it is shown and kept for later showings: building a
+// file dialog costs more start-up time and memory than the rest of the form.
+class FileChooser : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit FileChooser(QWidget *owner, const QString &title);
+    FileChooser(QWidget *owner, const QString &title);
+
+    QString title() const { return m_title; }
 
     // Shows the dialog modally and returns the chosen file's name without its
     // folder, or nothing when the operator cancelled.
     std::optional<QString> chooseFileName();
+
+private:
+    QWidget *m_owner;
+    QString m_title;
+    QPointer<QFileDialog> m_dialog;
 };

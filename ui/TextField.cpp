@@ -1,6 +1,5 @@
 #include "ui/TextField.h"
 
-#include <QRegularExpression>
 #include <QValidator>
 
 namespace {
@@ -38,7 +37,13 @@ QString TextField::withoutLineBreaks(const QString &text)
 {
     if (!text.contains(u'\n') && !text.contains(u'\r'))
         return text;
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    QString cleaned = text;
-    return cleaned.replace(lineBreak, QStringLiteral(" "));
+    QString cleaned;
+    cleaned.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            continue; // CR LF is one break: its LF becomes the space
+        cleaned.append(c == u'\r' || c == u'\n' ? QChar(u' ') : c);
+    }
+    return cleaned;
 }

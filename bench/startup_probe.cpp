@@ -1,0 +1,14 @@
+// The program's own start-up, ending once its window has first painted.
+#include "FirstPaint.h"
+#include "app/ServerConfiguration.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    ServerConfiguration window;
+    FirstPaint firstPaint(&window);
+    window.setVisible(true);
+    return QApplication::exec();
+}
