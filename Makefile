@@ -12,7 +12,7 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # program under Xvfb with xdotool and read window geometry with xwininfo.
 PACKAGES := g++ cmake ninja-build qt6-base-dev fonts-liberation2 xvfb xauth xdotool x11-utils libx11-dev
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test test-sanitize bench clean
 
 all: build
 
@@ -42,6 +42,18 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure
+
+# The whole suite again in a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer; any finding fails the run.
+SANITIZE_DIR ?= build-asan
+export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS ?= suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
+
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKEZ_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(SANITIZE_DIR)
+	cd $(SANITIZE_DIR) && ctest --output-on-failure
 
 # Benchmarks print one table of medians; they need a display, so a private
 # Xvfb server is used when there is none.
