@@ -227,6 +227,8 @@ void ServerConfiguration::connectCommands()
 {
     connect(Close, &QAction::triggered, this, &ServerConfiguration::Close_ActionPerformed);
     connect(New, &QAction::triggered, this, &ServerConfiguration::New_ActionPerformed);
+    connect(Save, &QAction::triggered, this, &ServerConfiguration::Save_ActionPerformed);
+    connect(Open, &QAction::triggered, this, &ServerConfiguration::Open_ActionPerformed);
     connect(addButton, &QPushButton::clicked, this, &ServerConfiguration::addButton_ActionPerformed);
     connect(removeButton, &QPushButton::clicked, this, &ServerConfiguration::removeButton_ActionPerformed);
     connect(mapDirectionButtonUp, &QToolButton::clicked, this,

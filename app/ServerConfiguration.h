@@ -55,6 +55,8 @@ public:
     void ServerConfiguration_WindowClosed();
     void Close_ActionPerformed();
     void New_ActionPerformed();
+    void Save_ActionPerformed();
+    void Open_ActionPerformed();
     void About_ActionPerformed();
     void About_ActionPerformed_Interaction1();
 

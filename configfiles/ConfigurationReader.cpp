@@ -1,0 +1,211 @@
+#include "configfiles/ConfigurationReader.h"
+
+#include "configfiles/ConfigurationForm.h"
+#include "configfiles/ConfigurationLines.h"
+#include "flags/DecimalText.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+using namespace ConfigurationLines;
+using Outcome = ConfigurationReadResult::Outcome;
+
+namespace {
+
+void warn(const QString &text)
+{
+    qWarning().noquote() << QStringLiteral("kez-server-config: ") + text;
+}
+
+// The lines of an opened file, or nothing when reading it failed.
+std::optional<QStringList> readLines(QFile &file)
+{
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return splitLines(QString::fromUtf8(bytes));
+}
+
+class Reader
+{
+public:
+    explicit Reader(ConfigurationForm &form) : m_form(form) {}
+
+    ConfigurationReadResult run();
+
+private:
+    // Each apply step returns the reason the command has to end at this line,
+    // or nothing when the line was applied (or skipped).
+    using Stop = std::optional<QString>;
+
+    Stop apply(const ServerKey &key);
+    Stop applyText(const ServerKey &key, TextControl control);
+    Stop applyNumber(const ServerKey &key, SpinnerControl spinner);
+    Stop applyMask(const ServerKey &key, FlagFamilyId family);
+    bool readMapList();
+
+    QString where() const
+    {
+        return QStringLiteral("server.cfg line %1 \"%2\"").arg(m_lineNumber).arg(m_line);
+    }
+
+    ConfigurationForm &m_form;
+    int m_lineNumber = 0;
+    QString m_line;
+};
+
+ConfigurationReadResult Reader::run()
+{
+    QStringList serverBuff;
+    {
+        QFile serverCfg(QStringLiteral("server.cfg"));
+        if (!serverCfg.open(QIODevice::ReadOnly)) {
+            m_form.setStatusText(QStringLiteral("server.cfg file not found"));
+            return {Outcome::ServerCfgNotFound};
+        }
+        m_form.setStatusText(QStringLiteral("Opening files"));
+        m_form.setStatusText(QStringLiteral("Reading server.cfg"));
+        std::optional<QStringList> lines = readLines(serverCfg);
+        if (!lines) {
+            warn(QStringLiteral("could not read server.cfg (%1).").arg(serverCfg.errorString()));
+            return {Outcome::ReadFailed};
+        }
+        serverBuff = std::move(*lines);
+    }
+
+    for (const QString &line : std::as_const(serverBuff)) {
+        ++m_lineNumber;
+        m_line = line;
+        const ServerKey *key = matchKey(line);
+        if (!key)
+            continue;
+        if (const Stop reason = apply(*key)) {
+            warn(QStringLiteral("%1 %2; Open stopped at this line.").arg(where(), *reason));
+            return {Outcome::StoppedAtLine, m_lineNumber};
+        }
+        if (std::holds_alternative<MapListSetting>(key->target) && !readMapList())
+            return {Outcome::ReadFailed};
+    }
+    m_form.setStatusText(QStringLiteral("Done Reading"));
+    return {Outcome::Done};
+}
+
+Reader::Stop Reader::apply(const ServerKey &key)
+{
+    if (const auto *setting = std::get_if<PublicGameSetting>(&key.target)) {
+        m_form.setChecked(CheckboxControl::PublicGame, setting->ticked);
+        return std::nullopt;
+    }
+    if (const auto *control = std::get_if<TextControl>(&key.target))
+        return applyText(key, *control);
+    if (const auto *spinner = std::get_if<SpinnerControl>(&key.target))
+        return applyNumber(key, *spinner);
+    if (const auto *family = std::get_if<FlagFamilyId>(&key.target))
+        return applyMask(key, *family);
+    if (std::holds_alternative<MapListSetting>(key.target)) {
+        switch (mapListSwitch(m_line)) {
+        case MapListSwitch::Off:
+            m_form.setChecked(CheckboxControl::MapList, false);
+            break;
+        case MapListSwitch::On:
+            m_form.setChecked(CheckboxControl::MapList, true);
+            m_form.enableAddButton();
+            break;
+        case MapListSwitch::Neither:
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+Reader::Stop Reader::applyText(const ServerKey &key, TextControl control)
+{
+    if (isPlaceholderLine(control, m_line))
+        return std::nullopt;
+    const std::optional<QString> value = cutValue(m_line, key);
+    if (!value)
+        return QStringLiteral("is too short to hold a value");
+    m_form.setText(control, *value);
+    return std::nullopt;
+}
+
+Reader::Stop Reader::applyNumber(const ServerKey &key, SpinnerControl spinner)
+{
+    const std::optional<QString> value = cutValue(m_line, key);
+    if (!value)
+        return QStringLiteral("is too short to hold a value");
+    const std::optional<qint32> number = parseDecimalInteger(*value);
+    if (!number)
+        return QStringLiteral("holds no decimal integer");
+    // The spinners cannot show a value outside their bounds; the nearest one
+    // keeps the rest of the file readable.
+    const int low = m_form.minimum(spinner);
+    const int high = m_form.maximum(spinner);
+    const int clamped = std::clamp<int>(*number, low, high);
+    if (clamped != *number) {
+        warn(QStringLiteral("%1 is outside %2 to %3; %4 was used instead.")
+                 .arg(where())
+                 .arg(low)
+                 .arg(high)
+                 .arg(clamped));
+    }
+    m_form.setNumber(spinner, clamped);
+    return std::nullopt;
+}
+
+Reader::Stop Reader::applyMask(const ServerKey &key, FlagFamilyId family)
+{
+    const std::optional<QString> value = cutValue(m_line, key);
+    if (!value)
+        return QStringLiteral("is too short to hold a value");
+    const std::optional<qint32> mask = parseDecimalInteger(*value);
+    if (!mask)
+        return QStringLiteral("holds no decimal integer");
+    // Any one bit of a flag's value in the mask sets the flag; bits that no
+    // flag carries are dropped, and the mask field changes only through the
+    // set-method, one flag at a time.
+    const FlagCatalogue catalogue = m_form.catalogue(family);
+    for (const QuakeFlag &flag : catalogue) {
+        if ((*mask & flag.getFlagValue()) == 0)
+            continue;
+        if (m_form.setFlag(family, flag.getFlagName()) == FlagMove::MaskUnreadable)
+            return QStringLiteral("could not be added: the family's mask field holds no decimal integer");
+    }
+    return std::nullopt;
+}
+
+bool Reader::readMapList()
+{
+    m_form.removeAllMapItems();
+    m_form.setStatusText(QStringLiteral("Opening maplist.txt"));
+    QFile mapFile(QStringLiteral("maplist.txt"));
+    if (!mapFile.open(QIODevice::ReadOnly)) {
+        // A configuration saved with the map list off has no maplist.txt, and
+        // the starting map comes after this line: ending here would drop it.
+        // The list stays empty and the remaining lines are read.
+        if (QFileInfo::exists(mapFile.fileName()))
+            warn(QStringLiteral("could not open maplist.txt (%1); the map list was left empty.")
+                     .arg(mapFile.errorString()));
+        return true;
+    }
+    const std::optional<QStringList> maps = readLines(mapFile);
+    if (!maps) {
+        warn(QStringLiteral("could not read maplist.txt (%1).").arg(mapFile.errorString()));
+        return false;
+    }
+    for (const QString &map : *maps)
+        m_form.addMapItem(map);
+    if (!m_form.mapItems().isEmpty())
+        m_form.enableRemoveButton();
+    m_form.setStatusText(QStringLiteral("Done reading maplist.txt"));
+    return true;
+}
+
+} // namespace
+
+ConfigurationReadResult readConfiguration(ConfigurationForm &form)
+{
+    return Reader(form).run();
+}

@@ -1,0 +1,325 @@
+#include "configfiles/ConfigurationReader.h"
+
+#include "FakeForm.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QTest>
+
+using TestSupport::WorkingDirectory;
+using Outcome = ConfigurationReadResult::Outcome;
+
+namespace {
+
+QByteArray lf(const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += line.toUtf8() + '\n';
+    return bytes;
+}
+
+void put(const QString &fileName, const QByteArray &bytes)
+{
+    QFile file(fileName);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The fake's state as "name=value" entries, so that a table row can name
+// just the values it is about.
+QString valueOf(FakeForm &form, const QString &name)
+{
+    const std::pair<const char *, TextControl> texts[] = {
+        {"serverName", TextControl::ServerName}, {"adminName", TextControl::AdminName},
+        {"email", TextControl::Email},           {"webpage", TextControl::Webpage},
+        {"rcon", TextControl::RconPassword},     {"startingMap", TextControl::StartingMap},
+    };
+    for (auto [key, control] : texts) {
+        if (name == key)
+            return form.text(control);
+    }
+    const std::pair<const char *, SpinnerControl> spinners[] = {
+        {"maxClients", SpinnerControl::MaxClients},        {"fragLimit", SpinnerControl::FragLimit},
+        {"timeLimit", SpinnerControl::TimeLimit},          {"revengeAward", SpinnerControl::RevengeAward},
+        {"highFragger", SpinnerControl::HighFraggerAward}, {"dayNight", SpinnerControl::DayNightTime},
+    };
+    for (auto [key, spinner] : spinners) {
+        if (name == key)
+            return QString::number(form.number(spinner));
+    }
+    const std::pair<const char *, FlagFamilyId> families[] = {
+        {"dmflags", FlagFamilyId::DMFLAGS},
+        {"weaponban", FlagFamilyId::Weapons},
+        {"fragban", FlagFamilyId::FragBan},
+    };
+    for (auto [key, family] : families) {
+        if (name == key)
+            return form.family(family).mask;
+        if (name == QLatin1String(key) + "List")
+            return form.family(family).banned.join('|');
+    }
+    if (name == "public")
+        return QString::number(form.publicGame);
+    if (name == "mapListBox")
+        return QString::number(form.mapListTicked);
+    if (name == "maps")
+        return form.maps.join('|');
+    if (name == "add")
+        return QString::number(form.addEnabled);
+    if (name == "remove")
+        return QString::number(form.removeEnabled);
+    if (name == "status")
+        return form.statusTexts.join('|');
+    return "<unknown " + name + ">";
+}
+
+// Collects the diagnostic lines written while it lives.
+class DiagnosticLines
+{
+public:
+    DiagnosticLines()
+    {
+        lines().clear();
+        previous = qInstallMessageHandler(&DiagnosticLines::collect);
+    }
+    ~DiagnosticLines() { qInstallMessageHandler(previous); }
+    static QStringList &lines()
+    {
+        static QStringList collected;
+        return collected;
+    }
+
+private:
+    static void collect(QtMsgType, const QMessageLogContext &, const QString &message)
+    {
+        lines().append(message);
+    }
+    QtMessageHandler previous;
+};
+
+} // namespace
+
+class TestConfigReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void serverCfgThatCannotBeOpened_data();
+    void serverCfgThatCannotBeOpened();
+    void emptyServerCfg();
+    void applyingLines_data();
+    void applyingLines();
+    void mapListFolderIsPassedOver();
+    void maskFieldThatHoldsNoNumberEndsTheCommand();
+};
+
+void TestConfigReader::serverCfgThatCannotBeOpened_data()
+{
+    QTest::addColumn<bool>("folder");
+    QTest::newRow("missing") << false;
+    QTest::newRow("a folder") << true;
+}
+
+void TestConfigReader::serverCfgThatCannotBeOpened()
+{
+    QFETCH(bool, folder);
+    WorkingDirectory dir;
+    if (folder)
+        QVERIFY(QDir().mkdir("server.cfg"));
+    put("maplist.txt", "q2dm1\n");
+    FakeForm form;
+    form.maps = {"old"};
+
+    QCOMPARE(readConfiguration(form).outcome, Outcome::ServerCfgNotFound);
+    QCOMPARE(form.statusTexts, QStringList{"server.cfg file not found"});
+    QCOMPARE(form.maps, QStringList{"old"});
+}
+
+void TestConfigReader::emptyServerCfg()
+{
+    WorkingDirectory dir;
+    put("server.cfg", "");
+    FakeForm form;
+
+    QCOMPARE(readConfiguration(form).outcome, Outcome::Done);
+    QCOMPARE(form.statusTexts, QStringList({"Opening files", "Reading server.cfg", "Done Reading"}));
+}
+
+void TestConfigReader::applyingLines_data()
+{
+    QTest::addColumn<QByteArray>("serverCfg");
+    QTest::addColumn<QByteArray>("mapListFile"); // a null array: no maplist.txt
+    QTest::addColumn<int>("stopLine");           // 0: read to the end
+    QTest::addColumn<QStringList>("expected");   // "name=value"
+    QTest::addColumn<QStringList>("diagnostics");
+
+    const QByteArray none;
+    const QString reading = "status=Opening files|Reading server.cfg";
+    const QString done = reading + "|Done Reading";
+
+    // Keys and numbers.
+    QTest::newRow("set public 0 unticks")
+        << lf({"set public 1", "set public 0"}) << none << 0 << QStringList{"public=0"} << QStringList();
+    QTest::newRow("two spaces before a number end the command")
+        << lf({"set fraglimit 3", "set maxclients  8", "set timelimit 4"}) << none << 2
+        << QStringList{"fragLimit=3", "maxClients=0", "timeLimit=0", reading}
+        << QStringList{"server.cfg line 2 \"set maxclients  8\""};
+    QTest::newRow("above the spinner's bound gives the bound")
+        << lf({"set maxclients 300", "map m"}) << none << 0
+        << QStringList{"maxClients=255", "startingMap=m", done}
+        << QStringList{"line 1 \"set maxclients 300\" is outside 0 to 255"};
+    QTest::newRow("a negative spinner value gives 0")
+        << lf({"set fraglimit 2", "set fraglimit -5"}) << none << 0 << QStringList{"fragLimit=0"}
+        << QStringList{"line 2"};
+    QTest::newRow("the same key twice: the later value")
+        << lf({"set maxclients 1", "set hostname \"a\"", "set maxclients 2", "set hostname \"b\""}) << none
+        << 0 << QStringList{"maxClients=2", "serverName=b"} << QStringList();
+
+    // Texts: positions decide, placeholders are skipped.
+    QTest::newRow("identity lines") << lf({"set hostname \"My \"Server\"\"", "set ServerAdmin \"Bob\" s",
+                                           "set email \"a@b\" s", "set webpage \"w\" s",
+                                           "set rcon_password  pw "})
+                                    << none << 0
+                                    << QStringList{"serverName=My \"Server\"", "adminName=Bob", "email=a@b",
+                                                   "webpage=w", "rcon= pw "}
+                                    << QStringList();
+    QTest::newRow("a placeholder line leaves the field")
+        << lf({"set hostname \"X\"", "set hostname \"<YOUR SERVER NAME HERE>\"", "set ServerAdmin \"Y\" s",
+               "set ServerAdmin \"<server admin name here>\" s"})
+        << none << 0 << QStringList{"serverName=X", "adminName=Y"} << QStringList();
+    QTest::newRow("two quotes clear the host name") << lf({"set hostname \"X\"", "set hostname \"\""}) << none
+                                                    << 0 << QStringList{"serverName="} << QStringList();
+    QTest::newRow("a short line ends the command")
+        << lf({"set hostname \"A\"", "map", "set fraglimit 5"}) << none << 2
+        << QStringList{"serverName=A", "startingMap=", "fragLimit=0"} << QStringList{"line 2 \"map\""};
+    QTest::newRow("texts beginning with map touch only their field")
+        << lf({"set hostname \"map x\"", "set rcon_password map", "set email \"map\" s"}) << none << 0
+        << QStringList{"serverName=map x", "rcon=map", "email=map", "startingMap="} << QStringList();
+    QTest::newRow("CR LF, lone CR and a last line without an end")
+        << QByteArray("set public 1\r\nmap x\rset maxclients 5") << none << 0
+        << QStringList{"public=1", "startingMap=x", "maxClients=5"} << QStringList();
+    QTest::newRow("comments, blank and unknown lines are skipped")
+        << lf({"// set public 1", "", "  ", "set deathmatch 1", "setmaster a b c d", "set public 1"}) << none
+        << 0 << QStringList{"public=1", done} << QStringList();
+
+    // Masks.
+    QTest::newRow("a mask sets its flags in catalogue order")
+        << lf({"set weaponban 524290"}) << none << 0
+        << QStringList{"weaponban=524290", "weaponbanList=shotgun|rocket launcher"} << QStringList();
+    QTest::newRow("unknown bits are dropped")
+        << lf({"set weaponban 134217727", "set fragban 1"}) << none << 0
+        << QStringList{"weaponban=67108863", "fragban=0", "fragbanList="} << QStringList();
+    QTest::newRow("minus one sets every flag")
+        << lf({"set fragban -1"}) << none << 0 << QStringList{"fragban=2013265920"} << QStringList();
+    QTest::newRow("the sign bit alone sets nothing")
+        << lf({"set dmflags -2147483648"}) << none << 0 << QStringList{"dmflags=0", "dmflagsList="}
+        << QStringList();
+    QTest::newRow("two lines of a family give the union, each flag once")
+        << lf({"set weaponban 2", "set weaponban 3", "set weaponban 1"}) << none << 0
+        << QStringList{"weaponban=3", "weaponbanList=shotgun|super blaster"} << QStringList();
+    QTest::newRow("a mask that is no number ends the command")
+        << lf({"set dmflags 1", "set weaponban 0x10", "map m"}) << none << 2
+        << QStringList{"dmflags=1", "weaponban=0", "startingMap="}
+        << QStringList{"line 2 \"set weaponban 0x10\""};
+
+    // The map list.
+    const QString mapRead = "|Opening maplist.txt|Done reading maplist.txt";
+    QTest::newRow("set maplist 1 reads the list")
+        << lf({"set maplist 1"}) << QByteArray("a\n\nb\n") << 0
+        << QStringList{"maps=a||b", "mapListBox=1", "add=1", "remove=1", reading + mapRead + "|Done Reading"}
+        << QStringList();
+    QTest::newRow("set maplist 0 unticks and still reads, disabling nothing")
+        << lf({"set maplist 1", "set maplist 0"}) << QByteArray("a\n") << 0
+        << QStringList{"maps=a", "mapListBox=0", "add=1", "remove=1"} << QStringList();
+    QTest::newRow("another value leaves the box but reads the list")
+        << lf({"set maplist 2"}) << QByteArray("a\r\nb\rc") << 0
+        << QStringList{"maps=a|b|c", "mapListBox=0", "add=0", "remove=1"} << QStringList();
+    QTest::newRow("an empty maplist.txt leaves the remove button")
+        << lf({"set maplist 1"}) << QByteArray("") << 0 << QStringList{"maps=", "remove=0"} << QStringList();
+    QTest::newRow("two map-list lines leave one copy")
+        << lf({"set maplist 1", "set maplist 1"}) << QByteArray("a\nb\n") << 0
+        << QStringList{"maps=a|b", reading + mapRead + mapRead + "|Done Reading"} << QStringList();
+    QTest::newRow("no maplist.txt: the list is emptied and the starting map still read")
+        << lf({"set maplist 0", "map q2dm1"}) << none << 0
+        << QStringList{"maps=", "startingMap=q2dm1", reading + "|Opening maplist.txt|Done Reading"}
+        << QStringList();
+    QTest::newRow("a bad line after the map list keeps the list")
+        << lf({"set maplist 1", "set maxclients x"}) << QByteArray("a\n") << 2
+        << QStringList{"maps=a", reading + mapRead} << QStringList{"line 2"};
+    QTest::newRow("a bad line before the map list: maplist.txt is not read")
+        << lf({"set maxclients x", "set maplist 1"}) << QByteArray("a\n") << 1
+        << QStringList{"maps=old", "mapListBox=0", reading} << QStringList{"line 1"};
+}
+
+void TestConfigReader::applyingLines()
+{
+    QFETCH(QByteArray, serverCfg);
+    QFETCH(QByteArray, mapListFile);
+    QFETCH(int, stopLine);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, diagnostics);
+
+    WorkingDirectory dir;
+    put("server.cfg", serverCfg);
+    if (!mapListFile.isNull())
+        put("maplist.txt", mapListFile);
+    FakeForm form;
+    form.maps = {"old"};
+
+    QStringList written;
+    ConfigurationReadResult result{Outcome::Done};
+    {
+        DiagnosticLines stderrLines;
+        result = readConfiguration(form);
+        written = DiagnosticLines::lines();
+    }
+
+    QCOMPARE(result.outcome, stopLine ? Outcome::StoppedAtLine : Outcome::Done);
+    QCOMPARE(result.lineNumber, stopLine);
+    for (const QString &entry : expected) {
+        const QString name = entry.section('=', 0, 0);
+        QCOMPARE(name + '=' + valueOf(form, name), entry);
+    }
+    QCOMPARE(written.size(), diagnostics.size());
+    for (qsizetype i = 0; i < written.size(); ++i)
+        QVERIFY2(written[i].contains(diagnostics[i]), qPrintable(written[i]));
+}
+
+void TestConfigReader::mapListFolderIsPassedOver()
+{
+    WorkingDirectory dir;
+    put("server.cfg", lf({"set maplist 1", "map q2dm1"}));
+    QVERIFY(QDir().mkdir("maplist.txt"));
+    FakeForm form;
+    form.maps = {"old"};
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not open maplist.txt"));
+    QCOMPARE(readConfiguration(form).outcome, Outcome::Done);
+    QVERIFY(form.maps.isEmpty());
+    QVERIFY(!form.removeEnabled);
+    QVERIFY(form.mapListTicked);
+    QCOMPARE(form.text(TextControl::StartingMap), "q2dm1");
+    QCOMPARE(form.statusTexts.last(), "Done Reading");
+}
+
+void TestConfigReader::maskFieldThatHoldsNoNumberEndsTheCommand()
+{
+    WorkingDirectory dir;
+    put("server.cfg", lf({"set weaponban 3", "map m"}));
+    FakeForm form;
+    form.family(FlagFamilyId::Weapons).mask = "junk";
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("line 1 \"set weaponban 3\".*Open stopped"));
+    const ConfigurationReadResult result = readConfiguration(form);
+    QCOMPARE(result.outcome, Outcome::StoppedAtLine);
+    QCOMPARE(result.lineNumber, 1);
+    // The first flag moved before the field was found unreadable; the second
+    // was never tried.
+    QCOMPARE(form.family(FlagFamilyId::Weapons).banned, QStringList{"super blaster"});
+    QCOMPARE(form.text(TextControl::StartingMap), QString());
+    QCOMPARE(form.statusTexts.last(), "Reading server.cfg");
+}
+
+QTEST_GUILESS_MAIN(TestConfigReader)
+#include "tst_configreader.moc"
