@@ -1,6 +1,6 @@
-# Two entry points for a fresh Debian 12 machine, run as root or with sudo:
-#   make run   installs what is missing, builds into build/ and starts the program
-#   make test  installs what is missing, builds and runs every test through CTest
+# Entry points for a fresh Debian 12 machine, run as root or with sudo:
+#   make run      installs what is missing, builds into build/ and starts the program
+#   make test     installs what is missing, builds and runs every test through CTest
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
@@ -9,8 +9,11 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 # Building needs Qt, CMake and Ninja; the fonts give the fixed layout the
 # Arial/Helvetica metrics it was drawn for; the end-to-end tests drive the real
-# program under Xvfb with xdotool and read window geometry with xwininfo.
-PACKAGES := g++ cmake ninja-build qt6-base-dev fonts-liberation2 xvfb xauth xdotool x11-utils libx11-dev
+# program under Xvfb with xdotool and read window geometry with xwininfo. The
+# menu entry, metadata and manual page are checked with desktop-file-utils,
+# appstream and groff-base.
+PACKAGES := g++ cmake ninja-build qt6-base-dev fonts-liberation2 xvfb xauth xdotool x11-utils libx11-dev \
+            desktop-file-utils appstream groff-base
 
 .PHONY: all deps configure build run test clean
 
