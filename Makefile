@@ -1,6 +1,7 @@
-# Two entry points for a fresh Debian 12 machine, run as root or with sudo:
-#   make run   installs what is missing, builds into build/ and starts the program
-#   make test  installs what is missing, builds and runs every test through CTest
+# Entry points for a fresh Debian 12 machine, run as root or with sudo:
+#   make run      installs what is missing, builds into build/ and starts the program
+#   make test     installs what is missing, builds and runs every test through CTest
+#   make package  installs what is missing, builds and makes build/kez-server-config_*.deb
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
@@ -9,10 +10,14 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 # Building needs Qt, CMake and Ninja; the fonts give the fixed layout the
 # Arial/Helvetica metrics it was drawn for; the end-to-end tests drive the real
-# program under Xvfb with xdotool and read window geometry with xwininfo.
-PACKAGES := g++ cmake ninja-build qt6-base-dev fonts-liberation2 xvfb xauth xdotool x11-utils libx11-dev
+# program under Xvfb with xdotool and read window geometry with xwininfo. The
+# Debian package needs dpkg-dev (dpkg-shlibdeps computes its dependencies) and
+# file (cpack finds the programs to inspect with it); its menu entry, metadata
+# and manual page are checked with desktop-file-utils, appstream and groff-base.
+PACKAGES := g++ cmake ninja-build qt6-base-dev fonts-liberation2 xvfb xauth xdotool x11-utils libx11-dev \
+            dpkg-dev file desktop-file-utils appstream groff-base
 
-.PHONY: all deps configure build run test test-sanitize bench clean
+.PHONY: all deps configure build run test test-sanitize bench package clean
 
 all: build
 
@@ -60,6 +65,9 @@ test-sanitize: deps
 bench: build
 	@if [ -n "$$DISPLAY" ]; then $(BUILD_DIR)/bench/kez-bench; \
 	else xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" $(BUILD_DIR)/bench/kez-bench; fi
+
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -14,6 +14,8 @@ const QColor lightGrey(192, 192, 192);
 constexpr QSize clientSize(612, 563);
 constexpr QPoint screenPosition(50, 50);
 constexpr QRect pageBounds(12, 33, 480, 490);
+// Enter on a flag list stands for a double click, the only count its handler acts on.
+constexpr int doubleClick = 2;
 
 void put(QWidget *container, QWidget *child, const QRect &bounds)
 {
@@ -63,6 +65,7 @@ ServerConfiguration::ServerConfiguration() : m_clientArea(new QWidget)
 
     dmflags.setMoveHook([this](const QString &flagName, bool set) { switchDMFLAGSpinners(flagName, set); });
     connectCommands();
+    setUpKeyboard();
     setUpFlagLists();
 }
 
@@ -207,7 +210,9 @@ void ServerConfiguration::buildMenus()
     mainMenuBar = new QMenuBar(this);
     // The menu bar belongs inside the window: the form's layout counts on it.
     mainMenuBar->setNativeMenuBar(false);
-    File = mainMenuBar->addMenu(tr("File"));
+    // The mnemonics (Alt+F, Alt+H) are the keyboard's way into the menus; About
+    // has no shortcut of its own.
+    File = mainMenuBar->addMenu(tr("&File"));
     New = File->addAction(tr("New"));
     New->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     Save = File->addAction(tr("Save"));
@@ -218,7 +223,7 @@ void ServerConfiguration::buildMenus()
     // Text fields and the text area claim Ctrl+C for copying while they have
     // the focus, so the operator cannot quit by accident while copying text.
     Close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    Help = mainMenuBar->addMenu(tr("Help"));
+    Help = mainMenuBar->addMenu(tr("&Help"));
     About = Help->addAction(tr("About"));
     setMenuBar(mainMenuBar);
 }
@@ -261,8 +266,10 @@ void ServerConfiguration::connectCommands()
         {availableFragList, &ServerConfiguration::availableFragList_MouseClicked},
         {bannedFragList, &ServerConfiguration::bannedFragList_MouseClicked},
     };
-    for (const auto &[list, handler] : flagLists)
+    for (const auto &[list, handler] : flagLists) {
         connect(list, &ListBox::mouseClicked, this, handler);
+        connect(list, &ListBox::enterPressed, this, [this, handler] { (this->*handler)(doubleClick); });
+    }
 }
 
 void ServerConfiguration::setVisible(bool visible)

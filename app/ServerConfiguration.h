@@ -16,7 +16,9 @@
 // Every operator action reaches exactly one command method below through a
 // signal connection made in connectCommands(): menu items and buttons by their
 // triggered/clicked signals, the map-list checkbox by clicked (so that ticking
-// it from code runs nothing), and each flag list by ListBox::mouseClicked.
+// it from code runs nothing), and each flag list by ListBox::mouseClicked and,
+// as the keyboard's double click, ListBox::enterPressed. setUpKeyboard() gives
+// the form its Tab order and page keys.
 
 #include "flags/FlagFamily.h"
 #include "ui/DirectionButton.h"
@@ -128,6 +130,8 @@ private:
     void buildMaskColumn();
     void buildMenus();
     void connectCommands();
+    void setUpKeyboard();
+    void turnPage(int step);
     void switchDMFLAGSpinners(const QString &flagName, bool set);
     void release();
 

@@ -18,6 +18,7 @@ private slots:
     void listRemovingUnknownTextFails();
     void listRemovingSelectedItemSelectsNothing();
     void listCountsClicksOfABurst();
+    void listReportsEnterApartFromClicks();
     void textFieldNeverHoldsLineBreaks_data();
     void textFieldNeverHoldsLineBreaks();
     void textFieldPasteReplacesLineBreaks();
@@ -117,6 +118,30 @@ void TestWidgets::listCountsClicksOfABurst()
     send(QEvent::MouseButtonPress, start + 5000);
     send(QEvent::MouseButtonRelease, start + 5020);
     QCOMPARE(clicks.last().at(0).toInt(), 1);
+}
+
+void TestWidgets::listReportsEnterApartFromClicks()
+{
+    ListBox list;
+    list.addItems({"one", "two", "three"});
+    list.show();
+    list.setFocus();
+    QSignalSpy enters(&list, &ListBox::enterPressed);
+    QSignalSpy clicks(&list, &ListBox::mouseClicked);
+
+    list.select(0);
+    QTest::keyClick(&list, Qt::Key_Return);
+    QTest::keyClick(&list, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(enters.size(), 2);
+    // Enter with Ctrl, Alt or Shift is left to the view and to shortcuts.
+    QTest::keyClick(&list, Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(&list, Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(enters.size(), 2);
+    QCOMPARE(clicks.size(), 0);
+
+    // The other keys still move the selection.
+    QTest::keyClick(&list, Qt::Key_Down);
+    QCOMPARE(list.selectedIndex(), 1);
 }
 
 void TestWidgets::textFieldNeverHoldsLineBreaks_data()

@@ -1,6 +1,7 @@
 #include "ui/ListBox.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleHints>
 
@@ -100,6 +101,19 @@ void ListBox::countPress(const QMouseEvent *event, bool toolkitDoubleClick)
     m_lastPressTimestamp = event->timestamp();
     m_lastPressPosition = event->position().toPoint();
     m_pressed = true;
+}
+
+void ListBox::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QListWidget::keyPressEvent(event);
+        return;
+    }
+    // The view would emit activated and pass Enter on to the window; here Enter
+    // belongs to the list alone.
+    event->accept();
+    emit enterPressed();
 }
 
 void ListBox::mousePressEvent(QMouseEvent *event)

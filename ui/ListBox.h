@@ -8,6 +8,8 @@
 // think of it: by index and by text, with -1 as the selected index when nothing
 // is selected. Mouse clicks are reported with their click count once the button
 // is released, so that a handler can tell a double click from a single one.
+// Enter (Return or the keypad's Enter) is reported on its own, so that a form can
+// give it the meaning of a double click without mistaking it for the mouse.
 class ListBox : public QListWidget
 {
     Q_OBJECT
@@ -34,8 +36,10 @@ public:
 
 signals:
     void mouseClicked(int clickCount);
+    void enterPressed();
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QTabBar>
+#include <QToolButton>
 
 TabPanel::TabPanel(QWidget *parent) : QWidget(parent), m_tabs(new QTabBar(this)), m_frame(new QFrame(this))
 {
@@ -9,6 +10,11 @@ TabPanel::TabPanel(QWidget *parent) : QWidget(parent), m_tabs(new QTabBar(this))
     m_tabs->setExpanding(false);
     m_tabs->setElideMode(Qt::ElideNone);
     m_tabs->setDrawBase(false);
+    // The arrow keys on the tab row already do what its scroll buttons do, so
+    // Tab goes straight from the tab row to the page instead of stopping twice
+    // on the buttons.
+    for (QToolButton *scrollButton : m_tabs->findChildren<QToolButton *>())
+        scrollButton->setFocusPolicy(Qt::NoFocus);
     m_frame->setFrameShape(QFrame::StyledPanel);
     m_frame->setFrameShadow(QFrame::Raised);
     m_frame->lower();
