@@ -69,8 +69,11 @@ void ServerConfiguration::setUpKeyboard()
         {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
         {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
     };
-    for (const auto &[keys, step] : pageKeys)
-        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, step] { turnPage(step); });
+    for (const auto &pageKey : pageKeys) {
+        const int step = pageKey.second;
+        connect(new QShortcut(pageKey.first, this), &QShortcut::activated, this,
+                [this, step] { turnPage(step); });
+    }
 }
 
 void ServerConfiguration::turnPage(int step)

@@ -266,9 +266,11 @@ void ServerConfiguration::connectCommands()
         {availableFragList, &ServerConfiguration::availableFragList_MouseClicked},
         {bannedFragList, &ServerConfiguration::bannedFragList_MouseClicked},
     };
-    for (const auto &[list, handler] : flagLists) {
-        connect(list, &ListBox::mouseClicked, this, handler);
-        connect(list, &ListBox::enterPressed, this, [this, handler] { (this->*handler)(doubleClick); });
+    for (const auto &flagList : flagLists) {
+        const Handler handler = flagList.second;
+        connect(flagList.first, &ListBox::mouseClicked, this, handler);
+        connect(flagList.first, &ListBox::enterPressed, this,
+                [this, handler] { (this->*handler)(doubleClick); });
     }
 }
 
