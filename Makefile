@@ -8,16 +8,17 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-# Building needs Qt, CMake and Ninja; the fonts give the fixed layout the
+# Building needs Qt, CMake and Ninja (and clang with its libFuzzer runtime for
+# make fuzz); the fonts give the fixed layout the
 # Arial/Helvetica metrics it was drawn for; the end-to-end tests drive the real
 # program under Xvfb with xdotool and read window geometry with xwininfo. The
 # Debian package needs dpkg-dev (dpkg-shlibdeps computes its dependencies) and
 # file (cpack finds the programs to inspect with it); its menu entry, metadata
 # and manual page are checked with desktop-file-utils, appstream and groff-base.
-PACKAGES := g++ cmake ninja-build qt6-base-dev fonts-liberation2 xvfb xauth xdotool x11-utils libx11-dev \
+PACKAGES := g++ clang libclang-rt-14-dev cmake ninja-build qt6-base-dev fonts-liberation2 xvfb xauth xdotool x11-utils libx11-dev \
             dpkg-dev file desktop-file-utils appstream groff-base
 
-.PHONY: all deps configure build run test test-sanitize bench package clean
+.PHONY: all deps configure build run test test-sanitize fuzz bench package clean
 
 all: build
 
@@ -59,6 +60,21 @@ test-sanitize: deps
 	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKEZ_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(SANITIZE_DIR)
 	cd $(SANITIZE_DIR) && ctest --output-on-failure
+
+# File / Open under clang's libFuzzer with the sanitizers, from the seed
+# corpus in tests/fuzz/corpus, for FUZZ_SECONDS; any finding fails the run and
+# leaves the input in $(FUZZ_DIR)/ (commit it to tests/fuzz/regressions/).
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+fuzz: deps
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DKEZ_FUZZ=ON
+	cmake --build $(FUZZ_DIR) --target fuzz_open
+	mkdir -p $(FUZZ_DIR)/corpus
+	@# Absolute paths: the harness makes a scratch folder the working directory.
+	$(abspath $(FUZZ_DIR))/tests/fuzz/fuzz_open -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
+	    -artifact_prefix=$(abspath $(FUZZ_DIR))/ $(abspath $(FUZZ_DIR))/corpus \
+	    $(CURDIR)/tests/fuzz/corpus $(CURDIR)/tests/fuzz/regressions
 
 # Benchmarks print one table of medians; they need a display, so a private
 # Xvfb server is used when there is none.

@@ -1,0 +1,8 @@
+// libFuzzer entry point for File / Open.
+#include "OpenHarness.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    openAndCheck(data, size);
+    return 0;
+}
