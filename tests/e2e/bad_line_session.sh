@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# An Open that ends on a bad line keeps what came before it and leaves the
+# program working: the operator can go on, save and close as usual.
+set -euo pipefail
+program=$1
+. "$(dirname "$0")/lib.sh"
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch"
+
+click_client() {
+    xdotool mousemove --window "$wid" "$1" $((menu_bar + $2)) click --repeat "${3:-1}" --delay 60 1
+    sleep 0.3
+}
+
+cat > server.cfg <<'CFG'
+set hostname "Before The Fault"
+set maxclients 12
+set fraglimit twelve
+set timelimit 40
+map never-read
+CFG
+
+start_program "$program"
+menu_bar=$(( $(geometry Height) - 563 ))
+click_client 500 555
+xdotool key ctrl+o 2> /dev/null
+sleep 0.5
+
+# Still working: a flag moves on the Frag Ban page, and Save writes the form.
+xdotool key ctrl+Prior # from Main back round to the last page, Frag Ban
+sleep 0.3
+click_client 80 69 2
+rm server.cfg
+xdotool key ctrl+s
+for _ in $(seq 50); do [ -e server.cfg ] && break; sleep 0.1; done
+[ -e server.cfg ] || fail "Save wrote nothing after the failed Open"
+sleep 0.3
+
+grep -qx 'set hostname "Before The Fault"' server.cfg || fail "the line before the fault was not applied"
+grep -qx 'set maxclients 12' server.cfg || fail "the spinner before the fault was not applied"
+grep -qx 'set timelimit 0' server.cfg || fail "a line after the fault was applied"
+grep -qx 'set fragban 134217728' server.cfg || fail "the flag did not move after the failed Open"
+! grep -q '^map ' server.cfg || fail "the starting map after the fault was applied"
+echo "bad line: earlier lines kept, later ones not, the window still works"
+
+choose_file_menu_item_from_end 1
+expect_exit 0
+echo "1 passed, 0 failed"
