@@ -30,7 +30,7 @@ public:
 
     QStringList mapItems() const override { return w.mapList->items(); }
     void removeAllMapItems() override { w.mapList->removeAll(); }
-    void addMapItem(const QString &map) override { w.mapList->add(map); }
+    void addMapItems(const QStringList &maps) override { w.mapList->add(maps); }
     void enableAddButton() override { w.addButton->setEnabled(true); }
     void enableRemoveButton() override { w.removeButton->setEnabled(true); }
 

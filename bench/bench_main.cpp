@@ -1,8 +1,9 @@
 // make bench: one table of medians, each figure next to its reference
 // measured in the same run. Runs under a display (make bench uses xvfb-run).
+#include "FileBenchmarks.h"
 #include "StartupMeasurement.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <algorithm>
 #include <cstdio>
@@ -28,7 +29,7 @@ void row(const char *what, double value, double reference, const char *unit, dou
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication application(argc, argv);
+    QApplication application(argc, argv);
     const QString here = QCoreApplication::applicationDirPath();
     const QString program = QDir(here).filePath(QStringLiteral("startup_probe"));
     const QString reference = QDir(here).filePath(QStringLiteral("empty_window_probe"));
@@ -56,5 +57,13 @@ int main(int argc, char *argv[])
     std::printf("|---|---|---|---|---|\n");
     row("start-up to first painted window", median(programTimes), median(referenceTimes), "ms", 1.3);
     row("peak resident memory", median(programMemory), median(referenceMemory), "MiB", 1.2);
+
+    std::printf("\n| File command (median of %d runs) | Time | Reference | Reference time | Aim |\n", runs);
+    std::printf("|---|---|---|---|---|\n");
+    for (const BenchmarkRow &file : runFileBenchmarks(runs)) {
+        std::printf("| %s | %.2f ms | %s | %.2f ms | %s%s |\n", qPrintable(file.what), file.milliseconds,
+                    qPrintable(file.reference), file.referenceMilliseconds, qPrintable(file.aim),
+                    file.aim == QStringLiteral("-") ? "" : (file.meetsAim ? ": meets" : ": MISSES"));
+    }
     return 0;
 }

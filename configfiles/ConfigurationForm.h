@@ -30,7 +30,8 @@ public:
 
     virtual QStringList mapItems() const = 0;
     virtual void removeAllMapItems() = 0;
-    virtual void addMapItem(const QString &map) = 0;
+    // Appends the maps, in order, after the current items.
+    virtual void addMapItems(const QStringList &maps) = 0;
     virtual void enableAddButton() = 0;
     virtual void enableRemoveButton() = 0;
 

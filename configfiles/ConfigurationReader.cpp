@@ -195,9 +195,8 @@ bool Reader::readMapList()
         warn(QStringLiteral("could not read maplist.txt (%1).").arg(mapFile.errorString()));
         return false;
     }
-    for (const QString &map : *maps)
-        m_form.addMapItem(map);
-    if (!m_form.mapItems().isEmpty())
+    m_form.addMapItems(*maps);
+    if (!maps->isEmpty())
         m_form.enableRemoveButton();
     m_form.setStatusText(QStringLiteral("Done reading maplist.txt"));
     return true;

@@ -51,7 +51,7 @@ public:
     QString messageOfTheDay() const override { return motd; }
     QStringList mapItems() const override { return maps; }
     void removeAllMapItems() override { maps.clear(); }
-    void addMapItem(const QString &map) override { maps.append(map); }
+    void addMapItems(const QStringList &added) override { maps.append(added); }
     void enableAddButton() override { addEnabled = true; }
     void enableRemoveButton() override { removeEnabled = true; }
     QString maskText(FlagFamilyId id) const override { return families[std::size_t(id)].mask; }

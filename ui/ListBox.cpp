@@ -52,6 +52,11 @@ void ListBox::add(const QString &text)
     addItem(text);
 }
 
+void ListBox::add(const QStringList &texts)
+{
+    addItems(texts);
+}
+
 void ListBox::insert(const QString &text, int index)
 {
     insertItem(index, text);

@@ -27,6 +27,8 @@ public:
     void select(int index);
 
     void add(const QString &text);
+    // Appends every text in order, as one change of the list.
+    void add(const QStringList &texts);
     void insert(const QString &text, int index);
     void remove(int index);
     // Removes the first item whose text equals text, letter case included.
