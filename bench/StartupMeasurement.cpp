@@ -19,7 +19,7 @@ long long monotonicNanoseconds()
 }
 } // namespace
 
-std::optional<StartupSample> measureStartup(const QString &program)
+std::optional<StartupSample> measureStartup(const QString &program, const QString &argument)
 {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
@@ -30,7 +30,9 @@ std::optional<StartupSample> measureStartup(const QString &program)
     posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
 
     const QByteArray path = program.toLocal8Bit();
-    char *const arguments[] = {const_cast<char *>(path.constData()), nullptr};
+    const QByteArray extra = argument.toLocal8Bit();
+    char *const arguments[] = {const_cast<char *>(path.constData()),
+                               argument.isEmpty() ? nullptr : const_cast<char *>(extra.constData()), nullptr};
     pid_t child = 0;
     const long long started = monotonicNanoseconds();
     const int spawned = posix_spawn(&child, path.constData(), &actions, nullptr, arguments, environ);

@@ -12,4 +12,4 @@ struct StartupSample
 // Starts program, waits for it to print the monotonic time of its first
 // paint and to end, and returns the time from start to first paint and the
 // process's peak resident memory.
-std::optional<StartupSample> measureStartup(const QString &program);
+std::optional<StartupSample> measureStartup(const QString &program, const QString &argument = {});
