@@ -27,8 +27,7 @@ focus_main_window() {
 # open_about: Alt+H, Enter, and waits for the dialog.
 open_about() {
     focus_main_window
-    xdotool key alt+h
-    sleep 0.4
+    open_popup xdotool key alt+h
     xdotool key Return
     for _ in $(seq 50); do
         [ "$(about_window_count)" -eq 1 ] && return 0
@@ -56,8 +55,7 @@ for key in Escape Return KP_Enter; do
 done
 
 focus_main_window
-xdotool key alt+f
-sleep 0.4
+open_popup xdotool key alt+f
 xdotool key Up Return
 expect_exit 0
 echo "Alt+F, Close: exit status 0"

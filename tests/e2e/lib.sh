@@ -42,12 +42,44 @@ expect_exit() {
     [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"
 }
 
+# window_count: the program's visible windows; an open menu or dialog adds one.
+window_count() {
+    xdotool search --onlyvisible --classname '^kez-server-config$' 2>/dev/null | wc -l
+}
+
+# wait_for_window_count N: up to five seconds; fails quietly.
+wait_for_window_count() {
+    for _ in $(seq 100); do
+        [ "$(window_count)" -eq "$1" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# open_popup KEYS...: sends the keys (or a click) that open a menu and waits
+# until the menu is on screen; a busy machine may take a while to show it.
+open_popup() {
+    local before
+    before=$(window_count)
+    for _ in 1 2 3; do
+        "$@"
+        wait_for_window_count $((before + 1)) && return 0
+    done
+    fail "no menu opened after: $*"
+}
+
 # choose_file_menu_item_from_end N: opens File by mouse and picks the N-th item
 # counted from the last one (1 = Close) with the arrow keys.
 choose_file_menu_item_from_end() {
-    xdotool mousemove --window "$wid" 20 8 click 1
-    sleep 0.4
+    local before
+    before=$(window_count)
+    open_popup xdotool mousemove --window "$wid" 20 8 click 1
     xdotool key --repeat "$1" Up
     xdotool key Return
-    sleep 0.4
+    # The menu closes; after Close the main window goes too.
+    for _ in $(seq 100); do
+        [ "$(window_count)" -le "$before" ] && break
+        sleep 0.05
+    done
+    sleep 0.3
 }
