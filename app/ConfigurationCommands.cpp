@@ -26,7 +26,7 @@ public:
     // setChecked does not emit clicked, so the map-list command does not run.
     void setChecked(CheckboxControl checkbox, bool ticked) override { box(checkbox)->setChecked(ticked); }
 
-    QString messageOfTheDay() const override { return w.motdTextArea->toPlainText(); }
+    QString messageOfTheDay() const override { return w.motdTextArea->text(); }
 
     QStringList mapItems() const override { return w.mapList->items(); }
     void removeAllMapItems() override { w.mapList->removeAll(); }

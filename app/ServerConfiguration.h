@@ -28,12 +28,12 @@
 #include "ui/NumericSpinner.h"
 #include "ui/StatusBar.h"
 #include "ui/TabPanel.h"
+#include "ui/TextArea.h"
 #include "ui/TextField.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QMainWindow>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 class QAction;
@@ -130,6 +130,7 @@ private:
     void buildMaskColumn();
     void buildMenus();
     void connectCommands();
+    void nameControls();
     void setUpKeyboard();
     void turnPage(int step);
     void switchDMFLAGSpinners(const QString &flagName, bool set);
@@ -167,7 +168,7 @@ public:
     NumericSpinner *fragLimitSpinner = new NumericSpinner;
     QLabel *fragLimitLabel = new QLabel;
     QCheckBox *publicGameCheckbox = new QCheckBox;
-    QPlainTextEdit *motdTextArea = new QPlainTextEdit;
+    TextArea *motdTextArea = new TextArea;
     QLabel *motdLabel = new QLabel;
     QCheckBox *mapListCheckbox = new QCheckBox;
     ListBox *mapList = new ListBox;

@@ -4,10 +4,12 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication application(argc, argv);
+    // Arguments are ignored, Qt's own options (-style, -reverse, ...) too:
+    // the tool always looks and works the same, on the files of the current
+    // working directory.
+    int qtArgc = argc > 0 ? 1 : 0;
+    QApplication application(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("kez-server-config"));
-    // Arguments are not used: the tool always works on the files of the
-    // current working directory.
     ServerConfiguration window;
     QObject::connect(&window, &ServerConfiguration::released, &application,
                      [] { QCoreApplication::exit(0); });

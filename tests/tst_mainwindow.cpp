@@ -29,6 +29,7 @@ private slots:
     void everyFlagListStartsFromItsCatalogue();
     void maskFieldsAreReadOnlyBoldBlack();
     void menusAndShortcuts();
+    void controlsCanBeFoundByTheirNames();
     void newResetsTheFormAndLeavesTheRest();
     void newRebuildsMovedFlagsInCatalogueOrder();
     void ctrlCClosesExceptWhileEditingText();
@@ -243,6 +244,15 @@ void TestMainWindow::menusAndShortcuts()
     QVERIFY(window->About->shortcut().isEmpty());
 }
 
+void TestMainWindow::controlsCanBeFoundByTheirNames()
+{
+    QCOMPARE(window->findChild<ListBox *>(QStringLiteral("bannedWeaponList")), window->bannedWeaponList);
+    QCOMPARE(window->findChild<TextField *>(QStringLiteral("DMFLAGSField")), window->DMFLAGSField);
+    QCOMPARE(window->findChild<QAction *>(QStringLiteral("Close")), window->Close);
+    QCOMPARE(window->findChild<QWidget *>(QStringLiteral("mapDirectionButtonDown")),
+             window->mapDirectionButtonDown);
+}
+
 void TestMainWindow::newResetsTheFormAndLeavesTheRest()
 {
     window->setVisible(true);
@@ -319,8 +329,9 @@ void TestMainWindow::ctrlCClosesExceptWhileEditingText()
     QTest::keyClick(window->motdTextArea, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(closes.size(), 0);
 
-    window->mapListCheckbox->setFocus();
-    QTest::keyClick(window->mapListCheckbox, Qt::Key_C, Qt::ControlModifier);
+    // A spinner holds a number, not text to copy: Ctrl+C closes there.
+    window->maxClientsSpinner->setFocus();
+    QTest::keyClick(window->maxClientsSpinner, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(closes.size(), 1);
     QVERIFY(!window->isVisible());
 }

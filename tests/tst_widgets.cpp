@@ -1,6 +1,7 @@
 #include "ui/ListBox.h"
 #include "ui/NumericSpinner.h"
 #include "ui/TabPanel.h"
+#include "ui/TextArea.h"
 #include "ui/TextField.h"
 
 #include <QApplication>
@@ -21,6 +22,8 @@ private slots:
     void listReportsEnterApartFromClicks();
     void textFieldNeverHoldsLineBreaks_data();
     void textFieldNeverHoldsLineBreaks();
+    void textFieldHoldsLongTextWhole();
+    void textAreaKeepsItsTextAsTyped();
     void textFieldPasteReplacesLineBreaks();
     void readOnlyFieldRefusesTypingButTakesText();
     void spinnerRefusesValuesOutsideItsBounds();
@@ -169,6 +172,27 @@ void TestWidgets::textFieldNeverHoldsLineBreaks()
     TextField field;
     field.setText(text);
     QCOMPARE(field.text(), held);
+}
+
+void TestWidgets::textFieldHoldsLongTextWhole()
+{
+    TextField field;
+    const QString longName(40'000, u'x');
+    field.setText(longName);
+    QCOMPARE(field.text().size(), longName.size());
+}
+
+void TestWidgets::textAreaKeepsItsTextAsTyped()
+{
+    TextArea area;
+    area.setPlainText(QString::fromUtf8("a\u00a0b\tc\n\nd"));
+    QCOMPARE(area.text(), QString::fromUtf8("a\u00a0b\tc\n\nd"));
+    area.show();
+    area.setFocus();
+    area.moveCursor(QTextCursor::End);
+    QTest::keyClick(&area, Qt::Key_Return, Qt::ShiftModifier); // a line break within the paragraph
+    QTest::keyClicks(&area, QStringLiteral("e"));
+    QCOMPARE(area.text(), QString::fromUtf8("a\u00a0b\tc\n\nd\ne"));
 }
 
 void TestWidgets::textFieldPasteReplacesLineBreaks()

@@ -17,4 +17,7 @@ public:
     bool setCurrent(int value);
     int current() const { return value(); }
     QString currentText() const { return QString::number(value()); }
+
+protected:
+    bool event(QEvent *event) override;
 };

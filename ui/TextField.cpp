@@ -1,6 +1,7 @@
 #include "ui/TextField.h"
 
 #include <QValidator>
+#include <limits>
 
 namespace {
 
@@ -26,6 +27,8 @@ public:
 TextField::TextField(QWidget *parent) : QLineEdit(parent)
 {
     setValidator(new LineBreakFilter(this));
+    // QLineEdit would silently cut a longer text at 32767 characters.
+    setMaxLength(std::numeric_limits<int>::max());
 }
 
 void TextField::setText(const QString &text)
