@@ -5,15 +5,6 @@ set -euo pipefail
 program=$1
 . "$(dirname "$0")/lib.sh"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-cd "$scratch"
-
-click_client() {
-    xdotool mousemove --window "$wid" "$1" $((menu_bar + $2)) click --repeat "${3:-1}" --delay 60 1
-    sleep 0.3
-}
-
 cat > server.cfg <<'CFG'
 set hostname "Before The Fault"
 set maxclients 12
@@ -23,8 +14,7 @@ map never-read
 CFG
 
 start_program "$program"
-menu_bar=$(( $(geometry Height) - 563 ))
-click_client 500 555
+focus_window
 xdotool key ctrl+o 2> /dev/null
 sleep 0.5
 
@@ -34,9 +24,7 @@ sleep 0.3
 click_client 80 69 2
 rm server.cfg
 xdotool key ctrl+s
-for _ in $(seq 50); do [ -e server.cfg ] && break; sleep 0.1; done
-[ -e server.cfg ] || fail "Save wrote nothing after the failed Open"
-sleep 0.3
+wait_for server.cfg
 
 grep -qx 'set hostname "Before The Fault"' server.cfg || fail "the line before the fault was not applied"
 grep -qx 'set maxclients 12' server.cfg || fail "the spinner before the fault was not applied"

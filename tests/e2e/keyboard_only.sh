@@ -6,10 +6,6 @@ set -euo pipefail
 program=$1
 . "$(dirname "$0")/lib.sh"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-cd "$scratch"
-
 about_title='^AWT Application - About$'
 
 # about_window_count: how many About dialogs are mapped.

@@ -3,6 +3,11 @@
 
 title='^Kez Server Configuration$'
 
+# Every session works in a scratch folder of its own, removed at the end.
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch"
+
 fail() {
     echo "FAIL: $*" >&2
     exit 1
@@ -20,6 +25,29 @@ start_program() {
     done
     [ -n "$wid" ] || fail "no window titled 'Kez Server Configuration' appeared"
     sleep 0.3
+    menu_bar=$(($(geometry Height) - 563))
+}
+
+# click_client X Y [REPEAT]: clicks at client-area coordinates, below the menu
+# bar; REPEAT 2 is a double click.
+click_client() {
+    xdotool mousemove --window "$wid" "$1" $((menu_bar + $2)) click --repeat "${3:-1}" --delay 60 1
+    sleep 0.3
+}
+
+# focus_window: clicks the status bar, which takes no focus and runs no
+# command, so that the window has the keyboard.
+focus_window() {
+    click_client 500 555
+}
+
+# wait_for FILE: up to five seconds for a file to be written.
+wait_for() {
+    for _ in $(seq 50); do
+        [ -e "$1" ] && sleep 0.2 && return 0
+        sleep 0.1
+    done
+    fail "$1 was not written"
 }
 
 # geometry KEY: one value from xwininfo for the window, e.g. "Width".

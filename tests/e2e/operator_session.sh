@@ -6,23 +6,6 @@ set -euo pipefail
 program=$1
 . "$(dirname "$0")/lib.sh"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-cd "$scratch"
-
-# click_client X Y [REPEAT]: a click at client-area coordinates (below the menu bar).
-click_client() {
-    xdotool mousemove --window "$wid" "$1" $((menu_bar + $2)) click --repeat "${3:-1}" --delay 60 1
-    sleep 0.3
-}
-
-wait_for() {
-    for _ in $(seq 50); do
-        [ -e "$1" ] && return 0
-        sleep 0.1
-    done
-    fail "$1 was not written"
-}
 
 cat > server.cfg <<'CFG'
 // prepared by hand
@@ -44,8 +27,7 @@ CFG
 printf 'q2dm1\nq2dm2\n' > maplist.txt
 
 start_program "$program"
-menu_bar=$(( $(geometry Height) - 563 ))
-click_client 500 555 # the status bar: gives the window the keyboard, runs nothing
+focus_window
 xdotool key ctrl+o
 sleep 0.5
 

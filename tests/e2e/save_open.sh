@@ -6,25 +6,6 @@ set -euo pipefail
 program=$1
 . "$(dirname "$0")/lib.sh"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-cd "$scratch"
-
-# Clicks the status bar, which takes no focus and runs no command, so that
-# the window has the keyboard.
-focus_window() {
-    xdotool mousemove --window "$wid" 500 560 click 1
-    sleep 0.3
-}
-
-# wait_for FILE: up to five seconds.
-wait_for() {
-    for _ in $(seq 50); do
-        [ -e "$1" ] && return 0
-        sleep 0.1
-    done
-    fail "$1 was not written"
-}
 
 start_program "$program"
 focus_window

@@ -7,10 +7,6 @@ program=$1
 request_close=$2
 . "$(dirname "$0")/lib.sh"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-cd "$scratch"
-
 start_program "$program"
 [ "$(geometry 'Absolute upper-left X')" = 50 ] || fail "window x is $(geometry 'Absolute upper-left X')"
 [ "$(geometry 'Absolute upper-left Y')" = 50 ] || fail "window y is $(geometry 'Absolute upper-left Y')"
