@@ -392,6 +392,56 @@ void ServerConfiguration::nameControls()
     };
     for (const auto &control : controls)
         control.first->setObjectName(QLatin1String(control.second));
+
+    // A label is the buddy of the control it captions, so that screen readers
+    // and other tools name the control by the caption the operator sees.
+    const std::pair<QLabel *, QWidget *> captions[] = {
+        {serverNameLabel, serverNameField},
+        {adminNameLabel, adminNameField},
+        {emailLabel, emailField},
+        {webpageLabel, webpageField},
+        {rconPasswdLabel, rconPasswdField},
+        {startingMapLabel, startingMapField},
+        {maxClientsLabel, maxClientsSpinner},
+        {timeLimitLabel, timeLimitSpinner},
+        {fragLimitLabel, fragLimitSpinner},
+        {revengeAwardLabel, revengeAwardSpinner},
+        {highFraggerAwardLabel, highFraggerAwardSpinner},
+        {dayNightTimeLabel, dayNightTimeSpinner},
+        {motdLabel, motdTextArea},
+        {availableFlagLabel, availableFlagList},
+        {setFlagLabel, setFlagList},
+        {availableWeaponLabel, availableWeaponList},
+        {bannedWeaponLabel, bannedWeaponList},
+        {availableKezWeaponLabel, availableKezWeaponList},
+        {bannedKezWeaponLabel, bannedKezWeaponList},
+        {availableKezSweeperLabel, availableKezSweeperList},
+        {bannedKezSweeperLabel, bannedKezSweeperList},
+        {availableKezGrenadeLabel, availableKezGrenadeList},
+        {bannedKezGrenadeLabel, bannedKezGrenadeList},
+        {availableFeatureLabel, availableFeatureList},
+        {bannedFeatureLabel, bannedFeatureList},
+        {availableKezFeatureLabel, availableKezFeatureList},
+        {bannedKezFeatureLabel, bannedKezFeatureList},
+        {availableKezArmorLabel, availableKezArmorList},
+        {bannedKezArmorLabel, bannedKezArmorList},
+        {availableFragLabel, availableFragList},
+        {bannedFragLabel, bannedFragList},
+        {DMFLAGSLabel, DMFLAGSField},
+        {weaponBanLabel, weaponBanField},
+        {kezWeaponBanLabel, kezWeaponBanField},
+        {kezSweeperBanLabel, kezSweeperBanField},
+        {kezGrenadeBanLabel, kezGrenadeBanField},
+        {featureBanLabel, featureBanField},
+        {kezFeatureBanLabel, kezFeatureBanField},
+        {kezArmorBanLabel, kezArmorBanField},
+        {fragBanLabel, fragBanField},
+    };
+    for (const auto &caption : captions) {
+        caption.first->setBuddy(caption.second);
+        // Item views do not take their name from a buddy label.
+        caption.second->setAccessibleName(caption.first->text());
+    }
 }
 
 void ServerConfiguration::setVisible(bool visible)

@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -251,6 +252,14 @@ void TestMainWindow::controlsCanBeFoundByTheirNames()
     QCOMPARE(window->findChild<QAction *>(QStringLiteral("Close")), window->Close);
     QCOMPARE(window->findChild<QWidget *>(QStringLiteral("mapDirectionButtonDown")),
              window->mapDirectionButtonDown);
+
+    // Accessibility tools name a control by its caption.
+    const auto accessibleName = [](QWidget *control) {
+        return QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+    };
+    QCOMPARE(accessibleName(window->serverNameField), QStringLiteral("Server Name:"));
+    QCOMPARE(accessibleName(window->bannedFragList), QStringLiteral("Banned Frags"));
+    QCOMPARE(accessibleName(window->kezArmorBanField), QStringLiteral("Kez Armor Ban"));
 }
 
 void TestMainWindow::newResetsTheFormAndLeavesTheRest()
