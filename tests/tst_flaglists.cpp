@@ -15,6 +15,7 @@ private slots:
     void everyFlagOfEveryFamilyAcrossAndBack_data();
     void everyFlagOfEveryFamilyAcrossAndBack();
     void singleClickOnlySelects();
+    void doubleClickActsOnTheSelectionNotThePointer();
     void doubleClickWithNothingSelectedChangesNothing();
     void setMethodsReachTheirOwnFamily_data();
     void setMethodsReachTheirOwnFamily();
@@ -152,6 +153,15 @@ void TestFlagLists::singleClickOnlySelects()
     QCOMPARE(window->availableWeaponList->selectedIndex(), 3);
     QCOMPARE(window->availableWeaponList->count(), 26);
     QCOMPARE(window->weaponBanField->text(), QStringLiteral("0"));
+}
+
+void TestFlagLists::doubleClickActsOnTheSelectionNotThePointer()
+{
+    showPage(9);
+    click(window->availableFragList, 1);
+    doubleClick(window->availableFragList, -1); // below the last item
+    QCOMPARE(window->bannedFragList->items(), QStringList({"frags for telefrags"}));
+    QCOMPARE(window->fragBanField->text(), QStringLiteral("268435456"));
 }
 
 void TestFlagLists::doubleClickWithNothingSelectedChangesNothing()

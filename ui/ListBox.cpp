@@ -123,7 +123,8 @@ void ListBox::keyPressEvent(QKeyEvent *event)
 
 void ListBox::mousePressEvent(QMouseEvent *event)
 {
-    QListWidget::mousePressEvent(event);
+    if (onItem(event))
+        QListWidget::mousePressEvent(event);
     countPress(event, false);
 }
 
@@ -131,8 +132,16 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // Let the view update the selection as for a press, but not start editing or
     // emit its own activation: what a double click does is the handler's business.
-    QListWidget::mousePressEvent(event);
+    if (onItem(event))
+        QListWidget::mousePressEvent(event);
     countPress(event, true);
+}
+
+bool ListBox::onItem(const QMouseEvent *event) const
+{
+    // A click below the last item keeps the selection, as native lists do:
+    // the handlers act on the selected item wherever the click landed.
+    return indexAt(event->position().toPoint()).isValid();
 }
 
 void ListBox::mouseReleaseEvent(QMouseEvent *event)

@@ -48,6 +48,7 @@ protected:
 
 private:
     void countPress(const QMouseEvent *event, bool toolkitDoubleClick);
+    bool onItem(const QMouseEvent *event) const;
 
     int m_visibleRows;
     int m_clickCount = 0;
