@@ -42,6 +42,8 @@ private:
 
     Stop apply(const ServerKey &key);
     Stop applyText(const ServerKey &key, TextControl control);
+    // Cuts the line's value and reads it as decimal integer text.
+    Stop readInteger(const ServerKey &key, qint32 &number) const;
     Stop applyNumber(const ServerKey &key, SpinnerControl spinner);
     Stop applyMask(const ServerKey &key, FlagFamilyId family);
     bool readMapList();
@@ -131,20 +133,29 @@ Reader::Stop Reader::applyText(const ServerKey &key, TextControl control)
     return std::nullopt;
 }
 
-Reader::Stop Reader::applyNumber(const ServerKey &key, SpinnerControl spinner)
+Reader::Stop Reader::readInteger(const ServerKey &key, qint32 &number) const
 {
     const std::optional<QString> value = cutValue(m_line, key);
     if (!value)
         return QStringLiteral("is too short to hold a value");
-    const std::optional<qint32> number = parseDecimalInteger(*value);
-    if (!number)
+    const std::optional<qint32> parsed = parseDecimalInteger(*value);
+    if (!parsed)
         return QStringLiteral("holds no decimal integer");
+    number = *parsed;
+    return std::nullopt;
+}
+
+Reader::Stop Reader::applyNumber(const ServerKey &key, SpinnerControl spinner)
+{
+    qint32 number = 0;
+    if (const Stop reason = readInteger(key, number))
+        return reason;
     // The spinners cannot show a value outside their bounds; the nearest one
     // keeps the rest of the file readable.
     const int low = m_form.minimum(spinner);
     const int high = m_form.maximum(spinner);
-    const int clamped = std::clamp<int>(*number, low, high);
-    if (clamped != *number) {
+    const int clamped = std::clamp<int>(number, low, high);
+    if (clamped != number) {
         warn(QStringLiteral("%1 is outside %2 to %3; %4 was used instead.")
                  .arg(where())
                  .arg(low)
@@ -157,18 +168,15 @@ Reader::Stop Reader::applyNumber(const ServerKey &key, SpinnerControl spinner)
 
 Reader::Stop Reader::applyMask(const ServerKey &key, FlagFamilyId family)
 {
-    const std::optional<QString> value = cutValue(m_line, key);
-    if (!value)
-        return QStringLiteral("is too short to hold a value");
-    const std::optional<qint32> mask = parseDecimalInteger(*value);
-    if (!mask)
-        return QStringLiteral("holds no decimal integer");
+    qint32 mask = 0;
+    if (const Stop reason = readInteger(key, mask))
+        return reason;
     // Any one bit of a flag's value in the mask sets the flag; bits that no
     // flag carries are dropped, and the mask field changes only through the
     // set-method, one flag at a time.
     const FlagCatalogue catalogue = m_form.catalogue(family);
     for (const QuakeFlag &flag : catalogue) {
-        if ((*mask & flag.getFlagValue()) == 0)
+        if ((mask & flag.getFlagValue()) == 0)
             continue;
         if (m_form.setFlag(family, flag.getFlagName()) == FlagMove::MaskUnreadable)
             return QStringLiteral("could not be added: the family's mask field holds no decimal integer");
