@@ -4,7 +4,7 @@
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/SafeTextFile.h"
 
-#include <QDebug>
+#include "flags/Diagnostics.h"
 
 namespace {
 
@@ -26,9 +26,8 @@ ServerSettings settingsOf(const ConfigurationForm &form)
 // far the save came, and this line on the error stream tells why.
 bool stopped(const SafeTextFile &file)
 {
-    qWarning().noquote() << QStringLiteral(
-                                "kez-server-config: could not write %1 (%2); the save stopped there.")
-                                .arg(file.fileName(), file.errorString());
+    Diagnostics::warn(QStringLiteral("could not write %1: %2; the save stopped there.")
+                          .arg(file.fileName(), file.errorString()));
     return false;
 }
 

@@ -1,32 +1,60 @@
 #pragma once
 
+#include <QByteArray>
+#include <QFile>
 #include <QSaveFile>
+#include <QStringList>
+#include <memory>
 
-// A text file written whole or not at all. The lines go to a new file beside
-// the target, which replaces the old one only once every byte is down, so a
-// failure part-way (a full disk) leaves the old file as it was. In a folder
-// where no new file can be made the target is written directly instead.
-// A symbolic link is written through to its target and stays a link
-// (QSaveFile follows links itself), and an existing file keeps its
-// permission bits.
+// A text file that a save either writes completely or leaves as it was.
+//
+// Where the old file can be replaced without anyone noticing a difference
+// (the new file keeps its owner, group and mode, and it has no other name),
+// the text goes to a new file beside it, which takes its place only once
+// every byte is down and synced. Otherwise (a file of another user that the
+// saving user may write, a hard link, a folder where no new file can be
+// made) the file is rewritten in place and, should that fail, given its old
+// bytes back.
+//
+// Only regular files are written: a name or a link that leads to a device, a
+// FIFO, a socket or a folder stops the save. A link in a sticky folder that
+// everyone may write is followed only when it belongs to the saving user or
+// to the folder's owner, as the kernel does for opens, so that another user
+// cannot aim a save at a file of their choosing.
 class SafeTextFile
 {
 public:
     explicit SafeTextFile(const QString &fileName);
+    ~SafeTextFile();
+    SafeTextFile(const SafeTextFile &) = delete;
+    SafeTextFile &operator=(const SafeTextFile &) = delete;
 
-    // False when the file cannot be written at all: a folder of that name, a
-    // file the user may not write, a folder the user may not write into.
+    // False when the file cannot be written at all; nothing is changed then.
     bool open();
-    // Writes line and the platform's line separator, in UTF-8.
+    // Adds line and the platform's line separator, in UTF-8. Nothing reaches
+    // the file before commit.
     void writeLine(const QString &line);
     void writeLines(const QStringList &lines);
-    // True only when every line written reached the file.
+    // True only when every byte reached the file; on false the file holds
+    // what it held before open whenever that can be put back.
     bool commit();
 
     QString fileName() const { return m_fileName; }
-    QString errorString() const { return m_file.errorString(); }
+    // Why open or commit failed.
+    QString errorString() const { return m_error; }
 
 private:
+    bool fail(const QString &reason);
+    bool openReplacement(bool keepOwnership, uint ownerId, uint groupId, uint mode);
+    bool openInPlace();
+    bool commitReplacement();
+    bool commitInPlace();
+
     QString m_fileName;
-    QSaveFile m_file;
+    QByteArray m_target; // the regular file that the name leads to
+    QByteArray m_text;
+    QString m_error;
+    std::unique_ptr<QSaveFile> m_replacement;
+    int m_inPlace = -1; // descriptor of a file rewritten in place
+    std::optional<QByteArray> m_previous;
 };

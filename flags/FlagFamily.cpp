@@ -1,10 +1,9 @@
 #include "flags/FlagFamily.h"
 
 #include "flags/DecimalText.h"
+#include "flags/Diagnostics.h"
 #include "ui/ListBox.h"
 #include "ui/TextField.h"
-
-#include <QDebug>
 
 FlagFamily::FlagFamily(const FlagTable &table, ListBox *available, ListBox *banned, TextField *maskField)
     : m_table(table), m_available(available), m_banned(banned), m_maskField(maskField)
@@ -66,10 +65,10 @@ FlagMove FlagFamily::changeMask(const QuakeFlag &flag, bool banned)
     const QString text = m_maskField->text();
     const std::optional<qint32> mask = parseDecimalInteger(text);
     if (!mask) {
-        qWarning().noquote() << QStringLiteral(
-                                    "kez-server-config: the %1 mask field holds \"%2\", which is not a "
-                                    "decimal integer; the mask was left as it was.")
-                                    .arg(caption(), text);
+        Diagnostics::warn(
+            QStringLiteral("the %1 mask field holds %2, which is not a decimal integer; the mask "
+                           "was left as it was.")
+                .arg(caption(), Diagnostics::quoted(text)));
         return FlagMove::MaskUnreadable;
     }
     const qint32 newMask =
