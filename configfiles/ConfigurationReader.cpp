@@ -2,11 +2,10 @@
 
 #include "configfiles/ConfigurationForm.h"
 #include "configfiles/ConfigurationLines.h"
+#include "configfiles/RegularFileReading.h"
 #include "flags/DecimalText.h"
+#include "flags/Diagnostics.h"
 
-#include <QDebug>
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 
 using namespace ConfigurationLines;
@@ -14,19 +13,13 @@ using Outcome = ConfigurationReadResult::Outcome;
 
 namespace {
 
-void warn(const QString &text)
-{
-    qWarning().noquote() << QStringLiteral("kez-server-config: ") + text;
-}
+using Diagnostics::warn;
+using FileOutcome = RegularFileRead::Outcome;
 
-// The lines of an opened file, or nothing when reading it failed.
-std::optional<QStringList> readLines(QFile &file)
-{
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return splitLines(QString::fromUtf8(bytes));
-}
+// The game's own command buffer holds 8 KiB, so a real server.cfg is far
+// below this; a map rotation of a million maps is below the other.
+constexpr qint64 serverCfgSizeLimit = 1024 * 1024;
+constexpr qint64 mapListSizeLimit = 256 * 1024 * 1024;
 
 class Reader
 {
@@ -46,36 +39,38 @@ private:
     Stop readInteger(const ServerKey &key, qint32 &number) const;
     Stop applyNumber(const ServerKey &key, SpinnerControl spinner);
     Stop applyMask(const ServerKey &key, FlagFamilyId family);
-    bool readMapList();
+    bool readMapList(MapListSwitch switched);
 
     QString where() const
     {
-        return QStringLiteral("server.cfg line %1 \"%2\"").arg(m_lineNumber).arg(m_line);
+        return QStringLiteral("server.cfg line %1 %2").arg(m_lineNumber).arg(Diagnostics::quoted(m_line));
     }
 
     ConfigurationForm &m_form;
     int m_lineNumber = 0;
     QString m_line;
+    // maplist.txt is read once, at the first map-list line, and the list
+    // laid once: every later map-list line would put the same maps back.
+    std::optional<RegularFileRead> m_mapFile;
+    bool m_mapListLaid = false;
 };
 
 ConfigurationReadResult Reader::run()
 {
-    QStringList serverBuff;
-    {
-        QFile serverCfg(QStringLiteral("server.cfg"));
-        if (!serverCfg.open(QIODevice::ReadOnly)) {
-            m_form.setStatusText(QStringLiteral("server.cfg file not found"));
-            return {Outcome::ServerCfgNotFound};
-        }
-        m_form.setStatusText(QStringLiteral("Opening files"));
-        m_form.setStatusText(QStringLiteral("Reading server.cfg"));
-        std::optional<QStringList> lines = readLines(serverCfg);
-        if (!lines) {
-            warn(QStringLiteral("could not read server.cfg (%1).").arg(serverCfg.errorString()));
-            return {Outcome::ReadFailed};
-        }
-        serverBuff = std::move(*lines);
+    const RegularFileRead serverCfg = readRegularFile(QStringLiteral("server.cfg"), serverCfgSizeLimit);
+    if (serverCfg.outcome == FileOutcome::Missing || serverCfg.outcome == FileOutcome::NotOpened) {
+        if (serverCfg.outcome == FileOutcome::NotOpened)
+            warn(QStringLiteral("server.cfg cannot be opened: %1.").arg(serverCfg.reason));
+        m_form.setStatusText(QStringLiteral("server.cfg file not found"));
+        return {Outcome::ServerCfgNotFound};
     }
+    m_form.setStatusText(QStringLiteral("Opening files"));
+    m_form.setStatusText(QStringLiteral("Reading server.cfg"));
+    if (serverCfg.outcome == FileOutcome::NotRead) {
+        warn(QStringLiteral("server.cfg cannot be read: %1; nothing was changed.").arg(serverCfg.reason));
+        return {Outcome::ReadFailed};
+    }
+    const QStringList serverBuff = splitLines(QString::fromUtf8(serverCfg.bytes));
 
     for (const QString &line : std::as_const(serverBuff)) {
         ++m_lineNumber;
@@ -87,7 +82,7 @@ ConfigurationReadResult Reader::run()
             warn(QStringLiteral("%1 %2; Open stopped at this line.").arg(where(), *reason));
             return {Outcome::StoppedAtLine, m_lineNumber};
         }
-        if (std::holds_alternative<MapListSetting>(key->target) && !readMapList())
+        if (std::holds_alternative<MapListSetting>(key->target) && !readMapList(mapListSwitch(line)))
             return {Outcome::ReadFailed};
     }
     m_form.setStatusText(QStringLiteral("Done Reading"));
@@ -184,28 +179,43 @@ Reader::Stop Reader::applyMask(const ServerKey &key, FlagFamilyId family)
     return std::nullopt;
 }
 
-bool Reader::readMapList()
+bool Reader::readMapList(MapListSwitch switched)
 {
-    m_form.removeAllMapItems();
     m_form.setStatusText(QStringLiteral("Opening maplist.txt"));
-    QFile mapFile(QStringLiteral("maplist.txt"));
-    if (!mapFile.open(QIODevice::ReadOnly)) {
+    const bool firstRead = !m_mapFile;
+    if (firstRead)
+        m_mapFile = readRegularFile(QStringLiteral("maplist.txt"), mapListSizeLimit);
+    switch (m_mapFile->outcome) {
+    case FileOutcome::Read:
+        break;
+    case FileOutcome::Missing:
+    case FileOutcome::NotOpened:
         // A configuration saved with the map list off has no maplist.txt, and
         // the starting map comes after this line: ending here would drop it.
         // The list stays empty and the remaining lines are read.
-        if (QFileInfo::exists(mapFile.fileName()))
-            warn(QStringLiteral("could not open maplist.txt (%1); the map list was left empty.")
-                     .arg(mapFile.errorString()));
+        if (firstRead && (m_mapFile->outcome == FileOutcome::NotOpened || switched != MapListSwitch::Off)) {
+            const QString verb = m_mapFile->outcome == FileOutcome::Missing ? QStringLiteral("opened")
+                                                                            : QStringLiteral("read");
+            warn(QStringLiteral("maplist.txt cannot be %1: %2; the map list was left empty.")
+                     .arg(verb, m_mapFile->reason));
+        }
+        m_form.removeAllMapItems();
         return true;
-    }
-    const std::optional<QStringList> maps = readLines(mapFile);
-    if (!maps) {
-        warn(QStringLiteral("could not read maplist.txt (%1).").arg(mapFile.errorString()));
+    case FileOutcome::NotRead:
+        if (firstRead)
+            warn(
+                QStringLiteral("maplist.txt cannot be read: %1; Open stopped there.").arg(m_mapFile->reason));
+        m_form.removeAllMapItems();
         return false;
     }
-    m_form.addMapItems(*maps);
-    if (!maps->isEmpty())
-        m_form.enableRemoveButton();
+    if (!m_mapListLaid) {
+        const QStringList maps = splitLines(QString::fromUtf8(m_mapFile->bytes));
+        m_form.removeAllMapItems();
+        m_form.addMapItems(maps);
+        if (!maps.isEmpty())
+            m_form.enableRemoveButton();
+        m_mapListLaid = true;
+    }
     m_form.setStatusText(QStringLiteral("Done reading maplist.txt"));
     return true;
 }

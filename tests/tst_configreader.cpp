@@ -3,8 +3,12 @@
 #include "FakeForm.h"
 #include "TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using TestSupport::WorkingDirectory;
 using Outcome = ConfigurationReadResult::Outcome;
@@ -112,6 +116,10 @@ private slots:
     void applyingLines();
     void mapListFolderIsPassedOver();
     void maskFieldThatHoldsNoNumberEndsTheCommand();
+    void filesThatAreNotReadWhole_data();
+    void filesThatAreNotReadWhole();
+    void repeatedMapListLinesReadTheListOnce();
+    void diagnosticsQuoteLinesSafely();
 };
 
 void TestConfigReader::serverCfgThatCannotBeOpened_data()
@@ -294,7 +302,7 @@ void TestConfigReader::mapListFolderIsPassedOver()
     FakeForm form;
     form.maps = {"old"};
 
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not open maplist.txt"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("maplist.txt cannot be read: it is a folder"));
     QCOMPARE(readConfiguration(form).outcome, Outcome::Done);
     QVERIFY(form.maps.isEmpty());
     QVERIFY(!form.removeEnabled);
@@ -319,6 +327,123 @@ void TestConfigReader::maskFieldThatHoldsNoNumberEndsTheCommand()
     QCOMPARE(form.family(FlagFamilyId::Weapons).banned, QStringList{"super blaster"});
     QCOMPARE(form.text(TextControl::StartingMap), QString());
     QCOMPARE(form.statusTexts.last(), "Reading server.cfg");
+}
+
+void TestConfigReader::filesThatAreNotReadWhole_data()
+{
+    QTest::addColumn<QString>("hazard");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("diagnostic");
+
+    const QString untouched = "startingMap=";
+    QTest::newRow("a FIFO named server.cfg")
+        << "fifo server.cfg" << Outcome::ReadFailed
+        << QStringList{"status=Opening files|Reading server.cfg", untouched}
+        << "server.cfg cannot be read: it is not a regular file; nothing was changed.";
+    QTest::newRow("server.cfg a link to /dev/zero")
+        << "/dev/zero server.cfg" << Outcome::ReadFailed << QStringList{untouched} << "not a regular file";
+    QTest::newRow("server.cfg one byte over 1 MiB")
+        << "1048577 server.cfg" << Outcome::ReadFailed << QStringList{untouched} << "larger than 1 MiB";
+    QTest::newRow("server.cfg of exactly 1 MiB is read")
+        << "1048576 server.cfg" << Outcome::Done << QStringList{"startingMap=q2dm1"} << QString();
+    QTest::newRow("a FIFO named maplist.txt ends Open at its line")
+        << "fifo maplist.txt" << Outcome::ReadFailed
+        << QStringList{"status=Opening files|Reading server.cfg|Opening maplist.txt", "maps=", untouched}
+        << "maplist.txt cannot be read: it is not a regular file; Open stopped there.";
+    QTest::newRow("maplist.txt a link to /dev/urandom")
+        << "/dev/urandom maplist.txt" << Outcome::ReadFailed << QStringList{"maps=", untouched}
+        << "not a regular file";
+    QTest::newRow("a missing maplist.txt cannot be opened")
+        << "none maplist.txt" << Outcome::Done << QStringList{"maps=", "startingMap=q2dm1"}
+        << "maplist.txt cannot be opened: No such file or directory; the map list was left empty.";
+}
+
+void TestConfigReader::filesThatAreNotReadWhole()
+{
+    QFETCH(QString, hazard);
+    QFETCH(Outcome, outcome);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, diagnostic);
+
+    WorkingDirectory dir;
+    const QString what = hazard.section(' ', 0, 0);
+    const QString name = hazard.section(' ', 1);
+    put("server.cfg", "set maplist 1\nmap q2dm1\n");
+    put("maplist.txt", "q2dm1\n");
+    QFile::remove(name);
+    if (what == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(name).constData(), 0644), 0);
+    } else if (what.startsWith('/')) {
+        QVERIFY(QFile::link(what, name));
+    } else if (what != "none") {
+        // Comment lines up to the size, the map line last.
+        const QByteArray tail = "map q2dm1\n";
+        QByteArray bytes(what.toInt() - tail.size(), '/');
+        for (qsizetype i = 99; i < bytes.size(); i += 100)
+            bytes[i] = '\n';
+        bytes.back() = '\n';
+        put(name, bytes + tail);
+    }
+    FakeForm form;
+    form.maps = {"old"};
+
+    QStringList written;
+    ConfigurationReadResult result{Outcome::Done};
+    {
+        DiagnosticLines stderrLines;
+        ::alarm(20); // a hang ends the test instead of the run
+        result = readConfiguration(form);
+        ::alarm(0);
+        written = DiagnosticLines::lines();
+    }
+
+    QCOMPARE(result.outcome, outcome);
+    for (const QString &entry : expected) {
+        const QString key = entry.section('=', 0, 0);
+        QCOMPARE(key + '=' + valueOf(form, key), entry);
+    }
+    QCOMPARE(written.size(), diagnostic.isEmpty() ? 0 : 1);
+    if (!diagnostic.isEmpty())
+        QVERIFY2(written[0].contains(diagnostic), qPrintable(written[0]));
+}
+
+void TestConfigReader::repeatedMapListLinesReadTheListOnce()
+{
+    WorkingDirectory dir;
+    QStringList maps;
+    for (int i = 0; i < 10000; ++i)
+        maps.append(QString("map%1").arg(i));
+    put("maplist.txt", lf(maps));
+    put("server.cfg", QByteArray("set maplist 1\n").repeated(20000) + "map q2dm1\n");
+    FakeForm form;
+
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(readConfiguration(form).outcome, Outcome::Done);
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString("took %1 ms").arg(timer.elapsed())));
+    QCOMPARE(form.maps, maps);
+    QCOMPARE(form.statusTexts.count("Done reading maplist.txt"), 20000);
+    QCOMPARE(form.text(TextControl::StartingMap), "q2dm1");
+}
+
+void TestConfigReader::diagnosticsQuoteLinesSafely()
+{
+    WorkingDirectory dir;
+    put("server.cfg", "set maxclients \x1b]0;owned\x07" + QByteArray(100000, 'x') + "\n");
+    FakeForm form;
+
+    QStringList written;
+    {
+        DiagnosticLines stderrLines;
+        readConfiguration(form);
+        written = DiagnosticLines::lines();
+    }
+    QCOMPARE(written.size(), 1);
+    QVERIFY2(written[0].size() < 400, qPrintable(written[0].left(400)));
+    QVERIFY(written[0].contains("line 1 \"set maxclients \\x1b]0;owned\\x07xxx"));
+    QVERIFY(written[0].contains("100025 characters, the first 200 shown"));
+    QVERIFY(!written[0].contains(QChar(0x1b)) && !written[0].contains(QChar(0x07)));
 }
 
 QTEST_GUILESS_MAIN(TestConfigReader)

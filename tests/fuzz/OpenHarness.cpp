@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QHash>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <cstdio>
 #include <cstdlib>
 
@@ -144,12 +145,15 @@ void openAndCheck(const uint8_t *data, size_t size)
     startUpState(window);
 
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
-    const qsizetype separator = input.indexOf('\0');
-    writeFile(QStringLiteral("server.cfg"), separator < 0 ? input : input.left(separator));
-    if (separator < 0)
-        QFile::remove(QStringLiteral("maplist.txt"));
+    const bool framed = input.size() >= 5;
+    const quint32 length = framed ? qFromLittleEndian<quint32>(input.constData() + 1) : 0;
+    const QByteArray serverCfg =
+        framed ? input.mid(5, qsizetype(qMin<quint32>(length, quint32(input.size() - 5)))) : input;
+    writeFile(QStringLiteral("server.cfg"), serverCfg);
+    if (framed && (input[0] & 1))
+        writeFile(QStringLiteral("maplist.txt"), input.mid(5 + serverCfg.size()));
     else
-        writeFile(QStringLiteral("maplist.txt"), input.mid(separator + 1));
+        QFile::remove(QStringLiteral("maplist.txt"));
 
     window.Open_ActionPerformed();
     checkForm(window);

@@ -4,7 +4,13 @@
 #include <cstdint>
 
 // Runs File / Open on a main window in its start-up state, with server.cfg
-// and maplist.txt made from one input: the bytes before the first NUL byte
-// are server.cfg, the bytes after it maplist.txt (no NUL: no maplist.txt).
-// Aborts when the form breaks one of its invariants afterwards.
+// and maplist.txt made from one input: a byte whose lowest bit says whether
+// maplist.txt exists, the length of server.cfg as four bytes, least
+// significant first, then server.cfg and, after it, maplist.txt. An input of
+// fewer than five bytes is server.cfg alone. Aborts when the form breaks one
+// of its invariants afterwards.
 void openAndCheck(const uint8_t *data, size_t size);
+
+// Runs the line rules of server.cfg alone on one input taken as a file's
+// text, and aborts when a rule breaks one of its promises.
+void checkLineRules(const uint8_t *data, size_t size);

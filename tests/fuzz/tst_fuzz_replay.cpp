@@ -1,5 +1,5 @@
-// Replays the fuzzer's seed corpus and every input it ever found a fault
-// with, in the ordinary (and the sanitizer) build.
+// Replays the fuzzers' seed corpus and every input they ever found a fault
+// with, through both harnesses, in the ordinary (and the sanitizer) build.
 #include "OpenHarness.h"
 
 #include <QDir>
@@ -18,7 +18,9 @@ int main()
                 return 1;
             }
             const QByteArray input = file.readAll();
-            openAndCheck(reinterpret_cast<const uint8_t *>(input.constData()), size_t(input.size()));
+            const auto *bytes = reinterpret_cast<const uint8_t *>(input.constData());
+            openAndCheck(bytes, size_t(input.size()));
+            checkLineRules(bytes, size_t(input.size()));
             ++passed;
         }
     }

@@ -1,0 +1,93 @@
+#include "configfiles/RegularFileReading.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using Outcome = RegularFileRead::Outcome;
+
+RegularFileRead failed(Outcome outcome, const QString &reason)
+{
+    return {outcome, {}, reason};
+}
+
+RegularFileRead failedWithErrno(int error)
+{
+    const QString reason = QString::fromLocal8Bit(std::strerror(error));
+    return failed(error == ENOENT ? Outcome::Missing : Outcome::NotOpened, reason);
+}
+
+QString sizeText(qint64 bytes)
+{
+    return bytes % (1024 * 1024) == 0 ? QStringLiteral("%1 MiB").arg(bytes / (1024 * 1024))
+                                      : QStringLiteral("%1 bytes").arg(bytes);
+}
+
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+RegularFileRead readRegularFile(const QString &fileName, qint64 sizeLimit)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    // Looking first keeps open() away from FIFOs, which would block it, and
+    // from devices, which may act on being opened.
+    struct stat info = {};
+    if (::stat(path.constData(), &info) != 0)
+        return failedWithErrno(errno);
+    if (S_ISDIR(info.st_mode))
+        return failed(Outcome::NotOpened, QStringLiteral("it is a folder"));
+    if (!S_ISREG(info.st_mode))
+        return failed(Outcome::NotRead, QStringLiteral("it is not a regular file"));
+
+    const Descriptor file(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0)
+        return failedWithErrno(errno);
+    // The name may have been replaced since it was looked at.
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return failed(Outcome::NotRead, QStringLiteral("it is not a regular file"));
+
+    // One byte beyond the expected size tells that the file grew, and one
+    // beyond the limit that it is too large.
+    QByteArray bytes(qsizetype(qMin<qint64>(info.st_size, sizeLimit) + 1), Qt::Uninitialized);
+    qsizetype used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            if (used > sizeLimit)
+                return failed(Outcome::NotRead,
+                              QStringLiteral("it is larger than %1").arg(sizeText(sizeLimit)));
+            bytes.resize(qsizetype(qMin<qint64>(2 * qint64(used), sizeLimit + 1)));
+        }
+        const ssize_t n = ::read(file.get(), bytes.data() + used, size_t(bytes.size() - used));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return failed(Outcome::NotRead, QString::fromLocal8Bit(std::strerror(errno)));
+        if (n == 0)
+            break;
+        used += n;
+    }
+    bytes.truncate(used);
+    return {Outcome::Read, bytes, {}};
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// What reading a whole file by name came to. Only regular files are read,
+// and only up to a size limit, so that a FIFO, a device or a huge file can
+// neither hang the window nor exhaust its memory.
+struct RegularFileRead
+{
+    enum class Outcome {
+        Read,
+        Missing,   // no file of that name
+        NotOpened, // a folder, or a file the user may not read
+        NotRead,   // not a regular file, larger than the limit, or a read error
+    };
+    Outcome outcome;
+    QByteArray bytes;
+    QString reason; // why it was not read, for a diagnostic
+};
+
+RegularFileRead readRegularFile(const QString &fileName, qint64 sizeLimit);
