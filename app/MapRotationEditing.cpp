@@ -2,6 +2,8 @@
 // of mapList and nothing else.
 #include "app/ServerConfiguration.h"
 
+#include "configfiles/ConsoleRules.h"
+
 void ServerConfiguration::mapListCheckbox_ItemStateChanged()
 {
     const bool ticked = mapListCheckbox->isChecked();
@@ -27,9 +29,13 @@ void ServerConfiguration::addButton_ActionPerformed_Interaction1()
     if (!fileName || fileName->size() < 4)
         return;
     // Three letters are compared but four characters cut, so that the full
-    // stop before "bsp" goes too.
-    if (fileName->endsWith(QStringLiteral("bsp"), Qt::CaseInsensitive))
-        mapList->add(fileName->chopped(4));
+    // stop before "bsp" goes too. A name the console would not read as one
+    // word is refused as the map field refuses it.
+    if (!fileName->endsWith(QStringLiteral("bsp"), Qt::CaseInsensitive))
+        return;
+    const QString map = fileName->chopped(4);
+    if (!ConsoleRules::breach(ConsoleRules::ValueKind::Unquoted, map))
+        mapList->add(map);
 }
 
 void ServerConfiguration::removeButton_ActionPerformed()

@@ -67,6 +67,7 @@ ServerConfiguration::ServerConfiguration() : m_clientArea(new QWidget)
     connectCommands();
     setUpKeyboard();
     nameControls();
+    applyConsoleRules();
     setUpFlagLists();
 }
 

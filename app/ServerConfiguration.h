@@ -131,6 +131,9 @@ private:
     void buildMenus();
     void connectCommands();
     void nameControls();
+    // Gives every field whose text reaches server.cfg or maplist.txt the
+    // console rule of the value it becomes.
+    void applyConsoleRules();
     void setUpKeyboard();
     void turnPage(int step);
     void switchDMFLAGSpinners(const QString &flagName, bool set);

@@ -166,8 +166,10 @@ QStringList serverCfgLines(const ServerSettings &settings)
         QString(),
         QString(),
         QStringLiteral("set deathmatch 1"),
-        settings.publicGame ? QStringLiteral("set public 1") : QStringLiteral("set public 0"),
+        // setmaster makes the server public, so the operator's choice has to
+        // come after it to be the last word.
         QStringLiteral("setmaster ") + ContactDetails::masterServers().join(u' '),
+        settings.publicGame ? QStringLiteral("set public 1") : QStringLiteral("set public 0"),
     };
     for (const IdentityFormat &format : identityFormats)
         lines.append(quotedIdentity(format, settings.text(format.control).isEmpty()

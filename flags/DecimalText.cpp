@@ -29,3 +29,10 @@ qint32 subtractFromMask(qint32 mask, qint32 value)
 {
     return qint32(quint32(mask) - quint32(value));
 }
+
+qint32 maskAsTheGameSeesIt(qint32 mask)
+{
+    // Through 64 bits, because 2^31 is a float but no 32-bit integer; the
+    // game's own conversion ends with those 32 bits.
+    return qint32(quint32(qint64(static_cast<float>(mask))));
+}

@@ -12,3 +12,8 @@ std::optional<qint32> parseDecimalInteger(QStringView text);
 // Mask arithmetic as 32-bit integers do it: wrapping, never undefined.
 qint32 addToMask(qint32 mask, qint32 value);
 qint32 subtractFromMask(qint32 mask, qint32 value);
+
+// The server holds every setting as a 32-bit float, so a game library that
+// reads a mask as a number sees the nearest value a float can hold: a mask
+// of more than 24 significant bits may arrive as another mask.
+qint32 maskAsTheGameSeesIt(qint32 mask);

@@ -17,6 +17,26 @@ void FlagFamily::build()
     m_maskField->setText(QStringLiteral("0"));
     for (const QuakeFlag &flag : std::as_const(m_catalogue))
         m_available->add(flag.getFlagName());
+    explainMask(0);
+}
+
+void FlagFamily::explainMask(qint32 mask)
+{
+    const qint32 seen = maskAsTheGameSeesIt(mask);
+    if (seen == mask) {
+        m_maskField->setToolTip(QString());
+        return;
+    }
+    QStringList names;
+    for (const QuakeFlag &flag : std::as_const(m_catalogue)) {
+        if (seen & flag.getFlagValue())
+            names.append(flag.getFlagName());
+    }
+    m_maskField->setToolTip(
+        QObject::tr("The server holds settings as 32-bit floats, so the game reads this mask as %1 and sees "
+                    "these flags instead: %2.")
+            .arg(seen)
+            .arg(names.isEmpty() ? QObject::tr("none") : names.join(QStringLiteral(", "))));
 }
 
 const QuakeFlag *FlagFamily::find(const QString &name) const
@@ -74,6 +94,7 @@ FlagMove FlagFamily::changeMask(const QuakeFlag &flag, bool banned)
     const qint32 newMask =
         banned ? addToMask(*mask, flag.getFlagValue()) : subtractFromMask(*mask, flag.getFlagValue());
     m_maskField->setText(QString::number(newMask));
+    explainMask(newMask);
     if (m_moveHook)
         m_moveHook(flag.getFlagName(), banned);
     return FlagMove::Moved;

@@ -51,6 +51,9 @@ public:
 private:
     const QuakeFlag *find(const QString &name) const;
     FlagMove changeMask(const QuakeFlag &flag, bool banned);
+    // A mask the game would read as another one gets a tooltip naming the
+    // flags that the game would see.
+    void explainMask(qint32 mask);
 
     const FlagTable &m_table;
     ListBox *m_available;

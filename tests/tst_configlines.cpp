@@ -113,8 +113,8 @@ void TestConfigLines::startUpFormGivesTwentyEightLines()
         "",
         "",
         "set deathmatch 1",
+        "setmaster master1.example.net master2.example.net master3.example.net master4.example.net",
         "set public 0",
-        "setmaster " + ContactDetails::masterServers().join(' '),
         "set hostname \"<your server name here>\"",
         "set ServerAdmin \"<server admin name here>\" s",
         "set email \"<admin email address goes here>\" s",
@@ -197,7 +197,10 @@ void TestConfigLines::valuesGoInFileOrder()
     settings.mask(FlagFamilyId::Weapons) = QStringLiteral("not a number");
 
     const QStringList lines = serverCfgLines(settings);
-    QCOMPARE(lines[6], "set public 1");
+    // setmaster makes a server public, so the choice comes after it.
+    QCOMPARE(lines.mid(6, 2), QStringList({"setmaster master1.example.net master2.example.net "
+                                           "master3.example.net master4.example.net",
+                                           "set public 1"}));
     // dmflags, the six spinners, then the masks in their own order, which
     // is not the order of the tabs.
     QCOMPARE(lines.mid(12, 15), QStringList({

@@ -3,14 +3,13 @@
 #include <QValidator>
 #include <limits>
 
-namespace {
-
-// A validator may rewrite what is being inserted; this one only replaces line
-// breaks, so every other text is accepted exactly as typed.
-class LineBreakFilter : public QValidator
+// A validator may rewrite what is being inserted; this one replaces line
+// breaks and refuses what the field's rule forbids, so every other text is
+// accepted exactly as typed.
+class TextFieldFilter : public QValidator
 {
 public:
-    using QValidator::QValidator;
+    explicit TextFieldFilter(TextField *field) : QValidator(field), m_field(field) {}
 
     State validate(QString &input, int &position) const override
     {
@@ -18,22 +17,63 @@ public:
         if (cleaned.size() != input.size())
             position = std::min<int>(position, cleaned.size());
         input = cleaned;
+        if (const auto &rule = m_field->m_rule) {
+            const int faults = rule->breachCount(input);
+            if (faults > 0 && faults > rule->breachCount(m_field->m_acceptedText))
+                return Invalid;
+        }
         return Acceptable;
     }
-};
 
-} // namespace
+private:
+    TextField *m_field;
+};
 
 TextField::TextField(QWidget *parent) : QLineEdit(parent)
 {
-    setValidator(new LineBreakFilter(this));
+    setValidator(new TextFieldFilter(this));
     // QLineEdit would silently cut a longer text at 32767 characters.
     setMaxLength(std::numeric_limits<int>::max());
+    connect(this, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_acceptedText = text;
+        showRuleState();
+    });
 }
 
 void TextField::setText(const QString &text)
 {
-    QLineEdit::setText(withoutLineBreaks(text));
+    // A text set from code is taken as it is: measured against itself, the
+    // validator accepts it, and the line edit goes on validating edits.
+    m_acceptedText = withoutLineBreaks(text);
+    QLineEdit::setText(m_acceptedText);
+}
+
+void TextField::setRule(Rule rule)
+{
+    m_rule = std::move(rule);
+    m_marked = !breaksRule(); // makes showRuleState apply the look either way
+    showRuleState();
+}
+
+bool TextField::breaksRule() const
+{
+    return m_rule && m_rule->breach(text()).has_value();
+}
+
+void TextField::showRuleState()
+{
+    if (!m_rule)
+        return;
+    const std::optional<QString> fault = m_rule->breach(text());
+    const QString tip = fault ? tr("The game server would not get this value as shown: it %1.\n%2")
+                                    .arg(*fault, m_rule->statement)
+                              : m_rule->statement;
+    setToolTip(tip);
+    setAccessibleDescription(tip);
+    if (m_marked == fault.has_value())
+        return;
+    m_marked = fault.has_value();
+    setStyleSheet(m_marked ? QStringLiteral("TextField { border: 2px solid rgb(192, 0, 0); }") : QString());
 }
 
 QString TextField::withoutLineBreaks(const QString &text)

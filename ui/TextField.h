@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QLineEdit>
+#include <functional>
+#include <optional>
 
 // A one-line text field. It never holds a line break: breaks that are typed,
 // pasted, dropped or set from code become single spaces, because every field's
@@ -11,6 +13,14 @@ class TextField : public QLineEdit
     Q_OBJECT
 
 public:
+    // A rule that the field's text is to keep.
+    struct Rule
+    {
+        QString statement;                                         // the rule in one sentence
+        std::function<std::optional<QString>(QStringView)> breach; // the first fault, as a phrase
+        std::function<int(QStringView)> breachCount;               // how badly a text breaks it
+    };
+
     explicit TextField(QWidget *parent = nullptr);
 
     // Hides QLineEdit::setText, which bypasses the line-break filter.
@@ -18,5 +28,21 @@ public:
     void setEditable(bool editable) { setReadOnly(!editable); }
     bool isEditable() const { return !isReadOnly(); }
 
+    // From now on the field refuses, as they are typed, pasted or dropped,
+    // the edits that would make its text break the rule further. A text set
+    // from code is taken as it is (so a file's value is never lost) and, while
+    // it breaks the rule, the field's frame is marked and its tooltip names
+    // the fault; deleting what breaks the rule is always possible.
+    void setRule(Rule rule);
+    bool breaksRule() const;
+
     static QString withoutLineBreaks(const QString &text);
+
+private:
+    friend class TextFieldFilter;
+    void showRuleState();
+
+    std::optional<Rule> m_rule;
+    QString m_acceptedText; // the text before the edit being validated
+    bool m_marked = false;
 };

@@ -53,8 +53,8 @@ cat > expected.cfg <<'CFG'
 
 
 set deathmatch 1
-set public 1
 setmaster master1.example.net master2.example.net master3.example.net master4.example.net
+set public 1
 set hostname "Frag Night"
 set ServerAdmin "Ann" s
 set email "ann@example.org" s
