@@ -11,11 +11,12 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # Building needs Qt, CMake and Ninja (and clang with its libFuzzer runtime for
 # make fuzz); the fonts give the fixed layout the
 # Arial/Helvetica metrics it was drawn for; the end-to-end tests drive the real
-# program under Xvfb with xdotool and read window geometry with xwininfo. The
+# program under Xvfb with xdotool, read window geometry with xwininfo and
+# xprop, and run openbox where a window frame matters. The
 # Debian package needs dpkg-dev (dpkg-shlibdeps computes its dependencies) and
 # file (cpack finds the programs to inspect with it); its menu entry, metadata
 # and manual page are checked with desktop-file-utils, appstream and groff-base.
-PACKAGES := g++ clang libclang-rt-14-dev cmake ninja-build qt6-base-dev fonts-liberation2 xvfb xauth xdotool x11-utils libx11-dev \
+PACKAGES := g++ clang libclang-rt-14-dev cmake ninja-build qt6-base-dev fonts-liberation2 xvfb xauth xdotool x11-utils libx11-dev openbox \
             dpkg-dev file desktop-file-utils appstream groff-base
 
 .PHONY: all deps configure build run test test-sanitize fuzz bench package clean

@@ -447,6 +447,12 @@ void ServerConfiguration::nameControls()
 
 void ServerConfiguration::setVisible(bool visible)
 {
+    // Before the first showing Qt takes the position as the frame's, but only
+    // while nothing resizes the window between the creation of its native
+    // window and its mapping; the fixed-size layout would, so the window takes
+    // its final size first. Later showings move the frame by its known size.
+    if (visible && !testAttribute(Qt::WA_WState_Created))
+        layout()->activate();
     move(screenPosition);
     QMainWindow::setVisible(visible);
 }

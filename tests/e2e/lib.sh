@@ -13,6 +13,17 @@ fail() {
     exit 1
 }
 
+# start_window_manager: starts openbox on the test's display and waits until
+# it manages windows; it ends with the display.
+start_window_manager() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    fail "openbox did not start"
+}
+
 # start_program PROGRAM: starts it in the current folder; sets pid and wid.
 start_program() {
     "$1" &
