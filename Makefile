@@ -16,12 +16,18 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # Debian package needs dpkg-dev (dpkg-shlibdeps computes its dependencies) and
 # file (cpack finds the programs to inspect with it); its menu entry, metadata
 # and manual page are checked with desktop-file-utils, appstream and groff-base.
-PACKAGES := g++ clang libclang-rt-14-dev cmake ninja-build qt6-base-dev fonts-liberation2 xvfb xauth xdotool x11-utils libx11-dev openbox \
+RUN_PACKAGES := g++ cmake ninja-build qt6-base-dev fonts-liberation2
+PACKAGES := $(RUN_PACKAGES) clang libclang-rt-14-dev xvfb xauth xdotool x11-utils libx11-dev openbox \
             dpkg-dev file desktop-file-utils appstream groff-base
 
-.PHONY: all deps configure build run test test-sanitize fuzz bench package clean
+.PHONY: all deps deps-run configure build build-program run test test-sanitize fuzz bench package clean
 
 all: build
+
+# make run installs only what building and running need; everything else
+# (tests, fuzzing, packaging) installs the rest too.
+deps-run:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(RUN_PACKAGES)"
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -32,15 +38,19 @@ deps:
 	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
 	fi
 
-$(BUILD_DIR)/build.ninja:
+# Configured every time: tools installed since the last run (make run
+# installs fewer) bring in the tests that need them.
+configure: deps
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
-
-configure: deps $(BUILD_DIR)/build.ninja
 
 build: configure
 	cmake --build $(BUILD_DIR)
 
-run: build
+build-program: deps-run
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) --target kez-server-config
+
+run: build-program
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	    echo "kez-server-config needs a graphical display: run it from a desktop session, or set DISPLAY (for example with xvfb-run make run)."; \
 	    exit 1; \
@@ -52,28 +62,27 @@ test: build
 
 # The whole suite again in a build with AddressSanitizer and
 # UndefinedBehaviorSanitizer; any finding fails the run.
-SANITIZE_DIR ?= build-asan
 export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS ?= suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
 
 test-sanitize: deps
-	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKEZ_SANITIZE=ON $(CMAKE_FLAGS)
-	cmake --build $(SANITIZE_DIR)
-	cd $(SANITIZE_DIR) && ctest --output-on-failure
+	cmake --preset sanitize
+	cmake --build --preset sanitize
+	ctest --preset sanitize
 
 # File / Open, and the line rules of server.cfg alone, under clang's
 # libFuzzer with the sanitizers, from the seed corpus in tests/fuzz/corpus,
 # for FUZZ_SECONDS each; any finding fails the run and leaves the input in
 # $(FUZZ_DIR)/ (commit it to tests/fuzz/regressions/). Inputs reach past
 # the 1 MiB that Open reads of server.cfg.
-FUZZ_DIR ?= build-fuzz
+FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_MAX_LEN ?= 1100000
 
 fuzz: deps
-	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DKEZ_FUZZ=ON
-	cmake --build $(FUZZ_DIR) --target fuzz_open fuzz_lines
+	cmake --preset fuzz
+	cmake --build --preset fuzz
 	@# Absolute paths: the harness makes a scratch folder the working directory.
 	for target in fuzz_open fuzz_lines; do \
 	    mkdir -p $(FUZZ_DIR)/corpus-$$target && \

@@ -1,6 +1,7 @@
-// File / Save and File / Open of ServerConfiguration. The writer and the
-// reader in configfiles/ work on a ConfigurationForm; FormControls lends them
-// this window's controls.
+// File / Save and File / Open of ServerConfiguration. The writer takes the
+// form's values once, as plain data; the reader sets them through
+// FormControls, which finds each control in the form's tables.
+#include "app/FormTables.h"
 #include "app/ServerConfiguration.h"
 
 #include "configfiles/ConfigurationForm.h"
@@ -9,123 +10,73 @@
 
 namespace {
 
+template <typename Control, typename Value> Control *controlHolding(ServerConfiguration &window, Value value)
+{
+    for (const MainPageControl &row : mainPageControls()) {
+        const Value *held = std::get_if<Value>(&row.value);
+        if (held && *held == value)
+            return static_cast<Control *>(row.control(window));
+    }
+    Q_UNREACHABLE();
+}
+
 class FormControls final : public ConfigurationForm
 {
 public:
     explicit FormControls(ServerConfiguration &window) : w(window) {}
 
-    QString text(TextControl control) const override { return field(control)->text(); }
-    void setText(TextControl control, const QString &text) override { field(control)->setText(text); }
-
-    int number(SpinnerControl spinner) const override { return this->spinner(spinner)->current(); }
-    int minimum(SpinnerControl spinner) const override { return this->spinner(spinner)->minimum(); }
-    int maximum(SpinnerControl spinner) const override { return this->spinner(spinner)->maximum(); }
-    void setNumber(SpinnerControl spinner, int value) override { this->spinner(spinner)->setCurrent(value); }
-
-    bool isChecked(CheckboxControl checkbox) const override { return box(checkbox)->isChecked(); }
+    void setText(TextControl control, const QString &text) override
+    {
+        controlHolding<TextField>(w, control)->setText(text);
+    }
+    void setNumber(SpinnerControl spinner, int value) override
+    {
+        controlHolding<NumericSpinner>(w, spinner)->setCurrent(value);
+    }
     // setChecked does not emit clicked, so the map-list command does not run.
-    void setChecked(CheckboxControl checkbox, bool ticked) override { box(checkbox)->setChecked(ticked); }
+    void setChecked(CheckboxControl checkbox, bool ticked) override
+    {
+        controlHolding<QCheckBox>(w, checkbox)->setChecked(ticked);
+    }
 
-    QString messageOfTheDay() const override { return w.motdTextArea->text(); }
-
-    QStringList mapItems() const override { return w.mapList->items(); }
     void removeAllMapItems() override { w.mapList->removeAll(); }
     void addMapItems(const QStringList &maps) override { w.mapList->add(maps); }
     void enableAddButton() override { w.addButton->setEnabled(true); }
     void enableRemoveButton() override { w.removeButton->setEnabled(true); }
 
-    QString maskText(FlagFamilyId family) const override { return this->family(family).maskField()->text(); }
-    const FlagCatalogue &catalogue(FlagFamilyId family) const override
+    FlagMove setFlag(std::size_t family, const QString &name) override
     {
-        return this->family(family).catalogue();
-    }
-    FlagMove setFlag(FlagFamilyId family, const QString &name) override
-    {
-        switch (family) {
-        case FlagFamilyId::DMFLAGS:
-            return w.setADMFlag(name);
-        case FlagFamilyId::Weapons:
-            return w.setWeaponsFlag(name);
-        case FlagFamilyId::KezWeapons:
-            return w.setKezWeaponsFlag(name);
-        case FlagFamilyId::KezSweepers:
-            return w.setKezSweepersFlags(name);
-        case FlagFamilyId::KezGrenades:
-            return w.setKezGrenadeFlags(name);
-        case FlagFamilyId::Features:
-            return w.setFeatureFlag(name);
-        case FlagFamilyId::KezFeatures:
-            return w.setKezFeatureFlag(name);
-        case FlagFamilyId::KezArmors:
-            return w.setKezArmorFlag(name);
-        case FlagFamilyId::FragBan:
-            return w.setFragBanFlag(name);
-        }
-        return FlagMove::Unchanged;
+        return (w.*flagFamilyRows[family].set)(name);
     }
 
     void setStatusText(const QString &text) override { w.serverStatusBar->setStatusText(text); }
 
 private:
-    TextField *field(TextControl control) const
-    {
-        switch (control) {
-        case TextControl::ServerName:
-            return w.serverNameField;
-        case TextControl::AdminName:
-            return w.adminNameField;
-        case TextControl::Email:
-            return w.emailField;
-        case TextControl::Webpage:
-            return w.webpageField;
-        case TextControl::RconPassword:
-            return w.rconPasswdField;
-        case TextControl::StartingMap:
-            return w.startingMapField;
-        }
-        Q_UNREACHABLE();
-    }
-
-    NumericSpinner *spinner(SpinnerControl spinner) const
-    {
-        switch (spinner) {
-        case SpinnerControl::MaxClients:
-            return w.maxClientsSpinner;
-        case SpinnerControl::FragLimit:
-            return w.fragLimitSpinner;
-        case SpinnerControl::TimeLimit:
-            return w.timeLimitSpinner;
-        case SpinnerControl::RevengeAward:
-            return w.revengeAwardSpinner;
-        case SpinnerControl::HighFraggerAward:
-            return w.highFraggerAwardSpinner;
-        case SpinnerControl::DayNightTime:
-            return w.dayNightTimeSpinner;
-        }
-        Q_UNREACHABLE();
-    }
-
-    QCheckBox *box(CheckboxControl checkbox) const
-    {
-        return checkbox == CheckboxControl::PublicGame ? w.publicGameCheckbox : w.mapListCheckbox;
-    }
-
-    FlagFamily &family(FlagFamilyId family) const
-    {
-        FlagFamily *families[] = {&w.dmflags,  &w.weapons,     &w.kezweapons, &w.kezsweepers, &w.kezgrenades,
-                                  &w.features, &w.kezfeatures, &w.kezarmors,  &w.fragban};
-        return *families[std::size_t(family)];
-    }
-
     ServerConfiguration &w;
 };
+
+ServerSettings settingsOf(ServerConfiguration &window)
+{
+    ServerSettings settings;
+    for (TextControl control : allTextControls)
+        settings.text(control) = controlHolding<TextField>(window, control)->text();
+    for (SpinnerControl spinner : allSpinnerControls)
+        settings.number(spinner) = controlHolding<NumericSpinner>(window, spinner)->current();
+    for (std::size_t family = 0; family < familyCount; ++family)
+        settings.masks[family] = (window.*flagFamilyRows[family].family).maskField()->text();
+    settings.publicGame = window.publicGameCheckbox->isChecked();
+    settings.mapList = window.mapListCheckbox->isChecked();
+    settings.messageOfTheDay = window.motdTextArea->text();
+    settings.maps = window.mapList->items();
+    return settings;
+}
 
 } // namespace
 
 void ServerConfiguration::Save_ActionPerformed()
 {
-    FormControls form(*this);
-    writeConfigurationSet(form);
+    writeConfigurationSet(settingsOf(*this),
+                          [this](const QString &text) { serverStatusBar->setStatusText(text); });
 }
 
 void ServerConfiguration::Open_ActionPerformed()

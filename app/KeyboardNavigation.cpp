@@ -2,6 +2,7 @@
 // controls, and turning the pages of serverPanel without the mouse. Enter on a
 // flag list is bound with the mouse clicks in connectCommands(), so that both
 // reach the same command.
+#include "app/FormTables.h"
 #include "app/ServerConfiguration.h"
 
 #include <QApplication>
@@ -53,12 +54,10 @@ void ServerConfiguration::setUpKeyboard()
         publicGameCheckbox,
         motdTextArea,
     };
-    const FlagFamily *families[] = {&dmflags,  &weapons,     &kezweapons, &kezsweepers, &kezgrenades,
-                                    &features, &kezfeatures, &kezarmors,  &fragban};
-    for (const FlagFamily *family : families)
-        order << family->availableList() << family->bannedList();
-    for (const FlagFamily *family : families)
-        order << family->maskField();
+    for (const FlagFamilyRow &row : flagFamilyRows)
+        order << (this->*row.family).availableList() << (this->*row.family).bannedList();
+    for (const FlagFamilyRow &row : flagFamilyRows)
+        order << (this->*row.family).maskField();
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 

@@ -6,24 +6,27 @@
 //
 //   ui/           the widget layer: ListBox, TextField, NumericSpinner,
 //                 DirectionButton, TabPanel, StatusBar, FileChooser.
-//   flags/        QuakeFlag, the nine compiled-in flag tables, and FlagFamily,
-//                 which keeps one family's two lists and mask field in step.
-//   configfiles/  writing server.cfg, motd.txt and maplist.txt, and reading
-//                 server.cfg and maplist.txt back.
-//   app/          this window, its commands, the map-rotation editor and
-//                 AboutDialog.
+//   flags/        QuakeFlag, the nine compiled-in flag tables (Qt Core only),
+//                 and FlagFamily, which keeps one family's two lists and mask
+//                 field in step.
+//   configfiles/  writing server.cfg, motd.txt and maplist.txt, reading
+//                 server.cfg and maplist.txt back, and the game console's
+//                 rules for values (Qt Core only).
+//   app/          this window, the form's shape as data (FormTables), its
+//                 commands, the map-rotation editor and AboutDialog.
 //
 // Every operator action reaches exactly one command method below through a
 // signal connection made in connectCommands(): menu items and buttons by their
 // triggered/clicked signals, the map-list checkbox by clicked (so that ticking
-// it from code runs nothing), and each flag list by ListBox::mouseClicked and,
-// as the keyboard's double click, ListBox::enterPressed. setUpKeyboard() gives
-// the form its Tab order and page keys.
+// it from code runs nothing), and each flag list, through its family's row in
+// flagFamilyRows, by ListBox::mouseClicked and, as the keyboard's double
+// click, ListBox::enterPressed. setUpKeyboard() gives the form its Tab order
+// and page keys.
 
+#include "app/NamedControl.h"
 #include "flags/FlagFamily.h"
 #include "ui/DirectionButton.h"
 #include "ui/FileChooser.h"
-
 #include "ui/ListBox.h"
 #include "ui/NumericSpinner.h"
 #include "ui/StatusBar.h"
@@ -62,49 +65,59 @@ public:
     void About_ActionPerformed();
     void About_ActionPerformed_Interaction1();
 
-    // Catalogue builders.
+    // Catalogue builders, set-methods and click handlers: one line each into
+    // the family's FlagFamily.
     void setUpFlagLists();
-    void setUpDMFLAGList();
-    void setUpWeaponList();
-    void setUpKezWeaponList();
-    void setUpKezSweeperList();
-    void setUpKezGrenadeList();
-    void setUpFeatureList();
-    void setUpKezFeatureList();
-    void setUpKezArmorList();
-    void setUpFragList();
+    void setUpDMFLAGList() { dmflags.build(); }
+    void setUpWeaponList() { weapons.build(); }
+    void setUpKezWeaponList() { kezweapons.build(); }
+    void setUpKezSweeperList() { kezsweepers.build(); }
+    void setUpKezGrenadeList() { kezgrenades.build(); }
+    void setUpFeatureList() { features.build(); }
+    void setUpKezFeatureList() { kezfeatures.build(); }
+    void setUpKezArmorList() { kezarmors.build(); }
+    void setUpFragList() { fragban.build(); }
 
     // Flag list pairs. A set-method moves a flag, named letter for letter as
     // its available item, into the banned list; the click handlers act on a
     // double click only, on the list's selected item.
-    FlagMove setADMFlag(const QString &name);
-    FlagMove setWeaponsFlag(const QString &name);
-    FlagMove setKezWeaponsFlag(const QString &name);
-    FlagMove setKezSweepersFlags(const QString &name);
-    FlagMove setKezGrenadeFlags(const QString &name);
-    FlagMove setFeatureFlag(const QString &name);
-    FlagMove setKezFeatureFlag(const QString &name);
-    FlagMove setKezArmorFlag(const QString &name);
-    FlagMove setFragBanFlag(const QString &name);
+    FlagMove setADMFlag(const QString &name) { return dmflags.set(name); }
+    FlagMove setWeaponsFlag(const QString &name) { return weapons.set(name); }
+    FlagMove setKezWeaponsFlag(const QString &name) { return kezweapons.set(name); }
+    FlagMove setKezSweepersFlags(const QString &name) { return kezsweepers.set(name); }
+    FlagMove setKezGrenadeFlags(const QString &name) { return kezgrenades.set(name); }
+    FlagMove setFeatureFlag(const QString &name) { return features.set(name); }
+    FlagMove setKezFeatureFlag(const QString &name) { return kezfeatures.set(name); }
+    FlagMove setKezArmorFlag(const QString &name) { return kezarmors.set(name); }
+    FlagMove setFragBanFlag(const QString &name) { return fragban.set(name); }
 
-    void availableFlagList_MouseClicked(int clickCount);
-    void setFlagList_MouseClicked(int clickCount);
-    void availableWeaponList_MouseClicked(int clickCount);
-    void bannedWeaponList_MouseClicked(int clickCount);
-    void availableKezWeaponList_MouseClicked(int clickCount);
-    void bannedKezWeaponList_MouseClicked(int clickCount);
-    void availableKezSweeperList_MouseClicked(int clickCount);
-    void bannedKezSweeperList_MouseClicked(int clickCount);
-    void availableKezGrenadeList_MouseClicked(int clickCount);
-    void bannedKezGrenadeList_MouseClicked(int clickCount);
-    void availableFeatureList_MouseClicked(int clickCount);
-    void bannedFeatureList_MouseClicked(int clickCount);
-    void availableKezFeatureList_MouseClicked(int clickCount);
-    void bannedKezFeatureList_MouseClicked(int clickCount);
-    void availableKezArmorList_MouseClicked(int clickCount);
-    void bannedKezArmorList_MouseClicked(int clickCount);
-    void availableFragList_MouseClicked(int clickCount);
-    void bannedFragList_MouseClicked(int clickCount);
+    void availableFlagList_MouseClicked(int clickCount) { dmflags.availableListClicked(clickCount); }
+    void setFlagList_MouseClicked(int clickCount) { dmflags.bannedListClicked(clickCount); }
+    void availableWeaponList_MouseClicked(int clickCount) { weapons.availableListClicked(clickCount); }
+    void bannedWeaponList_MouseClicked(int clickCount) { weapons.bannedListClicked(clickCount); }
+    void availableKezWeaponList_MouseClicked(int clickCount) { kezweapons.availableListClicked(clickCount); }
+    void bannedKezWeaponList_MouseClicked(int clickCount) { kezweapons.bannedListClicked(clickCount); }
+    void availableKezSweeperList_MouseClicked(int clickCount)
+    {
+        kezsweepers.availableListClicked(clickCount);
+    }
+    void bannedKezSweeperList_MouseClicked(int clickCount) { kezsweepers.bannedListClicked(clickCount); }
+    void availableKezGrenadeList_MouseClicked(int clickCount)
+    {
+        kezgrenades.availableListClicked(clickCount);
+    }
+    void bannedKezGrenadeList_MouseClicked(int clickCount) { kezgrenades.bannedListClicked(clickCount); }
+    void availableFeatureList_MouseClicked(int clickCount) { features.availableListClicked(clickCount); }
+    void bannedFeatureList_MouseClicked(int clickCount) { features.bannedListClicked(clickCount); }
+    void availableKezFeatureList_MouseClicked(int clickCount)
+    {
+        kezfeatures.availableListClicked(clickCount);
+    }
+    void bannedKezFeatureList_MouseClicked(int clickCount) { kezfeatures.bannedListClicked(clickCount); }
+    void availableKezArmorList_MouseClicked(int clickCount) { kezarmors.availableListClicked(clickCount); }
+    void bannedKezArmorList_MouseClicked(int clickCount) { kezarmors.bannedListClicked(clickCount); }
+    void availableFragList_MouseClicked(int clickCount) { fragban.availableListClicked(clickCount); }
+    void bannedFragList_MouseClicked(int clickCount) { fragban.bannedListClicked(clickCount); }
 
     // Map-rotation editing.
     void mapListCheckbox_ItemStateChanged();
@@ -130,7 +143,7 @@ private:
     void buildMaskColumn();
     void buildMenus();
     void connectCommands();
-    void nameControls();
+    void captionControls();
     // Gives every field whose text reaches server.cfg or maplist.txt the
     // console rule of the value it becomes.
     void applyConsoleRules();
@@ -144,111 +157,111 @@ private:
 
 public:
     // The controls, named as the form names them.
-    TabPanel *serverPanel = new TabPanel;
-    QWidget *mainPanel = new QWidget;
-    QWidget *DMFLAGSPanel = new QWidget;
-    QWidget *weaponBanPanel = new QWidget;
-    QWidget *kezWeaponBanPanel = new QWidget;
-    QWidget *kezSweeperBanPanel = new QWidget;
-    QWidget *kezGrenadeBanPanel = new QWidget;
-    QWidget *featureBanPanel = new QWidget;
-    QWidget *kezFeatureBanPanel = new QWidget;
-    QWidget *kezArmorBanPanel = new QWidget;
-    QWidget *fragBanPanel = new QWidget;
+    KEZ_CONTROL(TabPanel, serverPanel);
+    KEZ_CONTROL(QWidget, mainPanel);
+    KEZ_CONTROL(QWidget, DMFLAGSPanel);
+    KEZ_CONTROL(QWidget, weaponBanPanel);
+    KEZ_CONTROL(QWidget, kezWeaponBanPanel);
+    KEZ_CONTROL(QWidget, kezSweeperBanPanel);
+    KEZ_CONTROL(QWidget, kezGrenadeBanPanel);
+    KEZ_CONTROL(QWidget, featureBanPanel);
+    KEZ_CONTROL(QWidget, kezFeatureBanPanel);
+    KEZ_CONTROL(QWidget, kezArmorBanPanel);
+    KEZ_CONTROL(QWidget, fragBanPanel);
 
-    QLabel *serverNameLabel = new QLabel;
-    TextField *serverNameField = new TextField;
-    QLabel *adminNameLabel = new QLabel;
-    TextField *adminNameField = new TextField;
-    QLabel *emailLabel = new QLabel;
-    TextField *emailField = new TextField;
-    QLabel *webpageLabel = new QLabel;
-    TextField *webpageField = new TextField;
-    NumericSpinner *maxClientsSpinner = new NumericSpinner;
-    QLabel *maxClientsLabel = new QLabel;
-    NumericSpinner *timeLimitSpinner = new NumericSpinner;
-    QLabel *timeLimitLabel = new QLabel;
-    NumericSpinner *fragLimitSpinner = new NumericSpinner;
-    QLabel *fragLimitLabel = new QLabel;
-    QCheckBox *publicGameCheckbox = new QCheckBox;
-    TextArea *motdTextArea = new TextArea;
-    QLabel *motdLabel = new QLabel;
-    QCheckBox *mapListCheckbox = new QCheckBox;
-    ListBox *mapList = new ListBox;
-    QPushButton *addButton = new QPushButton;
-    QPushButton *removeButton = new QPushButton;
-    QLabel *startingMapLabel = new QLabel;
-    QLabel *rconPasswdLabel = new QLabel;
-    TextField *rconPasswdField = new TextField;
-    NumericSpinner *revengeAwardSpinner = new NumericSpinner;
-    QLabel *revengeAwardLabel = new QLabel;
-    QLabel *highFraggerAwardLabel = new QLabel;
-    NumericSpinner *highFraggerAwardSpinner = new NumericSpinner;
-    QLabel *dayNightTimeLabel = new QLabel;
-    NumericSpinner *dayNightTimeSpinner = new NumericSpinner;
-    TextField *mapField = new TextField;
-    TextField *startingMapField = new TextField;
-    DirectionButton *mapDirectionButtonUp = new DirectionButton(DirectionButton::Direction::Up);
-    DirectionButton *mapDirectionButtonDown = new DirectionButton(DirectionButton::Direction::Down);
+    KEZ_CONTROL(QLabel, serverNameLabel);
+    KEZ_CONTROL(TextField, serverNameField);
+    KEZ_CONTROL(QLabel, adminNameLabel);
+    KEZ_CONTROL(TextField, adminNameField);
+    KEZ_CONTROL(QLabel, emailLabel);
+    KEZ_CONTROL(TextField, emailField);
+    KEZ_CONTROL(QLabel, webpageLabel);
+    KEZ_CONTROL(TextField, webpageField);
+    KEZ_CONTROL(NumericSpinner, maxClientsSpinner);
+    KEZ_CONTROL(QLabel, maxClientsLabel);
+    KEZ_CONTROL(NumericSpinner, timeLimitSpinner);
+    KEZ_CONTROL(QLabel, timeLimitLabel);
+    KEZ_CONTROL(NumericSpinner, fragLimitSpinner);
+    KEZ_CONTROL(QLabel, fragLimitLabel);
+    KEZ_CONTROL(QCheckBox, publicGameCheckbox);
+    KEZ_CONTROL(TextArea, motdTextArea);
+    KEZ_CONTROL(QLabel, motdLabel);
+    KEZ_CONTROL(QCheckBox, mapListCheckbox);
+    KEZ_CONTROL(ListBox, mapList);
+    KEZ_CONTROL(QPushButton, addButton);
+    KEZ_CONTROL(QPushButton, removeButton);
+    KEZ_CONTROL(QLabel, startingMapLabel);
+    KEZ_CONTROL(QLabel, rconPasswdLabel);
+    KEZ_CONTROL(TextField, rconPasswdField);
+    KEZ_CONTROL(NumericSpinner, revengeAwardSpinner);
+    KEZ_CONTROL(QLabel, revengeAwardLabel);
+    KEZ_CONTROL(QLabel, highFraggerAwardLabel);
+    KEZ_CONTROL(NumericSpinner, highFraggerAwardSpinner);
+    KEZ_CONTROL(QLabel, dayNightTimeLabel);
+    KEZ_CONTROL(NumericSpinner, dayNightTimeSpinner);
+    KEZ_CONTROL(TextField, mapField);
+    KEZ_CONTROL(TextField, startingMapField);
+    KEZ_CONTROL(DirectionButton, mapDirectionButtonUp, DirectionButton::Direction::Up);
+    KEZ_CONTROL(DirectionButton, mapDirectionButtonDown, DirectionButton::Direction::Down);
 
-    ListBox *availableFlagList = new ListBox;
-    QLabel *availableFlagLabel = new QLabel;
-    ListBox *setFlagList = new ListBox;
-    QLabel *setFlagLabel = new QLabel;
-    ListBox *availableWeaponList = new ListBox;
-    QLabel *availableWeaponLabel = new QLabel;
-    ListBox *bannedWeaponList = new ListBox;
-    QLabel *bannedWeaponLabel = new QLabel;
-    ListBox *availableKezWeaponList = new ListBox;
-    QLabel *availableKezWeaponLabel = new QLabel;
-    ListBox *bannedKezWeaponList = new ListBox;
-    QLabel *bannedKezWeaponLabel = new QLabel;
-    ListBox *availableKezSweeperList = new ListBox;
-    QLabel *availableKezSweeperLabel = new QLabel;
-    ListBox *bannedKezSweeperList = new ListBox;
-    QLabel *bannedKezSweeperLabel = new QLabel;
-    ListBox *availableKezGrenadeList = new ListBox;
-    QLabel *availableKezGrenadeLabel = new QLabel;
-    ListBox *bannedKezGrenadeList = new ListBox;
-    QLabel *bannedKezGrenadeLabel = new QLabel;
-    ListBox *availableFeatureList = new ListBox;
-    QLabel *availableFeatureLabel = new QLabel;
-    ListBox *bannedFeatureList = new ListBox;
-    QLabel *bannedFeatureLabel = new QLabel;
-    ListBox *availableKezFeatureList = new ListBox;
-    QLabel *availableKezFeatureLabel = new QLabel;
-    ListBox *bannedKezFeatureList = new ListBox;
-    QLabel *bannedKezFeatureLabel = new QLabel;
-    ListBox *availableKezArmorList = new ListBox;
-    QLabel *availableKezArmorLabel = new QLabel;
-    ListBox *bannedKezArmorList = new ListBox;
-    QLabel *bannedKezArmorLabel = new QLabel;
-    ListBox *availableFragList = new ListBox;
-    QLabel *availableFragLabel = new QLabel;
-    ListBox *bannedFragList = new ListBox;
-    QLabel *bannedFragLabel = new QLabel;
+    KEZ_CONTROL(ListBox, availableFlagList);
+    KEZ_CONTROL(QLabel, availableFlagLabel);
+    KEZ_CONTROL(ListBox, setFlagList);
+    KEZ_CONTROL(QLabel, setFlagLabel);
+    KEZ_CONTROL(ListBox, availableWeaponList);
+    KEZ_CONTROL(QLabel, availableWeaponLabel);
+    KEZ_CONTROL(ListBox, bannedWeaponList);
+    KEZ_CONTROL(QLabel, bannedWeaponLabel);
+    KEZ_CONTROL(ListBox, availableKezWeaponList);
+    KEZ_CONTROL(QLabel, availableKezWeaponLabel);
+    KEZ_CONTROL(ListBox, bannedKezWeaponList);
+    KEZ_CONTROL(QLabel, bannedKezWeaponLabel);
+    KEZ_CONTROL(ListBox, availableKezSweeperList);
+    KEZ_CONTROL(QLabel, availableKezSweeperLabel);
+    KEZ_CONTROL(ListBox, bannedKezSweeperList);
+    KEZ_CONTROL(QLabel, bannedKezSweeperLabel);
+    KEZ_CONTROL(ListBox, availableKezGrenadeList);
+    KEZ_CONTROL(QLabel, availableKezGrenadeLabel);
+    KEZ_CONTROL(ListBox, bannedKezGrenadeList);
+    KEZ_CONTROL(QLabel, bannedKezGrenadeLabel);
+    KEZ_CONTROL(ListBox, availableFeatureList);
+    KEZ_CONTROL(QLabel, availableFeatureLabel);
+    KEZ_CONTROL(ListBox, bannedFeatureList);
+    KEZ_CONTROL(QLabel, bannedFeatureLabel);
+    KEZ_CONTROL(ListBox, availableKezFeatureList);
+    KEZ_CONTROL(QLabel, availableKezFeatureLabel);
+    KEZ_CONTROL(ListBox, bannedKezFeatureList);
+    KEZ_CONTROL(QLabel, bannedKezFeatureLabel);
+    KEZ_CONTROL(ListBox, availableKezArmorList);
+    KEZ_CONTROL(QLabel, availableKezArmorLabel);
+    KEZ_CONTROL(ListBox, bannedKezArmorList);
+    KEZ_CONTROL(QLabel, bannedKezArmorLabel);
+    KEZ_CONTROL(ListBox, availableFragList);
+    KEZ_CONTROL(QLabel, availableFragLabel);
+    KEZ_CONTROL(ListBox, bannedFragList);
+    KEZ_CONTROL(QLabel, bannedFragLabel);
 
-    QLabel *DMFLAGSLabel = new QLabel;
-    TextField *DMFLAGSField = new TextField;
-    QLabel *weaponBanLabel = new QLabel;
-    TextField *weaponBanField = new TextField;
-    QLabel *kezWeaponBanLabel = new QLabel;
-    TextField *kezWeaponBanField = new TextField;
-    QLabel *kezSweeperBanLabel = new QLabel;
-    TextField *kezSweeperBanField = new TextField;
-    QLabel *kezGrenadeBanLabel = new QLabel;
-    TextField *kezGrenadeBanField = new TextField;
-    QLabel *featureBanLabel = new QLabel;
-    TextField *featureBanField = new TextField;
-    QLabel *kezFeatureBanLabel = new QLabel;
-    TextField *kezFeatureBanField = new TextField;
-    QLabel *kezArmorBanLabel = new QLabel;
-    TextField *kezArmorBanField = new TextField;
-    QLabel *fragBanLabel = new QLabel;
-    TextField *fragBanField = new TextField;
+    KEZ_CONTROL(QLabel, DMFLAGSLabel);
+    KEZ_CONTROL(TextField, DMFLAGSField);
+    KEZ_CONTROL(QLabel, weaponBanLabel);
+    KEZ_CONTROL(TextField, weaponBanField);
+    KEZ_CONTROL(QLabel, kezWeaponBanLabel);
+    KEZ_CONTROL(TextField, kezWeaponBanField);
+    KEZ_CONTROL(QLabel, kezSweeperBanLabel);
+    KEZ_CONTROL(TextField, kezSweeperBanField);
+    KEZ_CONTROL(QLabel, kezGrenadeBanLabel);
+    KEZ_CONTROL(TextField, kezGrenadeBanField);
+    KEZ_CONTROL(QLabel, featureBanLabel);
+    KEZ_CONTROL(TextField, featureBanField);
+    KEZ_CONTROL(QLabel, kezFeatureBanLabel);
+    KEZ_CONTROL(TextField, kezFeatureBanField);
+    KEZ_CONTROL(QLabel, kezArmorBanLabel);
+    KEZ_CONTROL(TextField, kezArmorBanField);
+    KEZ_CONTROL(QLabel, fragBanLabel);
+    KEZ_CONTROL(TextField, fragBanField);
 
-    StatusBar *serverStatusBar = new StatusBar;
-    FileChooser *OpenFileDialog = new FileChooser(this, tr("Open"));
+    KEZ_CONTROL(StatusBar, serverStatusBar);
+    KEZ_CONTROL(FileChooser, OpenFileDialog, this, tr("Open"));
 
     QMenuBar *mainMenuBar = nullptr;
     QMenu *File = nullptr;

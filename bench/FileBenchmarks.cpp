@@ -1,4 +1,5 @@
 #include "FileBenchmarks.h"
+#include "Statistics.h"
 
 #include "app/ServerConfiguration.h"
 
@@ -11,13 +12,6 @@
 #include <functional>
 
 namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 // The median time of action over runs, with prepare run untimed before each.
 double timeIt(int runs, const std::function<void()> &prepare, const std::function<void()> &action)

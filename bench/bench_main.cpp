@@ -2,6 +2,7 @@
 // measured in the same run. Runs under a display (make bench uses xvfb-run).
 #include "FileBenchmarks.h"
 #include "StartupMeasurement.h"
+#include "Statistics.h"
 
 #include <QApplication>
 #include <QDir>
@@ -10,13 +11,6 @@
 #include <vector>
 
 namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 struct StartupSeries
 {

@@ -2,6 +2,9 @@
 
 #include "configfiles/ContactDetails.h"
 
+#include <algorithm>
+#include <numeric>
+
 namespace ConfigurationLines {
 
 namespace {
@@ -34,18 +37,13 @@ constexpr QStringView spinnerKeys[] = {
     u"set revengeaward", u"set highfraggeraward", u"set daynighttime",
 };
 
-// Indexed by FlagFamilyId.
-constexpr QStringView maskKeys[] = {
-    u"set dmflags",    u"set weaponban",     u"set kezweaponban", u"set kezsweeperban", u"set kezgrenadeban",
-    u"set featureban", u"set kezfeatureban", u"set kezarmorban",  u"set fragban",
-};
-
-// The order in which server.cfg carries the masks: dmflags before the
-// spinners, the other eight after them. It is not the order of the tabs.
-constexpr FlagFamilyId maskLinesAfterSpinners[] = {
-    FlagFamilyId::Weapons,     FlagFamilyId::Features,    FlagFamilyId::FragBan,     FlagFamilyId::KezWeapons,
-    FlagFamilyId::KezSweepers, FlagFamilyId::KezGrenades, FlagFamilyId::KezFeatures, FlagFamilyId::KezArmors,
-};
+// The mask variables' keys, by family.
+const std::array<QString, familyCount> maskKeys = [] {
+    std::array<QString, familyCount> keys;
+    for (std::size_t family = 0; family < familyCount; ++family)
+        keys[family] = QStringLiteral("set ") + QString::fromUtf16(FlagTables::families[family]->variable);
+    return keys;
+}();
 
 const IdentityFormat *identityFormat(TextControl control)
 {
@@ -75,45 +73,44 @@ QString setLine(QStringView key, QStringView value)
     return line;
 }
 
-constexpr ServerKey plainKey(QStringView key, KeyTarget target)
+// Keys are tried in the order of serverKeys. No prefix key is a prefix of
+// another and no whole-line key begins with a prefix key, so at most one
+// matches.
+ServerKey plainKey(QStringView key, KeyTarget target)
 {
     return {key, false, key.size() + 1, 0, target};
 }
 
-constexpr ServerKey quotedKey(const IdentityFormat &format)
+ServerKey quotedKey(const IdentityFormat &format)
 {
     // The key, its space and the opening quote; the closing quote and " s".
     return {format.key, false, format.key.size() + 2, format.trailingS ? 3 : 1, format.control};
 }
 
-// In the order in which they are tried. No prefix key is a prefix of another
-// and no whole-line key begins with a prefix key, so at most one matches.
-const ServerKey serverKeys[] = {
-    {u"set public 0", true, 0, 0, PublicGameSetting{false}},
-    {u"set public 1", true, 0, 0, PublicGameSetting{true}},
-    quotedKey(identityFormats[0]),
-    quotedKey(identityFormats[1]),
-    quotedKey(identityFormats[2]),
-    quotedKey(identityFormats[3]),
-    plainKey(rconPasswordKey, TextControl::RconPassword),
-    plainKey(spinnerKeys[0], SpinnerControl::MaxClients),
-    plainKey(spinnerKeys[1], SpinnerControl::FragLimit),
-    plainKey(spinnerKeys[2], SpinnerControl::TimeLimit),
-    plainKey(spinnerKeys[3], SpinnerControl::RevengeAward),
-    plainKey(spinnerKeys[4], SpinnerControl::HighFraggerAward),
-    plainKey(spinnerKeys[5], SpinnerControl::DayNightTime),
-    plainKey(startingMapKey, TextControl::StartingMap),
-    {mapListKey, false, 0, 0, MapListSetting{}},
-    plainKey(maskKeys[0], FlagFamilyId::DMFLAGS),
-    plainKey(maskKeys[1], FlagFamilyId::Weapons),
-    plainKey(maskKeys[2], FlagFamilyId::KezWeapons),
-    plainKey(maskKeys[3], FlagFamilyId::KezSweepers),
-    plainKey(maskKeys[4], FlagFamilyId::KezGrenades),
-    plainKey(maskKeys[5], FlagFamilyId::Features),
-    plainKey(maskKeys[6], FlagFamilyId::KezFeatures),
-    plainKey(maskKeys[7], FlagFamilyId::KezArmors),
-    plainKey(maskKeys[8], FlagFamilyId::FragBan),
-};
+using ServerKeys = std::array<ServerKey, 15 + familyCount>;
+const ServerKeys serverKeys = [] {
+    ServerKeys keys = {
+        ServerKey{u"set public 0", true, 0, 0, PublicGameSetting{false}},
+        ServerKey{u"set public 1", true, 0, 0, PublicGameSetting{true}},
+        quotedKey(identityFormats[0]),
+        quotedKey(identityFormats[1]),
+        quotedKey(identityFormats[2]),
+        quotedKey(identityFormats[3]),
+        plainKey(rconPasswordKey, TextControl::RconPassword),
+        plainKey(spinnerKeys[0], SpinnerControl::MaxClients),
+        plainKey(spinnerKeys[1], SpinnerControl::FragLimit),
+        plainKey(spinnerKeys[2], SpinnerControl::TimeLimit),
+        plainKey(spinnerKeys[3], SpinnerControl::RevengeAward),
+        plainKey(spinnerKeys[4], SpinnerControl::HighFraggerAward),
+        plainKey(spinnerKeys[5], SpinnerControl::DayNightTime),
+        plainKey(startingMapKey, TextControl::StartingMap),
+        ServerKey{mapListKey, false, 0, 0, MapListSetting{}},
+    };
+    // The mask keys come last, in tab order.
+    for (std::size_t family = 0; family < familyCount; ++family)
+        keys[15 + family] = plainKey(maskKeys[family], MaskSetting{family});
+    return keys;
+}();
 
 QString equalsSigns()
 {
@@ -149,14 +146,6 @@ QStringList splitLines(QStringView text)
     return lines;
 }
 
-std::optional<QString> identityLine(TextControl control, const QString &value)
-{
-    const IdentityFormat *format = identityFormat(control);
-    if (!format)
-        return std::nullopt;
-    return quotedIdentity(*format, value.isEmpty() ? format->placeholder : QStringView(value));
-}
-
 QStringList serverCfgLines(const ServerSettings &settings)
 {
     QStringList lines = {
@@ -177,11 +166,22 @@ QStringList serverCfgLines(const ServerSettings &settings)
                                                 : QStringView(settings.text(format.control))));
     if (const QString &password = settings.text(TextControl::RconPassword); !password.isEmpty())
         lines.append(setLine(rconPasswordKey, password));
-    lines.append(setLine(maskKeys[std::size_t(FlagFamilyId::DMFLAGS)], settings.mask(FlagFamilyId::DMFLAGS)));
+    // The mask lines and the spinner lines interleave by the masks' line
+    // numbers: the spinners fill lines 15 to 20 of the 28.
+    std::array<std::size_t, familyCount> families;
+    std::iota(families.begin(), families.end(), std::size_t(0));
+    std::stable_sort(families.begin(), families.end(), [](std::size_t a, std::size_t b) {
+        return FlagTables::families[a]->serverCfgLine < FlagTables::families[b]->serverCfgLine;
+    });
+    auto family = families.cbegin();
+    constexpr int firstSpinnerLine = 15;
+    for (; family != families.cend() && FlagTables::families[*family]->serverCfgLine < firstSpinnerLine;
+         ++family)
+        lines.append(setLine(maskKeys[*family], settings.masks[*family]));
     for (SpinnerControl spinner : allSpinnerControls)
         lines.append(setLine(spinnerKeys[std::size_t(spinner)], QString::number(settings.number(spinner))));
-    for (FlagFamilyId family : maskLinesAfterSpinners)
-        lines.append(setLine(maskKeys[std::size_t(family)], settings.mask(family)));
+    for (; family != families.cend(); ++family)
+        lines.append(setLine(maskKeys[*family], settings.masks[*family]));
     lines.append(settings.mapList ? QStringLiteral("set maplist 1") : QStringLiteral("set maplist 0"));
     if (const QString &map = settings.text(TextControl::StartingMap); !map.isEmpty())
         lines.append(setLine(startingMapKey, map));

@@ -21,11 +21,6 @@ QStringList splitLines(QStringView text);
 
 // --- Writing ---------------------------------------------------------------
 
-// The quoted line of an identity control (server name, admin name, e-mail,
-// web page): the placeholder form when value is empty, otherwise the value
-// between double quotes exactly as it stands. Other controls have none.
-std::optional<QString> identityLine(TextControl control, const QString &value);
-
 // The 28 to 30 lines of server.cfg, in file order.
 QStringList serverCfgLines(const ServerSettings &settings);
 
@@ -44,7 +39,11 @@ struct PublicGameSetting
 };
 struct MapListSetting
 {};
-using KeyTarget = std::variant<PublicGameSetting, TextControl, SpinnerControl, MapListSetting, FlagFamilyId>;
+struct MaskSetting
+{
+    std::size_t family; // the place in FlagTables::families
+};
+using KeyTarget = std::variant<PublicGameSetting, TextControl, SpinnerControl, MapListSetting, MaskSetting>;
 
 // A key of server.cfg: a whole-line key matches a line equal to it ignoring
 // letter case; a prefix key matches a line that begins with exactly its

@@ -38,7 +38,7 @@ private:
     // Cuts the line's value and reads it as decimal integer text.
     Stop readInteger(const ServerKey &key, qint32 &number) const;
     Stop applyNumber(const ServerKey &key, SpinnerControl spinner);
-    Stop applyMask(const ServerKey &key, FlagFamilyId family);
+    Stop applyMask(const ServerKey &key, std::size_t family);
     bool readMapList(MapListSwitch switched);
 
     QString where() const
@@ -99,8 +99,8 @@ Reader::Stop Reader::apply(const ServerKey &key)
         return applyText(key, *control);
     if (const auto *spinner = std::get_if<SpinnerControl>(&key.target))
         return applyNumber(key, *spinner);
-    if (const auto *family = std::get_if<FlagFamilyId>(&key.target))
-        return applyMask(key, *family);
+    if (const auto *mask = std::get_if<MaskSetting>(&key.target))
+        return applyMask(key, mask->family);
     if (std::holds_alternative<MapListSetting>(key.target)) {
         switch (mapListSwitch(m_line)) {
         case MapListSwitch::Off:
@@ -147,21 +147,19 @@ Reader::Stop Reader::applyNumber(const ServerKey &key, SpinnerControl spinner)
         return reason;
     // The spinners cannot show a value outside their bounds; the nearest one
     // keeps the rest of the file readable.
-    const int low = m_form.minimum(spinner);
-    const int high = m_form.maximum(spinner);
-    const int clamped = std::clamp<int>(number, low, high);
+    const int clamped = std::clamp<int>(number, spinnerMinimum, spinnerMaximum);
     if (clamped != number) {
         warn(QStringLiteral("%1 is outside %2 to %3; %4 was used instead.")
                  .arg(where())
-                 .arg(low)
-                 .arg(high)
+                 .arg(spinnerMinimum)
+                 .arg(spinnerMaximum)
                  .arg(clamped));
     }
     m_form.setNumber(spinner, clamped);
     return std::nullopt;
 }
 
-Reader::Stop Reader::applyMask(const ServerKey &key, FlagFamilyId family)
+Reader::Stop Reader::applyMask(const ServerKey &key, std::size_t family)
 {
     qint32 mask = 0;
     if (const Stop reason = readInteger(key, mask))
@@ -169,8 +167,13 @@ Reader::Stop Reader::applyMask(const ServerKey &key, FlagFamilyId family)
     // Any one bit of a flag's value in the mask sets the flag; bits that no
     // flag carries are dropped, and the mask field changes only through the
     // set-method, one flag at a time.
-    const FlagCatalogue catalogue = m_form.catalogue(family);
-    for (const QuakeFlag &flag : catalogue) {
+    static const std::array<FlagCatalogue, familyCount> catalogues = [] {
+        std::array<FlagCatalogue, familyCount> built;
+        for (std::size_t f = 0; f < familyCount; ++f)
+            built[f] = buildCatalogue(*FlagTables::families[f]);
+        return built;
+    }();
+    for (const QuakeFlag &flag : catalogues[family]) {
         if ((mask & flag.getFlagValue()) == 0)
             continue;
         if (m_form.setFlag(family, flag.getFlagName()) == FlagMove::MaskUnreadable)

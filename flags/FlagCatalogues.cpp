@@ -134,15 +134,20 @@ const FlagTableRow fragRows[] = {
 } // namespace
 
 namespace FlagTables {
-const FlagTable dmflags{u"DMFLAGS", dmflagRows};
-const FlagTable weapons{u"Weapon Ban", weaponRows};
-const FlagTable kezweapons{u"Kez Weapon Ban", kezWeaponRows};
-const FlagTable kezsweepers{u"Kez Sweeper Ban", kezSweeperRows};
-const FlagTable kezgrenades{u"Kez Grenade Ban", kezGrenadeRows};
-const FlagTable features{u"Feature Ban", featureRows};
-const FlagTable kezfeatures{u"Kez Feature Ban", kezFeatureRows};
-const FlagTable kezarmors{u"Kez Armor Ban", kezArmorRows};
-const FlagTable fragban{u"Frag Ban", fragRows};
+const FlagTable dmflags{u"DMFLAGS", u"dmflags", 14, dmflagRows};
+const FlagTable weapons{u"Weapon Ban", u"weaponban", 21, weaponRows};
+const FlagTable kezweapons{u"Kez Weapon Ban", u"kezweaponban", 24, kezWeaponRows};
+const FlagTable kezsweepers{u"Kez Sweeper Ban", u"kezsweeperban", 25, kezSweeperRows};
+const FlagTable kezgrenades{u"Kez Grenade Ban", u"kezgrenadeban", 26, kezGrenadeRows};
+const FlagTable features{u"Feature Ban", u"featureban", 22, featureRows};
+const FlagTable kezfeatures{u"Kez Feature Ban", u"kezfeatureban", 27, kezFeatureRows};
+const FlagTable kezarmors{u"Kez Armor Ban", u"kezarmorban", 28, kezArmorRows};
+const FlagTable fragban{u"Frag Ban", u"fragban", 23, fragRows};
+
+const std::array<const FlagTable *, familyCount> families = {
+    &dmflags,  &weapons,     &kezweapons, &kezsweepers, &kezgrenades,
+    &features, &kezfeatures, &kezarmors,  &fragban,
+};
 } // namespace FlagTables
 
 FlagCatalogue buildCatalogue(const FlagTable &table)

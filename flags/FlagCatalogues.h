@@ -3,6 +3,7 @@
 #include "flags/QuakeFlag.h"
 
 #include <QList>
+#include <array>
 #include <span>
 
 using FlagCatalogue = QList<QuakeFlag>;
@@ -14,10 +15,14 @@ struct FlagTableRow
     qint32 value;
 };
 
-// The fixed table of one flag family: its tab caption and its flags in order.
+// The fixed table of one flag family: its tab caption, the server.cfg
+// variable that holds its mask and the number of that line in a file of 28
+// lines (the masks are not in tab order there), and its flags in order.
 struct FlagTable
 {
     const char16_t *caption;
+    const char16_t *variable;
+    int serverCfgLine;
     std::span<const FlagTableRow> rows;
 };
 
@@ -31,6 +36,11 @@ extern const FlagTable features;
 extern const FlagTable kezfeatures;
 extern const FlagTable kezarmors;
 extern const FlagTable fragban;
+
+// The nine families in tab order, which is also the order in which File /
+// Open tries their keys. A family is known elsewhere by its place here.
+inline constexpr std::size_t familyCount = 9;
+extern const std::array<const FlagTable *, familyCount> families;
 } // namespace FlagTables
 
 FlagCatalogue buildCatalogue(const FlagTable &table);

@@ -1,18 +1,12 @@
 #pragma once
 
 #include "flags/FlagCatalogues.h"
+#include "flags/FlagMove.h"
 
 #include <functional>
 
 class ListBox;
 class TextField;
-
-// What a move between the two lists of a family came to.
-enum class FlagMove {
-    Unchanged,      // no such flag, no selection, or not where the move starts
-    Moved,          // lists and mask field both changed
-    MaskUnreadable, // the flag moved, but the mask field held no decimal integer text
-};
 
 // One flag family: its catalogue, its available list, its banned (for DMFLAGS,
 // set) list and its mask field. Every flag of the catalogue is an item of

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "WorkingDirectory.h"
+
 #include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -19,23 +19,5 @@ inline void whenModalOpens(std::function<void(QWidget *)> action)
         action(dialog);
     });
 }
-
-// A temporary folder made the working directory for as long as it lives.
-class WorkingDirectory
-{
-public:
-    WorkingDirectory() : m_previous(QDir::currentPath())
-    {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(QDir::setCurrent(m_dir.path()));
-    }
-    ~WorkingDirectory() { QDir::setCurrent(m_previous); }
-    QString path() const { return m_dir.path(); }
-    QString filePath(const QString &name) const { return m_dir.filePath(name); }
-
-private:
-    QString m_previous;
-    QTemporaryDir m_dir;
-};
 
 } // namespace TestSupport

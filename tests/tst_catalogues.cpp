@@ -12,81 +12,155 @@ private slots:
     void catalogue_data();
     void catalogue();
     void namesUniqueAcrossFamiliesIgnoringCase();
+    void familiesInTabOrder();
     void textForm();
     void decimalText_data();
     void decimalText();
 };
 
-namespace {
-const FlagTable *const allTables[] = {
-    &FlagTables::dmflags,     &FlagTables::weapons,     &FlagTables::kezweapons,
-    &FlagTables::kezsweepers, &FlagTables::kezgrenades, &FlagTables::features,
-    &FlagTables::kezfeatures, &FlagTables::kezarmors,   &FlagTables::fragban};
-}
-
 void TestCatalogues::catalogue_data()
 {
     QTest::addColumn<const FlagTable *>("table");
-    QTest::addColumn<int>("entries");
-    QTest::addColumn<QString>("first");
-    QTest::addColumn<QString>("last");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<int>("serverCfgLine");
     QTest::addColumn<qint32>("firstValue");
-    QTest::addColumn<qint32>("sum");
+    QTest::addColumn<QStringList>("names");
 
-    QTest::newRow("DMFLAGS") << &FlagTables::dmflags << 19 << "DF_NO_HEALTH"
-                             << "DF_ANTICAMPER" << 1 << 524287;
-    QTest::newRow("Weapon Ban") << &FlagTables::weapons << 26 << "super blaster"
-                                << "BFG10K" << 1 << 67108863;
-    QTest::newRow("Kez Weapon Ban") << &FlagTables::kezweapons << 21 << "airfist"
-                                    << "Explosive Super Shotgun" << 1 << 2097151;
-    QTest::newRow("Kez Sweeper Ban") << &FlagTables::kezsweepers << 11 << "superblastersweeper"
-                                     << "explosive streetsweeper" << 1 << 2047;
-    QTest::newRow("Kez Grenade Ban") << &FlagTables::kezgrenades << 6 << "plasmaclustergrenade"
-                                     << "Blindnessgrenade" << 1 << 63;
-    QTest::newRow("Feature Ban") << &FlagTables::features << 20 << "bandolier"
-                                 << "jetpack" << 1 << 1048575;
-    QTest::newRow("Kez Feature Ban") << &FlagTables::kezfeatures << 24 << "cloak"
-                                     << "Holo" << 1 << 16777215;
-    QTest::newRow("Kez Armor Ban") << &FlagTables::kezarmors << 7 << "Organic Armor"
-                                   << "Grenade Armor" << 1 << 127;
-    QTest::newRow("Frag Ban") << &FlagTables::fragban << 4 << "frags for blaster"
-                              << "frags for grappling hook" << 134217728 << 2013265920;
+    QTest::newRow("DMFLAGS") << &FlagTables::dmflags << "DMFLAGS"
+                             << "dmflags" << 14 << 1
+                             << QStringList{"DF_NO_HEALTH",      "DF_NO_ITEMS",       "DF_WEAPONS_STAY",
+                                            "DF_NO_FALLING",     "DF_INSTANT_ITEMS",  "DF_SAME_LEVEL",
+                                            "DF_SKINTEAMS",      "DF_MODELTEAMS",     "DF_NO_FRIENDLY_FIRE",
+                                            "DF_SPAWN_FARTHEST", "DF_FORCE_RESPAWN",  "DF_NO_ARMOR",
+                                            "DF_ALLOW_EXIT",     "DF_INFINITE_AMMO",  "DF_QUAD_DROP",
+                                            "DF_FIXED_FOV",      "DF_REVENGE_FACTOR", "DF_DAYNIGHT",
+                                            "DF_ANTICAMPER"};
+    QTest::newRow("Weapon Ban") << &FlagTables::weapons << "Weapon Ban"
+                                << "weaponban" << 21 << 1
+                                << QStringList{"super blaster",
+                                               "shotgun",
+                                               "sniper gun",
+                                               "super shotgun",
+                                               "freeze gun",
+                                               "standard machinegun",
+                                               "machine rocket gun",
+                                               "burstfire machinegun",
+                                               "chaingun",
+                                               "streetsweeper",
+                                               "grenades",
+                                               "cluster grenade",
+                                               "rail bomb",
+                                               "plasma grenade",
+                                               "napalm grenade",
+                                               "shrapnel grenade",
+                                               "cataclysm device",
+                                               "grenade launcher",
+                                               "bazooka",
+                                               "rocket launcher",
+                                               "homing rocket launcher",
+                                               "hyperblaster",
+                                               "plasma rifle",
+                                               "railgun",
+                                               "flamethrower",
+                                               "BFG10K"};
+    QTest::newRow("Kez Weapon Ban") << &FlagTables::kezweapons << "Kez Weapon Ban"
+                                    << "kezweaponban" << 24 << 1
+                                    << QStringList{"airfist",
+                                                   "sword",
+                                                   "pulserifle",
+                                                   "nailgun",
+                                                   "buckyball launcher",
+                                                   "skipper homing rocket",
+                                                   "guided missile",
+                                                   "positron",
+                                                   "Sticking Grenades",
+                                                   "Icecube Gun",
+                                                   "Durg",
+                                                   "Lightninggun",
+                                                   "Double Impact",
+                                                   "FBFG",
+                                                   "Disintegrator",
+                                                   "Vacuummaker",
+                                                   "Energy Vortex",
+                                                   "Spiral Rocket Launcher",
+                                                   "Sonic Railgun",
+                                                   "Explosive Shotgun",
+                                                   "Explosive Super Shotgun"};
+    QTest::newRow("Kez Sweeper Ban") << &FlagTables::kezsweepers << "Kez Sweeper Ban"
+                                     << "kezsweeperban" << 25 << 1 << QStringList{"superblastersweeper",
+                                                                                  "freezersweeper",
+                                                                                  "grenadesweeper",
+                                                                                  "bazookasweeper",
+                                                                                  "railgunsweeper",
+                                                                                  "Flamesweeper",
+                                                                                  "Durgsweeper",
+                                                                                  "Chunk Gun",
+                                                                                  "snipersweeper",
+                                                                                  "explosive chaingun",
+                                                                                  "explosive streetsweeper"};
+    QTest::newRow("Kez Grenade Ban") << &FlagTables::kezgrenades << "Kez Grenade Ban"
+                                     << "kezgrenadeban" << 26 << 1
+                                     << QStringList{"plasmaclustergrenade", "telegrenade",
+                                                    "freezergrenade",       "homergrenade",
+                                                    "rocketgrenade",        "Blindnessgrenade"};
+    QTest::newRow("Feature Ban") << &FlagTables::features << "Feature Ban"
+                                 << "featureban" << 22 << 1
+                                 << QStringList{
+                                        "bandolier",        "ammo pack",  "silencer",       "rebreather",
+                                        "environment suit", "adrenaline", "megahealth",     "power armor",
+                                        "invulnerability",  "decoy",      "grappling hook", "player ID",
+                                        "kamikaze",         "lasersight", "triplasers",     "nightvision",
+                                        "push/pull",        "scanner",    "zoom view",      "jetpack"};
+    QTest::newRow("Kez Feature Ban")
+        << &FlagTables::kezfeatures << "Kez Feature Ban"
+        << "kezfeatureban" << 27 << 1
+        << QStringList{"cloak",           "explosive",          "invis",          "flashlight",
+                       "checkstats",      "Rangefinder",        "KEZ Player ID",  "Fake death",
+                       "Angel of Death",  "Angel of Life",      "Angel of Mercy", "Angel of Frost",
+                       "Angel of Plague", "Sweeper Fire Mode",  "Height",         "Angel of Flame",
+                       "Angel of Horror", "Angel of Blindness", "Airstrike",      "FPM",
+                       "Tracker",         "Angel of Revenge",   "Baton",          "Holo"};
+    QTest::newRow("Kez Armor Ban") << &FlagTables::kezarmors << "Kez Armor Ban"
+                                   << "kezarmorban" << 28 << 1
+                                   << QStringList{"Organic Armor", "Slug Armor",   "Cell Armor",
+                                                  "Shell Armor",   "Bullet Armor", "Rocket Armor",
+                                                  "Grenade Armor"};
+    QTest::newRow("Frag Ban") << &FlagTables::fragban << "Frag Ban"
+                              << "fragban" << 23 << 134217728
+                              << QStringList{"frags for blaster", "frags for telefrags",
+                                             "frags for kamikazes", "frags for grappling hook"};
 }
 
 void TestCatalogues::catalogue()
 {
     QFETCH(const FlagTable *, table);
-    QFETCH(int, entries);
-    QFETCH(QString, first);
-    QFETCH(QString, last);
+    QFETCH(QString, caption);
+    QFETCH(QString, variable);
+    QFETCH(int, serverCfgLine);
     QFETCH(qint32, firstValue);
-    QFETCH(qint32, sum);
+    QFETCH(QStringList, names);
 
+    QCOMPARE(QString::fromUtf16(table->caption), caption);
+    QCOMPARE(QString::fromUtf16(table->variable), variable);
+    QCOMPARE(table->serverCfgLine, serverCfgLine);
     const FlagCatalogue catalogue = buildCatalogue(*table);
-    QCOMPARE(catalogue.size(), entries);
-    QCOMPARE(catalogue.first().getFlagName(), first);
-    QCOMPARE(catalogue.last().getFlagName(), last);
+    QStringList built;
+    for (const QuakeFlag &flag : catalogue)
+        built.append(flag.getFlagName());
+    QCOMPARE(built, names);
     QCOMPARE(catalogue.first().getFlagValue(), firstValue);
 
-    // Consecutive single bits: each value is twice the one before, so no two
-    // flags share a bit and the sum is the OR of all of them.
-    qint64 total = 0;
-    QSet<QString> names;
-    for (int i = 0; i < catalogue.size(); ++i) {
-        if (i > 0)
-            QCOMPARE(qint64(catalogue[i].getFlagValue()), 2 * qint64(catalogue[i - 1].getFlagValue()));
-        total += catalogue[i].getFlagValue();
-        names.insert(catalogue[i].getFlagName().toLower());
-    }
-    QCOMPARE(total, qint64(sum));
-    QCOMPARE(names.size(), entries);
+    // Consecutive single bits: each value is twice the one before.
+    for (int i = 1; i < catalogue.size(); ++i)
+        QCOMPARE(qint64(catalogue[i].getFlagValue()), 2 * qint64(catalogue[i - 1].getFlagValue()));
 }
 
 void TestCatalogues::namesUniqueAcrossFamiliesIgnoringCase()
 {
     QSet<QString> seen;
     int count = 0;
-    for (const FlagTable *table : allTables) {
+    for (const FlagTable *table : FlagTables::families) {
         for (const QuakeFlag &flag : buildCatalogue(*table)) {
             seen.insert(flag.getFlagName().toCaseFolded());
             ++count;
@@ -94,6 +168,16 @@ void TestCatalogues::namesUniqueAcrossFamiliesIgnoringCase()
     }
     QCOMPARE(count, 138);
     QCOMPARE(seen.size(), count);
+}
+
+void TestCatalogues::familiesInTabOrder()
+{
+    QStringList captions;
+    for (const FlagTable *table : FlagTables::families)
+        captions.append(QString::fromUtf16(table->caption));
+    QCOMPARE(captions,
+             QStringList({"DMFLAGS", "Weapon Ban", "Kez Weapon Ban", "Kez Sweeper Ban", "Kez Grenade Ban",
+                          "Feature Ban", "Kez Feature Ban", "Kez Armor Ban", "Frag Ban"}));
 }
 
 void TestCatalogues::textForm()

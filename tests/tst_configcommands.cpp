@@ -1,5 +1,6 @@
 #include "app/ServerConfiguration.h"
 
+#include "SaveRun.h"
 #include "TestSupport.h"
 
 #include <QAction>
@@ -242,8 +243,8 @@ void TestConfigCommands::saveOfTheStartUpForm()
     window->Save->trigger();
 
     QCOMPARE(window->serverStatusBar->statusText(), "Finished generating files");
-    QCOMPARE(contents("server.cfg").count('\n'), 28);
-    QCOMPARE(contents("motd.txt").count('\n'), 7);
+    QCOMPARE(contents("server.cfg"), startUpServerCfg);
+    QCOMPARE(contents("motd.txt"), startUpMotd);
     QVERIFY(!QFile::exists("maplist.txt"));
     QVERIFY(stateOf(*window) == before);
 }
@@ -284,9 +285,14 @@ void TestConfigCommands::openSetsButtonsButNeverDisables()
 {
     WorkingDirectory dir;
     put("server.cfg", lf({"set maplist 1"}));
-    put("maplist.txt", lf({"a", "b"}));
-    QVERIFY(!window->addButton->isEnabled());
+    // An empty map list enables add, and leaves remove as it was.
+    put("maplist.txt", "");
+    window->Open->trigger();
+    QVERIFY(window->addButton->isEnabled());
     QVERIFY(!window->removeButton->isEnabled());
+
+    window->addButton->setEnabled(false);
+    put("maplist.txt", lf({"a", "b"}));
 
     window->Open->trigger();
     QVERIFY(window->mapListCheckbox->isChecked());

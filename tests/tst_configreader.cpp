@@ -1,7 +1,7 @@
 #include "configfiles/ConfigurationReader.h"
 
 #include "FakeForm.h"
-#include "TestSupport.h"
+#include "WorkingDirectory.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -52,17 +52,8 @@ QString valueOf(FakeForm &form, const QString &name)
         if (name == key)
             return QString::number(form.number(spinner));
     }
-    const std::pair<const char *, FlagFamilyId> families[] = {
-        {"dmflags", FlagFamilyId::DMFLAGS},
-        {"weaponban", FlagFamilyId::Weapons},
-        {"fragban", FlagFamilyId::FragBan},
-    };
-    for (auto [key, family] : families) {
-        if (name == key)
-            return form.family(family).mask;
-        if (name == QLatin1String(key) + "List")
-            return form.family(family).banned.join('|');
-    }
+    if (name == "flags")
+        return form.flagCalls.join('|');
     if (name == "public")
         return QString::number(form.publicGame);
     if (name == "mapListBox")
@@ -214,21 +205,30 @@ void TestConfigReader::applyingLines_data()
     // Masks.
     QTest::newRow("a mask sets its flags in catalogue order")
         << lf({"set weaponban 524290"}) << none << 0
-        << QStringList{"weaponban=524290", "weaponbanList=shotgun|rocket launcher"} << QStringList();
-    QTest::newRow("unknown bits are dropped")
-        << lf({"set weaponban 134217727", "set fragban 1"}) << none << 0
-        << QStringList{"weaponban=67108863", "fragban=0", "fragbanList="} << QStringList();
+        << QStringList{"flags=weaponban:shotgun|weaponban:rocket launcher"} << QStringList();
+    QTest::newRow("unknown bits are dropped") << lf({"set weaponban 67108866", "set fragban 1"}) << none << 0
+                                              << QStringList{"flags=weaponban:shotgun"} << QStringList();
     QTest::newRow("minus one sets every flag")
-        << lf({"set fragban -1"}) << none << 0 << QStringList{"fragban=2013265920"} << QStringList();
-    QTest::newRow("the sign bit alone sets nothing")
-        << lf({"set dmflags -2147483648"}) << none << 0 << QStringList{"dmflags=0", "dmflagsList="}
+        << lf({"set fragban -1"}) << none << 0
+        << QStringList{"flags=fragban:frags for blaster|fragban:frags for telefrags|fragban:frags for "
+                       "kamikazes|fragban:frags for grappling hook"}
         << QStringList();
-    QTest::newRow("two lines of a family give the union, each flag once")
-        << lf({"set weaponban 2", "set weaponban 3", "set weaponban 1"}) << none << 0
-        << QStringList{"weaponban=3", "weaponbanList=shotgun|super blaster"} << QStringList();
+    QTest::newRow("the sign bit alone sets nothing")
+        << lf({"set dmflags -2147483648"}) << none << 0 << QStringList{"flags="} << QStringList();
+    QTest::newRow("each mask line of a family calls its set-method again")
+        << lf({"set kezarmorban 2", "set kezarmorban 3"}) << none << 0
+        << QStringList{"flags=kezarmorban:Slug Armor|kezarmorban:Organic Armor|kezarmorban:Slug Armor"}
+        << QStringList();
+    QTest::newRow("every family by its own key")
+        << lf({"set dmflags 1", "set kezweaponban 1", "set kezsweeperban 1", "set kezgrenadeban 1",
+               "set featureban 1", "set kezfeatureban 1"})
+        << none << 0
+        << QStringList{"flags=dmflags:DF_NO_HEALTH|kezweaponban:airfist|kezsweeperban:superblastersweeper|"
+                       "kezgrenadeban:plasmaclustergrenade|featureban:bandolier|kezfeatureban:cloak"}
+        << QStringList();
     QTest::newRow("a mask that is no number ends the command")
         << lf({"set dmflags 1", "set weaponban 0x10", "map m"}) << none << 2
-        << QStringList{"dmflags=1", "weaponban=0", "startingMap="}
+        << QStringList{"flags=dmflags:DF_NO_HEALTH", "startingMap="}
         << QStringList{"line 2 \"set weaponban 0x10\""};
 
     // The map list.
@@ -316,15 +316,14 @@ void TestConfigReader::maskFieldThatHoldsNoNumberEndsTheCommand()
     WorkingDirectory dir;
     put("server.cfg", lf({"set weaponban 3", "map m"}));
     FakeForm form;
-    form.family(FlagFamilyId::Weapons).mask = "junk";
+    form.unreadableFamily = 1; // Weapon Ban
 
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("line 1 \"set weaponban 3\".*Open stopped"));
     const ConfigurationReadResult result = readConfiguration(form);
     QCOMPARE(result.outcome, Outcome::StoppedAtLine);
     QCOMPARE(result.lineNumber, 1);
-    // The first flag moved before the field was found unreadable; the second
-    // was never tried.
-    QCOMPARE(form.family(FlagFamilyId::Weapons).banned, QStringList{"super blaster"});
+    // The first flag's move found the field unreadable; the second was never tried.
+    QCOMPARE(form.flagCalls, QStringList{"weaponban:super blaster"});
     QCOMPARE(form.text(TextControl::StartingMap), QString());
     QCOMPARE(form.statusTexts.last(), "Reading server.cfg");
 }

@@ -1,9 +1,5 @@
-#include "configfiles/ConfigurationLines.h"
-#include "configfiles/ConfigurationWriter.h"
-#include "configfiles/ContactDetails.h"
-
-#include "FakeForm.h"
-#include "TestSupport.h"
+#include "SaveRun.h"
+#include "WorkingDirectory.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -42,19 +38,11 @@ mode_t modeOf(const QString &fileName)
     return ::stat(QFile::encodeName(fileName).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
-QByteArray lines(const QStringList &texts)
+SaveRun formWithMapList()
 {
-    QByteArray bytes;
-    for (const QString &text : texts)
-        bytes += text.toUtf8() + '\n';
-    return bytes;
-}
-
-FakeForm formWithMapList()
-{
-    FakeForm form;
-    form.mapListTicked = true;
-    form.maps = {"q2dm1"};
+    SaveRun form;
+    form.settings.mapList = true;
+    form.settings.maps = {"q2dm1"};
     return form;
 }
 
@@ -73,7 +61,7 @@ bool rewritten(const QString &fileName)
 // Saves in a child process that, when the tests run as root, has dropped to
 // an unprivileged user first, so that file permissions bind as they do for
 // an operator. Returns the last status text, nothing when the child failed.
-std::optional<QString> saveAsUnprivilegedUser(FakeForm form)
+std::optional<QString> saveAsUnprivilegedUser(SaveRun form)
 {
     int channel[2];
     if (::pipe(channel) != 0)
@@ -88,7 +76,7 @@ std::optional<QString> saveAsUnprivilegedUser(FakeForm form)
             if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)
                 ::_exit(2);
         }
-        writeConfigurationSet(form);
+        form.run();
         const QByteArray last = form.statusTexts.value(form.statusTexts.size() - 1).toUtf8();
         const bool sent = ::write(channel[1], last.constData(), last.size()) == last.size();
         ::_exit(sent ? 0 : 3);
@@ -130,24 +118,14 @@ private slots:
 void TestConfigWriter::startUpFormWritesTwoFiles()
 {
     WorkingDirectory dir;
-    FakeForm form;
+    SaveRun form;
 
-    QVERIFY(writeConfigurationSet(form));
+    QVERIFY(form.run());
 
     QCOMPARE(form.statusTexts, QStringList({"Generating Files", "Generating server.cfg",
                                             "Generating motd.txt", "Finished generating files"}));
-    ServerSettings settings;
-    for (QString &mask : settings.masks)
-        mask = "0";
-    const QByteArray serverCfg = contents("server.cfg");
-    QCOMPARE(serverCfg, lines(ConfigurationLines::serverCfgLines(settings)));
-    QCOMPARE(serverCfg.count('\n'), 28);
-    QVERIFY(!serverCfg.contains('\r'));
-    const QString equals(53, '=');
-    QCOMPARE(contents("motd.txt"),
-             lines({"", equals, "Official Vask:KEZ, Kezmodular Homepage", ContactDetails::homepage(),
-                    "Comments and bug reports to: " + ContactDetails::teamEmail() + " or",
-                    ContactDetails::authorEmail(), equals}));
+    QCOMPARE(contents("server.cfg"), startUpServerCfg);
+    QCOMPARE(contents("motd.txt"), startUpMotd);
     QVERIFY(!QFileInfo::exists("maplist.txt"));
     QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList({"motd.txt", "server.cfg"}));
@@ -156,12 +134,12 @@ void TestConfigWriter::startUpFormWritesTwoFiles()
 void TestConfigWriter::messageAndMapList()
 {
     WorkingDirectory dir;
-    FakeForm form;
-    form.motd = "a\n\nb\n";
-    form.mapListTicked = true;
-    form.maps = {"q2dm1", "", "q2dm1", " dm 2 "};
+    SaveRun form;
+    form.settings.messageOfTheDay = "a\n\nb\n";
+    form.settings.mapList = true;
+    form.settings.maps = {"q2dm1", "", "q2dm1", " dm 2 "};
 
-    QVERIFY(writeConfigurationSet(form));
+    QVERIFY(form.run());
 
     QCOMPARE(form.statusTexts,
              QStringList({"Generating Files", "Generating server.cfg", "Generating motd.txt",
@@ -176,10 +154,10 @@ void TestConfigWriter::tickedEmptyMapListGivesEmptyFile()
 {
     WorkingDirectory dir;
     put("maplist.txt", "old\n");
-    FakeForm form;
-    form.mapListTicked = true;
+    SaveRun form;
+    form.settings.mapList = true;
 
-    QVERIFY(writeConfigurationSet(form));
+    QVERIFY(form.run());
     QCOMPARE(contents("maplist.txt"), QByteArray());
 }
 
@@ -193,10 +171,10 @@ void TestConfigWriter::untickedMapListLeavesOldFileAlone()
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.setFileTime(past, QFileDevice::FileModificationTime));
     }
-    FakeForm form;
-    form.maps = {"q2dm1"};
+    SaveRun form;
+    form.settings.maps = {"q2dm1"};
 
-    QVERIFY(writeConfigurationSet(form));
+    QVERIFY(form.run());
     QVERIFY(!form.statusTexts.contains("Generating maplist.txt"));
     QCOMPARE(contents("maplist.txt"), QByteArray("old\n"));
     QCOMPARE(QFileInfo("maplist.txt").lastModified().toSecsSinceEpoch(), past.toSecsSinceEpoch());
@@ -205,10 +183,10 @@ void TestConfigWriter::untickedMapListLeavesOldFileAlone()
 void TestConfigWriter::textIsUtf8()
 {
     WorkingDirectory dir;
-    FakeForm form;
-    form.setText(TextControl::ServerName, QString::fromUtf16(u"Gr\u00fc\u00dfe \u263a"));
+    SaveRun form;
+    form.settings.text(TextControl::ServerName) = QString::fromUtf16(u"Gr\u00fc\u00dfe \u263a");
 
-    QVERIFY(writeConfigurationSet(form));
+    QVERIFY(form.run());
     QVERIFY(contents("server.cfg")
                 .contains("\nset hostname \"Gr\xc3\xbc\xc3\x9f"
                           "e \xe2\x98\xba\"\n"));
@@ -241,10 +219,10 @@ void TestConfigWriter::stopsAtAFolderOfTheFilesName()
         else
             put(name, "old\n");
     }
-    FakeForm form = formWithMapList();
+    SaveRun form = formWithMapList();
 
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not write " + folder));
-    QVERIFY(!writeConfigurationSet(form));
+    QVERIFY(!form.run());
 
     QCOMPARE(form.statusTexts.last(), lastStatus);
     QVERIFY(!form.statusTexts.contains("Finished generating files"));
@@ -315,8 +293,8 @@ void TestConfigWriter::symbolicLinksAreWrittenThrough()
     // A link whose target does not exist yet gets its target made.
     QVERIFY(QFile::link("real/motd.txt", "motd.txt"));
 
-    FakeForm form;
-    QVERIFY(writeConfigurationSet(form));
+    SaveRun form;
+    QVERIFY(form.run());
 
     QVERIFY(QFileInfo("server.cfg").isSymLink());
     QVERIFY(QFileInfo("motd.txt").isSymLink());
@@ -343,9 +321,9 @@ void TestConfigWriter::permissionBitsAreKept()
     WorkingDirectory dir;
     for (const QString &name : savedFiles)
         put(name, "old\n", mode_t(mode));
-    FakeForm form = formWithMapList();
+    SaveRun form = formWithMapList();
 
-    QVERIFY(writeConfigurationSet(form));
+    QVERIFY(form.run());
     for (const QString &name : savedFiles) {
         QVERIFY2(rewritten(name), qPrintable(name));
         QCOMPARE(modeOf(name), mode_t(mode));

@@ -2,9 +2,7 @@
 // in a child process with a private, small tmpfs mounted over a temporary
 // folder, saving as the unprivileged user nobody, and reports what it sees
 // as lines of text ("server.cfg: old", "motd.txt: FIFO" ...).
-#include "configfiles/ConfigurationWriter.h"
-
-#include "FakeForm.h"
+#include "SaveRun.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -141,15 +139,15 @@ QString fact(const char *name)
         check(::setgroups(0, nullptr) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0,
               "drop to nobody");
 
-    FakeForm form;
-    form.mapListTicked = true;
-    form.maps = {"q2dm1"};
+    SaveRun form;
+    form.settings.mapList = true;
+    form.settings.maps = {"q2dm1"};
     const QString big(20000, u'x'); // five pages
     if (bigFile == "motd.txt")
-        form.motd = big;
+        form.settings.messageOfTheDay = big;
     else if (bigFile == "maplist.txt")
-        form.maps.append(big);
-    writeConfigurationSet(form);
+        form.settings.maps.append(big);
+    form.run();
 
     QStringList facts = {form.statusTexts.last()};
     for (const char *name : {"server.cfg", "motd.txt", "maplist.txt", "other.cfg", "elsewhere/server.cfg"}) {

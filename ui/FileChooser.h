@@ -17,8 +17,6 @@ class FileChooser : public QObject
 public:
     FileChooser(QWidget *owner, const QString &title);
 
-    QString title() const { return m_title; }
-
     // Shows the dialog modally and returns the chosen file's name without its
     // folder, or nothing when the operator cancelled.
     std::optional<QString> chooseFileName();

@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QStyleHints>
 
-ListBox::ListBox(int visibleRows, QWidget *parent) : QListWidget(parent), m_visibleRows(visibleRows)
+ListBox::ListBox(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);

@@ -15,9 +15,7 @@ class ListBox : public QListWidget
     Q_OBJECT
 
 public:
-    explicit ListBox(int visibleRows = 4, QWidget *parent = nullptr);
-
-    int visibleRows() const { return m_visibleRows; }
+    explicit ListBox(QWidget *parent = nullptr);
 
     QString itemText(int index) const;
     QStringList items() const;
@@ -50,7 +48,6 @@ private:
     void countPress(const QMouseEvent *event, bool toolkitDoubleClick);
     bool onItem(const QMouseEvent *event) const;
 
-    int m_visibleRows;
     int m_clickCount = 0;
     bool m_pressed = false;
     quint64 m_lastPressTimestamp = 0;
