@@ -228,6 +228,16 @@ const ServerKey *matchKey(QStringView line)
     return nullptr;
 }
 
+const ServerKey *matchKeyIgnoringCase(QStringView line)
+{
+    for (const ServerKey &key : serverKeys) {
+        if (key.wholeLine ? line.compare(key.key, Qt::CaseInsensitive) == 0
+                          : line.startsWith(key.key, Qt::CaseInsensitive))
+            return &key;
+    }
+    return nullptr;
+}
+
 std::optional<QString> cutValue(QStringView line, const ServerKey &key)
 {
     if (line.size() < key.dropFromStart + key.dropFromEnd)

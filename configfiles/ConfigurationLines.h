@@ -61,6 +61,10 @@ struct ServerKey
 // The key that matches line, or nullptr for a line that is to be skipped.
 const ServerKey *matchKey(QStringView line);
 
+// The key that would match line if letter case did not count; the game's
+// console reads such a line, File / Open skips it.
+const ServerKey *matchKeyIgnoringCase(QStringView line);
+
 // The value of a line that key matched; nothing when the line is shorter than
 // the characters the key drops.
 std::optional<QString> cutValue(QStringView line, const ServerKey &key);

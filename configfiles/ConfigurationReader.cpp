@@ -13,13 +13,7 @@ using Outcome = ConfigurationReadResult::Outcome;
 
 namespace {
 
-using Diagnostics::warn;
 using FileOutcome = RegularFileRead::Outcome;
-
-// The game's own command buffer holds 8 KiB, so a real server.cfg is far
-// below this; a map rotation of a million maps is below the other.
-constexpr qint64 serverCfgSizeLimit = 1024 * 1024;
-constexpr qint64 mapListSizeLimit = 256 * 1024 * 1024;
 
 class Reader
 {
@@ -41,6 +35,14 @@ private:
     Stop applyMask(const ServerKey &key, std::size_t family);
     bool readMapList(MapListSwitch switched);
 
+    // Writes a diagnostic line, kept as the reason should the command end.
+    void warn(const QString &text)
+    {
+        m_reason = text;
+        Diagnostics::warn(text);
+    }
+    ConfigurationReadResult ended(Outcome outcome) const { return {outcome, m_lineNumber, m_reason}; }
+
     QString where() const
     {
         return QStringLiteral("server.cfg line %1 %2").arg(m_lineNumber).arg(Diagnostics::quoted(m_line));
@@ -49,6 +51,7 @@ private:
     ConfigurationForm &m_form;
     int m_lineNumber = 0;
     QString m_line;
+    QString m_reason;
     // maplist.txt is read once, at the first map-list line, and the list
     // laid once: every later map-list line would put the same maps back.
     std::optional<RegularFileRead> m_mapFile;
@@ -61,14 +64,16 @@ ConfigurationReadResult Reader::run()
     if (serverCfg.outcome == FileOutcome::Missing || serverCfg.outcome == FileOutcome::NotOpened) {
         if (serverCfg.outcome == FileOutcome::NotOpened)
             warn(QStringLiteral("server.cfg cannot be opened: %1.").arg(serverCfg.reason));
+        else
+            m_reason = QStringLiteral("server.cfg file not found");
         m_form.setStatusText(QStringLiteral("server.cfg file not found"));
-        return {Outcome::ServerCfgNotFound};
+        return ended(Outcome::ServerCfgNotFound);
     }
     m_form.setStatusText(QStringLiteral("Opening files"));
     m_form.setStatusText(QStringLiteral("Reading server.cfg"));
     if (serverCfg.outcome == FileOutcome::NotRead) {
         warn(QStringLiteral("server.cfg cannot be read: %1; nothing was changed.").arg(serverCfg.reason));
-        return {Outcome::ReadFailed};
+        return ended(Outcome::ReadFailed);
     }
     const QStringList serverBuff = splitLines(QString::fromUtf8(serverCfg.bytes));
 
@@ -80,10 +85,11 @@ ConfigurationReadResult Reader::run()
             continue;
         if (const Stop reason = apply(*key)) {
             warn(QStringLiteral("%1 %2; Open stopped at this line.").arg(where(), *reason));
-            return {Outcome::StoppedAtLine, m_lineNumber};
+            m_reason = *reason;
+            return ended(Outcome::StoppedAtLine);
         }
         if (std::holds_alternative<MapListSetting>(key->target) && !readMapList(mapListSwitch(line)))
-            return {Outcome::ReadFailed};
+            return ended(Outcome::ReadFailed);
     }
     m_form.setStatusText(QStringLiteral("Done Reading"));
     return {Outcome::Done};
@@ -205,9 +211,9 @@ bool Reader::readMapList(MapListSwitch switched)
         m_form.removeAllMapItems();
         return true;
     case FileOutcome::NotRead:
-        if (firstRead)
-            warn(
-                QStringLiteral("maplist.txt cannot be read: %1; Open stopped there.").arg(m_mapFile->reason));
+        warn(QStringLiteral("maplist.txt cannot be read: %1; Open stopped at server.cfg line %2.")
+                 .arg(m_mapFile->reason)
+                 .arg(m_lineNumber));
         m_form.removeAllMapItems();
         return false;
     }

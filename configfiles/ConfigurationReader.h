@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class ConfigurationForm;
 
 // How a File / Open came to its end.
@@ -13,7 +15,15 @@ struct ConfigurationReadResult
     };
     Outcome outcome;
     int lineNumber = 0; // the line of server.cfg where it stopped, from 1
+    // Why it did not read to the end: for a stop at a line, what is wrong with
+    // the line ("holds no decimal integer"); otherwise the diagnostic line.
+    QString reason = {};
 };
+
+// Open reads no more of either file than this, so that a huge file cannot
+// freeze the window or exhaust its memory.
+inline constexpr qint64 serverCfgSizeLimit = 1024 * 1024;
+inline constexpr qint64 mapListSizeLimit = 256 * 1024 * 1024;
 
 // File / Open: reads server.cfg and, at each of its map-list lines,
 // maplist.txt from the working directory and lays what it recognises over

@@ -36,3 +36,11 @@ qint32 maskAsTheGameSeesIt(qint32 mask)
     // game's own conversion ends with those 32 bits.
     return qint32(quint32(qint64(static_cast<float>(mask))));
 }
+
+std::optional<QString> maskTextAfterMove(QStringView maskText, qint32 value, bool adding)
+{
+    const std::optional<qint32> mask = parseDecimalInteger(maskText);
+    if (!mask)
+        return std::nullopt;
+    return QString::number(adding ? addToMask(*mask, value) : subtractFromMask(*mask, value));
+}

@@ -13,6 +13,10 @@ std::optional<qint32> parseDecimalInteger(QStringView text);
 qint32 addToMask(qint32 mask, qint32 value);
 qint32 subtractFromMask(qint32 mask, qint32 value);
 
+// A mask field's text after a flag of value moved into (adding) or out of
+// its family's banned list; nothing when the text is no decimal integer.
+std::optional<QString> maskTextAfterMove(QStringView maskText, qint32 value, bool adding);
+
 // The server holds every setting as a 32-bit float, so a game library that
 // reads a mask as a number sees the nearest value a float can hold: a mask
 // of more than 24 significant bits may arrive as another mask.

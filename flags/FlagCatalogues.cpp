@@ -158,3 +158,22 @@ FlagCatalogue buildCatalogue(const FlagTable &table)
         catalogue.append(QuakeFlag(QString::fromUtf16(row.name), row.value));
     return catalogue;
 }
+
+const QuakeFlag *findFlag(const FlagCatalogue &catalogue, QStringView name)
+{
+    for (const QuakeFlag &flag : catalogue) {
+        if (flag.getFlagName().compare(name, Qt::CaseInsensitive) == 0)
+            return &flag;
+    }
+    return nullptr;
+}
+
+QStringList flagNamesIn(const FlagCatalogue &catalogue, qint32 mask)
+{
+    QStringList names;
+    for (const QuakeFlag &flag : catalogue) {
+        if (mask & flag.getFlagValue())
+            names.append(flag.getFlagName());
+    }
+    return names;
+}

@@ -44,3 +44,9 @@ extern const std::array<const FlagTable *, familyCount> families;
 } // namespace FlagTables
 
 FlagCatalogue buildCatalogue(const FlagTable &table);
+
+// The flag of that name, letter case ignored, or nullptr.
+const QuakeFlag *findFlag(const FlagCatalogue &catalogue, QStringView name);
+
+// The names of the flags that have a bit in mask, in catalogue order.
+QStringList flagNamesIn(const FlagCatalogue &catalogue, qint32 mask);

@@ -27,11 +27,7 @@ void FlagFamily::explainMask(qint32 mask)
         m_maskField->setToolTip(QString());
         return;
     }
-    QStringList names;
-    for (const QuakeFlag &flag : std::as_const(m_catalogue)) {
-        if (seen & flag.getFlagValue())
-            names.append(flag.getFlagName());
-    }
+    const QStringList names = flagNamesIn(m_catalogue, seen);
     m_maskField->setToolTip(
         QObject::tr("The server holds settings as 32-bit floats, so the game reads this mask as %1 and sees "
                     "these flags instead: %2.")
@@ -39,18 +35,9 @@ void FlagFamily::explainMask(qint32 mask)
             .arg(names.isEmpty() ? QObject::tr("none") : names.join(QStringLiteral(", "))));
 }
 
-const QuakeFlag *FlagFamily::find(const QString &name) const
-{
-    for (const QuakeFlag &flag : m_catalogue) {
-        if (flag.getFlagName().compare(name, Qt::CaseInsensitive) == 0)
-            return &flag;
-    }
-    return nullptr;
-}
-
 FlagMove FlagFamily::set(const QString &name)
 {
-    const QuakeFlag *flag = find(name);
+    const QuakeFlag *flag = findFlag(m_catalogue, name);
     // Only a flag that is still available moves: this is what keeps a value
     // from being added to the mask twice.
     if (!flag || !m_available->remove(name))
@@ -72,7 +59,7 @@ FlagMove FlagFamily::bannedListClicked(int clickCount)
     if (clickCount != 2)
         return FlagMove::Unchanged;
     const std::optional<QString> selected = m_banned->selectedItem();
-    const QuakeFlag *flag = selected ? find(*selected) : nullptr;
+    const QuakeFlag *flag = selected ? findFlag(m_catalogue, *selected) : nullptr;
     if (!flag)
         return FlagMove::Unchanged;
     m_banned->remove(m_banned->selectedIndex());
@@ -83,18 +70,16 @@ FlagMove FlagFamily::bannedListClicked(int clickCount)
 FlagMove FlagFamily::changeMask(const QuakeFlag &flag, bool banned)
 {
     const QString text = m_maskField->text();
-    const std::optional<qint32> mask = parseDecimalInteger(text);
-    if (!mask) {
+    const std::optional<QString> newMask = maskTextAfterMove(text, flag.getFlagValue(), banned);
+    if (!newMask) {
         Diagnostics::warn(
             QStringLiteral("the %1 mask field holds %2, which is not a decimal integer; the mask "
                            "was left as it was.")
                 .arg(caption(), Diagnostics::quoted(text)));
         return FlagMove::MaskUnreadable;
     }
-    const qint32 newMask =
-        banned ? addToMask(*mask, flag.getFlagValue()) : subtractFromMask(*mask, flag.getFlagValue());
-    m_maskField->setText(QString::number(newMask));
-    explainMask(newMask);
+    m_maskField->setText(*newMask);
+    explainMask(parseDecimalInteger(*newMask).value_or(0));
     if (m_moveHook)
         m_moveHook(flag.getFlagName(), banned);
     return FlagMove::Moved;

@@ -43,7 +43,6 @@ public:
     TextField *maskField() const { return m_maskField; }
 
 private:
-    const QuakeFlag *find(const QString &name) const;
     FlagMove changeMask(const QuakeFlag &flag, bool banned);
     // A mask the game would read as another one gets a tooltip naming the
     // flags that the game would see.

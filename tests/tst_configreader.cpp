@@ -349,7 +349,7 @@ void TestConfigReader::filesThatAreNotReadWhole_data()
     QTest::newRow("a FIFO named maplist.txt ends Open at its line")
         << "fifo maplist.txt" << Outcome::ReadFailed
         << QStringList{"status=Opening files|Reading server.cfg|Opening maplist.txt", "maps=", untouched}
-        << "maplist.txt cannot be read: it is not a regular file; Open stopped there.";
+        << "maplist.txt cannot be read: it is not a regular file; Open stopped at server.cfg line 1.";
     QTest::newRow("maplist.txt a link to /dev/urandom")
         << "/dev/urandom maplist.txt" << Outcome::ReadFailed << QStringList{"maps=", untouched}
         << "not a regular file";

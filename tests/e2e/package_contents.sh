@@ -34,6 +34,8 @@ done
 listing=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $2, $6 }')
 echo "$listing"
 expected="-rwxr-xr-x root/root ./usr/bin/kez-server-config
+-rwxr-xr-x root/root ./usr/bin/kezcfg
+-rw-r--r-- root/root ./usr/share/man/man1/kezcfg.1.gz
 -rw-r--r-- root/root ./usr/share/applications/org.example.KezServerConfig.desktop
 -rw-r--r-- root/root ./usr/share/doc/kez-server-config/README.md
 -rw-r--r-- root/root ./usr/share/icons/hicolor/scalable/apps/org.example.KezServerConfig.svg
@@ -67,3 +69,8 @@ start_program "$command"
 choose_file_menu_item_from_end 1
 expect_exit 0
 echo "The packaged program started from '$command' and ended with status 0"
+
+# kezcfg works without a display.
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/kezcfg" decode weaponban 524290)" = "shotgun
+rocket launcher" ] || fail "the packaged kezcfg does not decode without a display"
+echo "The packaged kezcfg decodes without a display"

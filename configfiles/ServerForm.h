@@ -1,0 +1,30 @@
+#pragma once
+
+#include "configfiles/ConfigurationForm.h"
+#include "flags/FlagSelection.h"
+
+#include <vector>
+
+// The form as plain data, in the state the window starts in, for programs
+// without a display: File / Open lays a configuration over it exactly as it
+// does over the window.
+class ServerForm final : public ConfigurationForm
+{
+public:
+    ServerForm();
+
+    void setText(TextControl control, const QString &text) override { values.text(control) = text; }
+    void setNumber(SpinnerControl spinner, int value) override { values.number(spinner) = value; }
+    void setChecked(CheckboxControl checkbox, bool ticked) override;
+    void removeAllMapItems() override { values.maps.clear(); }
+    void addMapItems(const QStringList &maps) override { values.maps.append(maps); }
+    void enableAddButton() override {}
+    void enableRemoveButton() override {}
+    FlagMove setFlag(std::size_t family, const QString &name) override;
+    void setStatusText(const QString &text) override { statusText = text; }
+
+    // The values as File / Save would write them; each mask is its family's.
+    ServerSettings values;
+    std::vector<FlagSelection> families; // in tab order
+    QString statusText;
+};

@@ -1,0 +1,288 @@
+// kezcfg check: what File / Open and the game's console would make of a
+// configuration, line by line, without changing anything.
+#include "Commands.h"
+
+#include "configfiles/ConfigurationLines.h"
+#include "configfiles/ConfigurationReader.h"
+#include "configfiles/ConsoleRules.h"
+#include "configfiles/RegularFileReading.h"
+#include "configfiles/ServerForm.h"
+#include "flags/DecimalText.h"
+
+#include <QDir>
+#include <QHash>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+
+using namespace ConfigurationLines;
+
+namespace {
+
+// The game console's command line holds this many characters.
+constexpr qsizetype consoleLineLength = 1024;
+
+struct Finding
+{
+    QString file;
+    int line; // 0: the file as a whole
+    bool error;
+    QString sentence;
+};
+
+QString nameOf(TextControl control)
+{
+    switch (control) {
+    case TextControl::ServerName:
+        return QStringLiteral("the server name");
+    case TextControl::AdminName:
+        return QStringLiteral("the admin name");
+    case TextControl::Email:
+        return QStringLiteral("the e-mail address");
+    case TextControl::Webpage:
+        return QStringLiteral("the web page");
+    case TextControl::RconPassword:
+        return QStringLiteral("the rcon password");
+    case TextControl::StartingMap:
+        return QStringLiteral("the starting map");
+    }
+    Q_UNREACHABLE();
+}
+
+class Checker
+{
+public:
+    int run();
+
+private:
+    void warn(const QString &file, int line, const QString &sentence)
+    {
+        m_findings.append({file, line, false, sentence});
+    }
+    void fail(const QString &file, int line, const QString &sentence)
+    {
+        m_findings.append({file, line, true, sentence});
+    }
+    void checkLine(int number, const QString &line);
+    void checkMask(int number, std::size_t family, qint32 mask);
+    void checkForm(const ServerForm &form, const ConfigurationReadResult &result, int lineCount);
+    int report();
+
+    QList<Finding> m_findings;
+    QHash<QString, int> m_firstLineOfKey;
+    QHash<QString, int> m_lastLineOfKey;
+    int m_lastPrivateLine = 0; // the last "set public 0"
+    int m_lastPublicLine = 0;  // the last "set public 1"
+    int m_lastSetmasterLine = 0;
+};
+
+void Checker::checkMask(int number, std::size_t family, qint32 mask)
+{
+    const FlagTable &table = *FlagTables::families[family];
+    const FlagCatalogue catalogue = buildCatalogue(table);
+    quint32 carried = 0;
+    for (const QuakeFlag &flag : catalogue)
+        carried |= quint32(flag.getFlagValue());
+    const quint32 unknown = quint32(mask) & ~carried;
+    if (unknown) {
+        QStringList bits;
+        for (int bit = 0; bit < 32; ++bit) {
+            if (unknown & (quint32(1) << bit))
+                bits.append(QString::number(bit));
+        }
+        warn(QStringLiteral("server.cfg"), number,
+             QStringLiteral("the mask %1 has bits that no %2 flag carries (bit %3); File / Open drops them")
+                 .arg(mask)
+                 .arg(QString::fromUtf16(table.caption), bits.join(QStringLiteral(", "))));
+    }
+    const qint32 seen = maskAsTheGameSeesIt(mask);
+    if (seen != mask) {
+        const QStringList names = flagNamesIn(catalogue, seen);
+        warn(QStringLiteral("server.cfg"), number,
+             QStringLiteral("the server holds settings as 32-bit floats, so the game reads the mask %1 as %2 "
+                            "and sees these flags instead: %3")
+                 .arg(mask)
+                 .arg(seen)
+                 .arg(names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "))));
+    }
+}
+
+void Checker::checkLine(int number, const QString &line)
+{
+    const QString file = QStringLiteral("server.cfg");
+    if (line.size() > consoleLineLength)
+        warn(file, number,
+             QStringLiteral("the line is %1 characters long; the game's console cuts it at %2")
+                 .arg(line.size())
+                 .arg(consoleLineLength));
+    if (line.startsWith(QStringLiteral("setmaster"), Qt::CaseInsensitive))
+        m_lastSetmasterLine = number;
+
+    const ServerKey *key = matchKey(line);
+    if (!key) {
+        if (const ServerKey *near = matchKeyIgnoringCase(line))
+            warn(file, number,
+                 QStringLiteral("\"%1\" is written in another letter case: File / Open skips the line, the "
+                                "game's console does not")
+                     .arg(near->key));
+        return;
+    }
+
+    // The same setting twice: "set public 0" and "set public 1" are one.
+    const QString setting = std::holds_alternative<PublicGameSetting>(key->target)
+                                ? QStringLiteral("set public")
+                                : key->key.toString();
+    if (const int first = m_firstLineOfKey.value(setting)) {
+        warn(file, number,
+             QStringLiteral("\"%1\" comes again (first at line %2): %3")
+                 .arg(setting)
+                 .arg(first)
+                 .arg(std::holds_alternative<MaskSetting>(key->target)
+                          ? QStringLiteral("the flags of both lines are set")
+                          : QStringLiteral("the later line counts")));
+    } else {
+        m_firstLineOfKey.insert(setting, number);
+    }
+    m_lastLineOfKey.insert(setting, number);
+
+    if (const auto *publicGame = std::get_if<PublicGameSetting>(&key->target)) {
+        (publicGame->ticked ? m_lastPublicLine : m_lastPrivateLine) = number;
+        return;
+    }
+    const std::optional<QString> value = cutValue(line, *key);
+    if (!value)
+        return; // Open stops here; the reader's own reason is reported
+    if (const auto *control = std::get_if<TextControl>(&key->target)) {
+        if (isPlaceholderLine(*control, line)) {
+            warn(file, number, QStringLiteral("%1 is still the placeholder").arg(nameOf(*control)));
+            return;
+        }
+        if (const std::optional<QString> fault = ConsoleRules::breach(ConsoleRules::kindOf(*control), *value))
+            warn(file, number, QStringLiteral("%1 %2").arg(nameOf(*control), *fault));
+        return;
+    }
+    const std::optional<qint32> number32 = parseDecimalInteger(*value);
+    if (!number32)
+        return;
+    if (std::holds_alternative<SpinnerControl>(key->target) &&
+        (*number32 < spinnerMinimum || *number32 > spinnerMaximum))
+        warn(file, number,
+             QStringLiteral("%1 is outside %2 to %3; File / Open sets the nearest of them")
+                 .arg(*number32)
+                 .arg(spinnerMinimum)
+                 .arg(spinnerMaximum));
+    if (const auto *mask = std::get_if<MaskSetting>(&key->target))
+        checkMask(number, mask->family, *number32);
+}
+
+void Checker::checkForm(const ServerForm &form, const ConfigurationReadResult &result, int lineCount)
+{
+    using Outcome = ConfigurationReadResult::Outcome;
+    if (result.outcome == Outcome::StoppedAtLine) {
+        QString sentence = QStringLiteral("the line %1, so File / Open stops here").arg(result.reason);
+        if (result.lineNumber + 1 == lineCount)
+            sentence += QStringLiteral(" and does not read line %1").arg(lineCount);
+        else if (result.lineNumber < lineCount)
+            sentence +=
+                QStringLiteral(" and does not read lines %1 to %2").arg(result.lineNumber + 1).arg(lineCount);
+        fail(QStringLiteral("server.cfg"), result.lineNumber, sentence);
+    } else if (result.outcome == Outcome::ReadFailed) {
+        fail(QStringLiteral("maplist.txt"), 0, result.reason);
+    }
+
+    const ServerSettings &values = form.values;
+    const int mapListLine = m_lastLineOfKey.value(QStringLiteral("set maplist"));
+    if (values.mapList && values.maps.isEmpty()) {
+        const bool exists = QFileInfo::exists(QStringLiteral("maplist.txt"));
+        warn(QStringLiteral("server.cfg"), mapListLine,
+             exists ? QStringLiteral("the map list is on, but maplist.txt is empty")
+                    : QStringLiteral("the map list is on, but there is no maplist.txt"));
+    }
+    const QString &startingMap = values.text(TextControl::StartingMap);
+    if (values.mapList && !values.maps.isEmpty() && !startingMap.isEmpty() &&
+        !values.maps.contains(startingMap))
+        warn(
+            QStringLiteral("server.cfg"), m_lastLineOfKey.value(QStringLiteral("map")),
+            QStringLiteral("the starting map \"%1\" is not in the rotation of maplist.txt").arg(startingMap));
+    for (qsizetype i = 0; i < values.maps.size(); ++i) {
+        if (const auto fault = ConsoleRules::breach(ConsoleRules::ValueKind::Unquoted, values.maps[i]))
+            warn(QStringLiteral("maplist.txt"), int(i + 1), QStringLiteral("the map name %1").arg(*fault));
+    }
+
+    const QStringList set = form.families.front().banned();
+    const auto awardWithoutFlag = [&](SpinnerControl spinner, const char *key, const char *flag) {
+        if (values.number(spinner) != 0 && !set.contains(QLatin1String(flag), Qt::CaseInsensitive))
+            warn(QStringLiteral("server.cfg"), m_lastLineOfKey.value(QLatin1String(key)),
+                 QStringLiteral("\"%1\" is set, but DMFLAGS lacks %2, which switches it on")
+                     .arg(QLatin1String(key), QLatin1String(flag)));
+    };
+    awardWithoutFlag(SpinnerControl::RevengeAward, "set revengeaward", "DF_REVENGE_FACTOR");
+    awardWithoutFlag(SpinnerControl::HighFraggerAward, "set highfraggeraward", "DF_REVENGE_FACTOR");
+    awardWithoutFlag(SpinnerControl::DayNightTime, "set daynighttime", "DF_DAYNIGHT");
+
+    // setmaster makes a server public, whatever came before it.
+    if (m_lastPrivateLine && m_lastSetmasterLine > m_lastPrivateLine && m_lastPublicLine < m_lastPrivateLine)
+        warn(
+            QStringLiteral("server.cfg"), m_lastPrivateLine,
+            QStringLiteral("\"set public 0\" comes before setmaster (line %1), which makes the server public "
+                           "again: this server is public")
+                .arg(m_lastSetmasterLine));
+}
+
+int Checker::report()
+{
+    std::stable_sort(m_findings.begin(), m_findings.end(), [](const Finding &a, const Finding &b) {
+        return std::tie(a.file, a.line) < std::tie(b.file, b.line);
+    });
+    QTextStream out(stdout);
+    bool errors = false;
+    for (const Finding &finding : std::as_const(m_findings)) {
+        errors |= finding.error;
+        const QString where =
+            finding.line ? QStringLiteral("%1:%2").arg(finding.file).arg(finding.line) : finding.file;
+        out << where << (finding.error ? ": error: " : ": warning: ") << finding.sentence << '\n';
+    }
+    return errors ? 2 : m_findings.isEmpty() ? 0 : 1;
+}
+
+int Checker::run()
+{
+    const RegularFileRead file = readRegularFile(QStringLiteral("server.cfg"), serverCfgSizeLimit);
+    switch (file.outcome) {
+    case RegularFileRead::Outcome::Read:
+        break;
+    case RegularFileRead::Outcome::Missing:
+        fail(QStringLiteral("server.cfg"), 0, QStringLiteral("server.cfg file not found"));
+        return report();
+    case RegularFileRead::Outcome::NotOpened:
+        fail(QStringLiteral("server.cfg"), 0, QStringLiteral("server.cfg cannot be opened: ") + file.reason);
+        return report();
+    case RegularFileRead::Outcome::NotRead:
+        fail(QStringLiteral("server.cfg"), 0, QStringLiteral("server.cfg cannot be read: ") + file.reason);
+        return report();
+    }
+    const QStringList lines = splitLines(QString::fromUtf8(file.bytes));
+    for (int i = 0; i < lines.size(); ++i)
+        checkLine(i + 1, lines[i]);
+
+    ServerForm form;
+    const ConfigurationReadResult result = readConfiguration(form);
+    checkForm(form, result, int(lines.size()));
+    return report();
+}
+
+} // namespace
+
+namespace Commands {
+
+int check(const QStringList &arguments)
+{
+    if (arguments.size() > 1)
+        return failure(QStringLiteral("check takes at most one folder"));
+    const QString folder = arguments.value(0, QStringLiteral("."));
+    if (!QDir::setCurrent(folder))
+        return failure(QStringLiteral("cannot go into the folder \"%1\"").arg(folder));
+    return Checker().run();
+}
+
+} // namespace Commands

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QStringList>
+
+// The commands of kezcfg. Each returns the exit status: 0 on success, 1 when
+// check finds warnings only, 2 on an error (with one line on standard error).
+namespace Commands {
+int flags(const QStringList &arguments);
+int decode(const QStringList &arguments);
+int encode(const QStringList &arguments);
+int show(const QStringList &arguments);
+int check(const QStringList &arguments);
+} // namespace Commands
+
+// Writes "kezcfg: " and message on standard error and returns 2.
+int failure(const QString &message);

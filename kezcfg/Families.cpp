@@ -1,0 +1,22 @@
+#include "Families.h"
+
+#include <QStringList>
+
+std::optional<std::size_t> familyNamed(QStringView name)
+{
+    for (std::size_t family = 0; family < FlagTables::familyCount; ++family) {
+        const FlagTable &table = *FlagTables::families[family];
+        if (name.compare(QString::fromUtf16(table.variable), Qt::CaseInsensitive) == 0 ||
+            name.compare(QString::fromUtf16(table.caption), Qt::CaseInsensitive) == 0)
+            return family;
+    }
+    return std::nullopt;
+}
+
+QString familyVariables()
+{
+    QStringList variables;
+    for (const FlagTable *table : FlagTables::families)
+        variables.append(QString::fromUtf16(table->variable));
+    return variables.join(QStringLiteral(", "));
+}

@@ -1,0 +1,287 @@
+// kezcfg end to end: the real program on files in a temporary folder, each
+// command's output and exit status against literal text.
+#include "SaveRun.h"
+#include "WorkingDirectory.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using TestSupport::WorkingDirectory;
+
+namespace {
+
+void put(const QString &name, const QByteArray &bytes)
+{
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+SaveRun fullForm()
+{
+    SaveRun form;
+    ServerSettings &s = form.settings;
+    s.text(TextControl::ServerName) = "Frag Night";
+    s.text(TextControl::AdminName) = "Ann";
+    s.text(TextControl::Email) = "ann@example.org";
+    s.text(TextControl::Webpage) = "http://example.org/frag";
+    s.text(TextControl::RconPassword) = "letmein";
+    s.text(TextControl::StartingMap) = "q2dm2";
+    s.numbers = {16, 30, 20, 1, 2, 3};
+    s.masks[0] = "196624"; // DF_INSTANT_ITEMS, DF_REVENGE_FACTOR, DF_DAYNIGHT
+    s.masks[1] = "524290"; // shotgun, rocket launcher
+    s.publicGame = true;
+    s.mapList = true;
+    s.maps = {"q2dm1", "q2dm2"};
+    s.messageOfTheDay = "Welcome";
+    return form;
+}
+
+// Sets up the working directory as a row names it.
+void prepare(const QString &setup)
+{
+    if (setup == "start-up save") {
+        QVERIFY(SaveRun().run());
+    } else if (setup == "full save") {
+        QVERIFY(fullForm().run());
+    } else if (setup == "faults") {
+        put("server.cfg", "set public 0\n"
+                          "setmaster a b c d\n"
+                          "set hostname \"<your server name here>\"\n"
+                          "set ServerAdmin \"Bo;b\" s\n"
+                          "set email \"a\"b\" s\n"
+                          "set webpage \"" +
+                              QByteArray(64, 'w') +
+                              "\" s\n"
+                              "set rcon_password pa;ss\n"
+                              "SET MAXCLIENTS 8\n"
+                              "set fraglimit 300\n"
+                              "set fraglimit 5\n"
+                              "set revengeaward 3\n"
+                              "set daynighttime 2\n"
+                              "set weaponban 33554433\n"
+                              "set kezgrenadeban 65\n"
+                              "set maplist 1\n"
+                              "map $rcon_password\n"
+                              "// " +
+                              QByteArray(1100, 'x') +
+                              "\n"
+                              "set timelimit x\n"
+                              "set highfraggeraward 1\n");
+    } else if (setup == "map faults") {
+        put("server.cfg", "set maplist 1\nmap q2dm9\n");
+        put("maplist.txt", "q2dm1\nmy map\n");
+    } else if (setup == "fifo") {
+        QCOMPARE(::mkfifo("server.cfg", 0644), 0);
+    }
+}
+
+} // namespace
+
+class TestKezcfg : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void commands_data();
+    void commands();
+    void jsonHoldsWhatShowPrints();
+};
+
+void TestKezcfg::commands_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<int>("status");
+
+    QTest::newRow("flags of one family by its caption") << "" << QStringList{"flags", "kez ARMOR ban"}
+                                                        << "Kez Armor Ban (set kezarmorban)\n"
+                                                           "  bit  0           1  Organic Armor\n"
+                                                           "  bit  1           2  Slug Armor\n"
+                                                           "  bit  2           4  Cell Armor\n"
+                                                           "  bit  3           8  Shell Armor\n"
+                                                           "  bit  4          16  Bullet Armor\n"
+                                                           "  bit  5          32  Rocket Armor\n"
+                                                           "  bit  6          64  Grenade Armor\n"
+                                                        << "" << 0;
+    QTest::newRow("an unknown family")
+        << "" << QStringList{"flags", "armour"} << ""
+        << "kezcfg: no family is called \"armour\"; the families are dmflags, weaponban, kezweaponban, "
+           "kezsweeperban, kezgrenadeban, featureban, kezfeatureban, kezarmorban, fragban, or their tab "
+           "captions\n"
+        << 2;
+    QTest::newRow("decode") << "" << QStringList{"decode", "weaponban", "524290"}
+                            << "shotgun\nrocket launcher\n"
+                            << "" << 0;
+    QTest::newRow("decode a bit no flag carries")
+        << "" << QStringList{"decode", "KEZGRENADEBAN", "65"} << "plasmaclustergrenade\nbit 6 (64): no flag\n"
+        << "" << 0;
+    QTest::newRow("decode a negative mask")
+        << "" << QStringList{"decode", "fragban", "-2147483648"} << "bit 31 (2147483648): no flag\n"
+        << "" << 0;
+    QTest::newRow("decode what is no number") << "" << QStringList{"decode", "weaponban", "0x10"} << ""
+                                              << "kezcfg: the mask \"0x10\" is not a decimal integer\n"
+                                              << 2;
+    QTest::newRow("encode ignores letter case")
+        << "" << QStringList{"encode", "weaponban", "BFG10K", "Super Blaster"} << "33554433\n"
+        << "" << 0;
+    QTest::newRow("encode an unknown flag") << "" << QStringList{"encode", "weaponban", "nope"} << ""
+                                            << "kezcfg: Weapon Ban has no flag \"nope\"\n"
+                                            << 2;
+    QTest::newRow("no command") << "" << QStringList{} << ""
+                                << "kezcfg: a command is needed; kezcfg --help lists them\n"
+                                << 2;
+    QTest::newRow("version") << "" << QStringList{"--version"} << "kezcfg 1.0\n"
+                             << "" << 0;
+
+    QTest::newRow("show a start-up save")
+        << "start-up save" << QStringList{"show"}
+        << "Server name:\nAdmin name:\nE-mail:\nWeb page:\nRcon password:\nStarting map:\n"
+           "Max clients:         0\nFrag limit:          0\nTime limit:          0\nRevenge award:       0\n"
+           "High fragger award:  0\nDay-night time:      0\nPublic game:         no\nMap list:            "
+           "off\n"
+           "Rotation:            (empty)\nDMFLAGS:             0\nWeapon Ban:          0\nKez Weapon Ban:    "
+           "  0\n"
+           "Kez Sweeper Ban:     0\nKez Grenade Ban:     0\nFeature Ban:         0\nKez Feature Ban:     0\n"
+           "Kez Armor Ban:       0\nFrag Ban:            0\n"
+        << "" << 0;
+    QTest::newRow("show a full save")
+        << "full save" << QStringList{"show", "."}
+        << "Server name:         Frag Night\nAdmin name:          Ann\nE-mail:              ann@example.org\n"
+           "Web page:            http://example.org/frag\nRcon password:       letmein\n"
+           "Starting map:        q2dm2\nMax clients:         16\nFrag limit:          30\nTime limit:        "
+           "  20\n"
+           "Revenge award:       1\nHigh fragger award:  2\nDay-night time:      3\nPublic game:         "
+           "yes\n"
+           "Map list:            on\nRotation:            q2dm1\n                     q2dm2\n"
+           "DMFLAGS:             196624 = DF_INSTANT_ITEMS, DF_REVENGE_FACTOR, DF_DAYNIGHT\n"
+           "Weapon Ban:          524290 = shotgun, rocket launcher\nKez Weapon Ban:      0\n"
+           "Kez Sweeper Ban:     0\nKez Grenade Ban:     0\nFeature Ban:         0\nKez Feature Ban:     0\n"
+           "Kez Armor Ban:       0\nFrag Ban:            0\n"
+        << "" << 0;
+    QTest::newRow("show without server.cfg") << "" << QStringList{"show"} << ""
+                                             << "kezcfg: server.cfg file not found\n"
+                                             << 2;
+
+    QTest::newRow("check a start-up save: the placeholders only")
+        << "start-up save" << QStringList{"check"}
+        << "server.cfg:9: warning: the server name is still the placeholder\n"
+           "server.cfg:10: warning: the admin name is still the placeholder\n"
+           "server.cfg:11: warning: the e-mail address is still the placeholder\n"
+           "server.cfg:12: warning: the web page is still the placeholder\n"
+        << "" << 1;
+    QTest::newRow("check a full save: nothing") << "full save" << QStringList{"check"} << ""
+                                                << "" << 0;
+    QTest::newRow("check every fault once")
+        << "faults" << QStringList{"check"}
+        << "server.cfg:1: warning: \"set public 0\" comes before setmaster (line 2), which makes the server "
+           "public again: this server is public\n"
+           "server.cfg:3: warning: the server name is still the placeholder\n"
+           "server.cfg:4: warning: the admin name holds ;, which ends a console command\n"
+           "server.cfg:5: warning: the e-mail address holds \", which ends the quoted value early\n"
+           "server.cfg:6: warning: the web page is longer than 63 characters\n"
+           "server.cfg:7: warning: the rcon password holds ;, which ends a console command\n"
+           "server.cfg:8: warning: \"set maxclients\" is written in another letter case: File / Open skips "
+           "the "
+           "line, the game's console does not\n"
+           "server.cfg:9: warning: 300 is outside 0 to 255; File / Open sets the nearest of them\n"
+           "server.cfg:10: warning: \"set fraglimit\" comes again (first at line 9): the later line counts\n"
+           "server.cfg:11: warning: \"set revengeaward\" is set, but DMFLAGS lacks DF_REVENGE_FACTOR, which "
+           "switches it on\n"
+           "server.cfg:12: warning: \"set daynighttime\" is set, but DMFLAGS lacks DF_DAYNIGHT, which "
+           "switches "
+           "it on\n"
+           "server.cfg:13: warning: the server holds settings as 32-bit floats, so the game reads the mask "
+           "33554433 as 33554432 and sees these flags instead: BFG10K\n"
+           "server.cfg:14: warning: the mask 65 has bits that no Kez Grenade Ban flag carries (bit 6); File "
+           "/ "
+           "Open drops them\n"
+           "server.cfg:15: warning: the map list is on, but there is no maplist.txt\n"
+           "server.cfg:16: warning: the starting map holds $, which the console expands to a variable's "
+           "value\n"
+           "server.cfg:17: warning: the line is 1103 characters long; the game's console cuts it at 1024\n"
+           "server.cfg:18: error: the line holds no decimal integer, so File / Open stops here and does not "
+           "read line 19\n"
+        << "" << 2;
+    QTest::newRow("check the map rotation")
+        << "map faults" << QStringList{"check"}
+        << "maplist.txt:2: warning: the map name holds a space, which ends the word\n"
+           "server.cfg:2: warning: the starting map \"q2dm9\" is not in the rotation of maplist.txt\n"
+        << "" << 1;
+    QTest::newRow("check without server.cfg")
+        << "" << QStringList{"check"} << "server.cfg: error: server.cfg file not found\n"
+        << "" << 2;
+    QTest::newRow("check a FIFO named server.cfg")
+        << "fifo" << QStringList{"check"}
+        << "server.cfg: error: server.cfg cannot be read: it is not a regular file\n"
+        << "" << 2;
+}
+
+void TestKezcfg::commands()
+{
+    QFETCH(QString, setup);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, output);
+    QFETCH(QString, error);
+    QFETCH(int, status);
+
+    WorkingDirectory dir;
+    prepare(setup);
+    QProcess kezcfg;
+    kezcfg.start(QStringLiteral(KEZCFG), arguments);
+    QVERIFY(kezcfg.waitForFinished(20000));
+    QCOMPARE(QString::fromUtf8(kezcfg.readAllStandardOutput()), output);
+    QCOMPARE(QString::fromUtf8(kezcfg.readAllStandardError()), error);
+    QCOMPARE(kezcfg.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(kezcfg.exitCode(), status);
+}
+
+void TestKezcfg::jsonHoldsWhatShowPrints()
+{
+    WorkingDirectory dir;
+    QVERIFY(fullForm().run());
+    QProcess kezcfg;
+    kezcfg.start(QStringLiteral(KEZCFG), {"show", "--json"});
+    QVERIFY(kezcfg.waitForFinished(20000));
+    QCOMPARE(kezcfg.exitCode(), 0);
+    QJsonParseError parsed;
+    const QJsonObject json = QJsonDocument::fromJson(kezcfg.readAllStandardOutput(), &parsed).object();
+    QCOMPARE(parsed.error, QJsonParseError::NoError);
+
+    // The values that "show a full save" prints.
+    QCOMPARE(json["serverName"].toString(), "Frag Night");
+    QCOMPARE(json["adminName"].toString(), "Ann");
+    QCOMPARE(json["email"].toString(), "ann@example.org");
+    QCOMPARE(json["webpage"].toString(), "http://example.org/frag");
+    QCOMPARE(json["rconPassword"].toString(), "letmein");
+    QCOMPARE(json["startingMap"].toString(), "q2dm2");
+    const QStringList numbers = {"maxClients",   "fragLimit",        "timeLimit",
+                                 "revengeAward", "highFraggerAward", "dayNightTime"};
+    const int values[] = {16, 30, 20, 1, 2, 3};
+    for (int i = 0; i < numbers.size(); ++i)
+        QCOMPARE(json[numbers[i]].toInt(-1), values[i]);
+    QCOMPARE(json["publicGame"].toBool(false), true);
+    QCOMPARE(json["mapList"].toBool(false), true);
+    QCOMPARE(json["rotation"].toVariant().toStringList(), QStringList({"q2dm1", "q2dm2"}));
+    QCOMPARE(json["complete"].toBool(false), true);
+    const QJsonArray families = json["families"].toArray();
+    QCOMPARE(families.size(), 9);
+    QCOMPARE(families[0].toObject()["variable"].toString(), "dmflags");
+    QCOMPARE(families[0].toObject()["flags"].toVariant().toStringList(),
+             QStringList({"DF_INSTANT_ITEMS", "DF_REVENGE_FACTOR", "DF_DAYNIGHT"}));
+    QCOMPARE(families[1].toObject()["caption"].toString(), "Weapon Ban");
+    QCOMPARE(families[1].toObject()["mask"].toString(), "524290");
+    QCOMPARE(families[1].toObject()["flags"].toVariant().toStringList(),
+             QStringList({"shotgun", "rocket launcher"}));
+}
+
+QTEST_GUILESS_MAIN(TestKezcfg)
+#include "tst_kezcfg.moc"
