@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Entry points for a fresh Debian 12 machine, run as root or with sudo:
 #   make run      installs what is missing, builds into build/ and starts the program
 #   make test     installs what is missing, builds and runs every test through CTest
@@ -15,10 +16,11 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # xprop, and run openbox where a window frame matters. The
 # Debian package needs dpkg-dev (dpkg-shlibdeps computes its dependencies) and
 # file (cpack finds the programs to inspect with it); its menu entry, metadata
-# and manual page are checked with desktop-file-utils, appstream and groff-base.
+# and manual page are checked with desktop-file-utils, appstream and
+# groff-base, and the package with lintian.
 RUN_PACKAGES := g++ cmake ninja-build qt6-base-dev fonts-liberation2
 PACKAGES := $(RUN_PACKAGES) clang libclang-rt-14-dev xvfb xauth xdotool x11-utils libx11-dev openbox \
-            dpkg-dev file desktop-file-utils appstream groff-base
+            dpkg-dev file desktop-file-utils appstream groff-base lintian
 
 .PHONY: all deps deps-run configure build build-program run test test-sanitize fuzz bench package clean
 
@@ -98,8 +100,11 @@ bench: build
 	@if [ -n "$$DISPLAY" ]; then $(BUILD_DIR)/bench/kez-bench; \
 	else xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" $(BUILD_DIR)/bench/kez-bench; fi
 
+# Built at the date of the last commit, so that the same sources always give
+# the same package.
 package: build
-	cmake --build $(BUILD_DIR) --target package
+	SOURCE_DATE_EPOCH=$${SOURCE_DATE_EPOCH:-$$(git log -1 --format=%ct 2>/dev/null || echo 0)} \
+	    cmake --build $(BUILD_DIR) --target package
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/AboutDialog.h"
 
 #include "app/DialogFont.h"
@@ -16,6 +17,7 @@ AboutDialog::AboutDialog(QWidget *parent, bool modal)
       label3(new QLabel(this))
 {
     setModal(modal);
+    setPalette(formPalette());
     setColours(Qt::black, Qt::black);
     setFont(dialogFont(12, false));
     setFixedSize(557, 131);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // File / Save and File / Open of ServerConfiguration. The writer takes the
 // form's values once, as plain data; the reader sets them through
 // FormControls, which finds each control in the form's tables.
@@ -75,12 +76,17 @@ ServerSettings settingsOf(ServerConfiguration &window)
 
 void ServerConfiguration::Save_ActionPerformed()
 {
-    writeConfigurationSet(settingsOf(*this),
-                          [this](const QString &text) { serverStatusBar->setStatusText(text); });
+    const ConfigurationWriteResult result = writeConfigurationSet(
+        settingsOf(*this), [this](const QString &text) { serverStatusBar->setStatusText(text); });
+    explainStatus(result.diagnostic);
 }
 
 void ServerConfiguration::Open_ActionPerformed()
 {
     FormControls form(*this);
-    readConfiguration(form);
+    const ConfigurationReadResult result = readConfiguration(form);
+    if (result.outcome == ConfigurationReadResult::Outcome::Done)
+        explainStatus(QString());
+    else
+        explainStatus(result.diagnostic.isEmpty() ? result.reason : result.diagnostic);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The console's rules on the fields of ServerConfiguration.
 #include "app/ServerConfiguration.h"
 

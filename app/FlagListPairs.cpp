@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Every flag family behaves the same through FlagFamily; only DMFLAGS also
 // switches the award and day-night spinners.
 #include "app/ServerConfiguration.h"

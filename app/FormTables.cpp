@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/FormTables.h"
 
 #include "app/ServerConfiguration.h"
@@ -38,7 +39,12 @@ std::span<const MainPageControl> mainPageControls()
         {CONTROL(startingMapLabel), {0, 93, 84, 18}, "Starting Map:", CONTROL(startingMapField)},
         {CONTROL(rconPasswdLabel), {0, 75, 84, 18}, "Rcon Passwd:", CONTROL(rconPasswdField)},
         {CONTROL(rconPasswdField), {84, 75, 246, 18}, nullptr, nullptr, TextControl::RconPassword},
-        {CONTROL(revengeAwardSpinner), {426, 123, 48, 30}, nullptr, nullptr, SpinnerControl::RevengeAward},
+        {CONTROL(revengeAwardSpinner),
+         {426, 123, 48, 30},
+         nullptr,
+         nullptr,
+         SpinnerControl::RevengeAward,
+         "Enabled while DMFLAGS sets DF_REVENGE_FACTOR"},
         {CONTROL(revengeAwardLabel), {330, 129, 96, 18}, "Revenge Award:", CONTROL(revengeAwardSpinner)},
         {CONTROL(highFraggerAwardLabel),
          {306, 159, 120, 18},
@@ -48,9 +54,15 @@ std::span<const MainPageControl> mainPageControls()
          {426, 153, 48, 30},
          nullptr,
          nullptr,
-         SpinnerControl::HighFraggerAward},
+         SpinnerControl::HighFraggerAward,
+         "Enabled while DMFLAGS sets DF_REVENGE_FACTOR"},
         {CONTROL(dayNightTimeLabel), {336, 99, 90, 18}, "Day-Night Time:", CONTROL(dayNightTimeSpinner)},
-        {CONTROL(dayNightTimeSpinner), {426, 93, 48, 30}, nullptr, nullptr, SpinnerControl::DayNightTime},
+        {CONTROL(dayNightTimeSpinner),
+         {426, 93, 48, 30},
+         nullptr,
+         nullptr,
+         SpinnerControl::DayNightTime,
+         "Enabled while DMFLAGS sets DF_DAYNIGHT"},
         {CONTROL(mapField), {6, 429, 162, 24}},
         {CONTROL(startingMapField), {84, 93, 246, 18}, nullptr, nullptr, TextControl::StartingMap},
         {CONTROL(mapDirectionButtonUp), {174, 369, 20, 20}},

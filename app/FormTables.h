@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 // The shape of the form as data: the controls of the Main page with their
@@ -31,6 +32,7 @@ struct MainPageControl
     const char *caption = nullptr; // text of a label, checkbox or button, in bold
     ControlOf captioned = nullptr; // for a label: the control it names
     FormValue value = {};
+    const char *toolTip = nullptr;
 };
 
 // In the order in which the controls are stacked.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Keyboard use of ServerConfiguration: the order in which Tab visits the
 // controls, and turning the pages of serverPanel without the mouse. Enter on a
 // flag list is bound with the mouse clicks in connectCommands(), so that both

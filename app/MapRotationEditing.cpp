@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The map-rotation editor of ServerConfiguration. The rotation is the items
 // of mapList and nothing else.
 #include "app/ServerConfiguration.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/ServerConfiguration.h"
 
 #include "app/AboutDialog.h"
@@ -6,12 +7,12 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QLayout>
 #include <QMenuBar>
 
 namespace {
 
-const QColor lightGrey(192, 192, 192);
 constexpr QSize clientSize(612, 563);
 constexpr QPoint screenPosition(50, 50);
 constexpr QRect pageBounds(12, 33, 480, 490);
@@ -24,11 +25,19 @@ void put(QWidget *container, QWidget *child, const QRect &bounds)
     child->setGeometry(bounds);
 }
 
+// A caption that its fixed width cuts shows its whole text as a tooltip.
+void explainIfClipped(QWidget *control, const QString &caption)
+{
+    if (control->fontMetrics().horizontalAdvance(caption) > control->width())
+        control->setToolTip(caption);
+}
+
 void putCaption(QWidget *container, QLabel *label, const QString &caption, const QRect &bounds)
 {
     label->setText(caption);
     label->setFont(dialogFont(12, true));
     put(container, label, bounds);
+    explainIfClipped(label, caption);
 }
 
 } // namespace
@@ -37,9 +46,7 @@ ServerConfiguration::ServerConfiguration() : m_clientArea(new QWidget)
 {
     setCentralWidget(m_clientArea);
     m_clientArea->setFixedSize(clientSize);
-    QPalette grey = palette();
-    grey.setColor(QPalette::Window, lightGrey);
-    setPalette(grey);
+    setPalette(formPalette());
     setAutoFillBackground(true);
     setVisible(false);
 
@@ -69,6 +76,7 @@ ServerConfiguration::ServerConfiguration() : m_clientArea(new QWidget)
     setUpKeyboard();
     captionControls();
     applyConsoleRules();
+    explainStatus(QString());
     setUpFlagLists();
 }
 
@@ -92,6 +100,10 @@ void ServerConfiguration::buildMainPage()
             control->setFont(dialogFont(12, true));
         }
         put(mainPanel, control, row.bounds);
+        if (row.caption)
+            explainIfClipped(control, tr(row.caption));
+        if (row.toolTip)
+            control->setToolTip(tr(row.toolTip));
     }
     for (NumericSpinner *spinner : {maxClientsSpinner, timeLimitSpinner, fragLimitSpinner,
                                     revengeAwardSpinner, highFraggerAwardSpinner, dayNightTimeSpinner})
@@ -209,6 +221,8 @@ void ServerConfiguration::captionControls()
         if (row.captioned)
             caption(qobject_cast<QLabel *>(row.control(*this)), row.captioned(*this));
     }
+    mapList->setAccessibleName(tr("Map rotation"));
+    mapField->setAccessibleName(tr("Map name"));
     for (const FlagFamilyRow &row : flagFamilyRows) {
         const FlagFamily &family = this->*row.family;
         caption(this->*row.availableLabel, family.availableList());
@@ -294,4 +308,17 @@ void ServerConfiguration::setUpFlagLists()
 {
     for (const FlagFamilyRow &row : flagFamilyRows)
         (this->*row.setUp)();
+}
+
+void ServerConfiguration::explainStatus(const QString &problem)
+{
+    // The window shows no dialogs, and standard error is out of sight when
+    // the program starts from a menu: the status bar tells where the files
+    // are and why the last command failed.
+    QString text = tr("Save writes and Open reads server.cfg, motd.txt and maplist.txt in %1")
+                       .arg(QDir::toNativeSeparators(QDir::currentPath()));
+    if (!problem.isEmpty())
+        text += u'\n' + tr("Last problem: %1").arg(problem);
+    serverStatusBar->setToolTip(text);
+    serverStatusBar->setAccessibleDescription(text);
 }

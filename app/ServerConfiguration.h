@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 // The Kez server configuration tool is one window, ServerConfiguration, that
@@ -147,6 +148,8 @@ private:
     // Gives every field whose text reaches server.cfg or maplist.txt the
     // console rule of the value it becomes.
     void applyConsoleRules();
+    // The status bar's tooltip: the working folder and, after a failure, why.
+    void explainStatus(const QString &problem);
     void setUpKeyboard();
     void turnPage(int step);
     void switchDMFLAGSpinners(const QString &flagName, bool set);

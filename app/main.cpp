@@ -1,6 +1,38 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/ServerConfiguration.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+QtMessageHandler defaultHandler = nullptr;
+bool started = false;
+QList<std::pair<QtMsgType, QString>> heldBack;
+
+// Qt ends the process with a core dump, after several lines about platform
+// plugins, when no windowing system can be reached; one plain line and
+// status 1 serve the operator better. Until the application is up, messages
+// are held back and shown only if it comes up.
+void explainFatal(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (started) {
+        defaultHandler(type, context, message);
+        return;
+    }
+    if (type != QtFatalMsg) {
+        heldBack.append({type, message});
+        return;
+    }
+    std::fputs("kez-server-config needs a graphical display: start it from a desktop session or set DISPLAY. "
+               "On a machine without one, kezcfg shows and checks the configuration.\n",
+               stderr);
+    std::_Exit(1);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -8,8 +40,18 @@ int main(int argc, char *argv[])
     // the tool always looks and works the same, on the files of the current
     // working directory.
     int qtArgc = argc > 0 ? 1 : 0;
+    defaultHandler = qInstallMessageHandler(explainFatal);
     QApplication application(qtArgc, argv);
+    started = true;
+    for (const auto &[type, message] : std::as_const(heldBack))
+        defaultHandler(type, QMessageLogContext(), message);
     QApplication::setApplicationName(QStringLiteral("kez-server-config"));
+    // Wayland matches the window to its menu entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.KezServerConfig"));
+    QIcon icon;
+    for (const char *size : {"16", "32", "48", "64"})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(QLatin1String(size)));
+    QApplication::setWindowIcon(icon);
     ServerConfiguration window;
     QObject::connect(&window, &ServerConfiguration::released, &application,
                      [] { QCoreApplication::exit(0); });

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // make bench: one table of medians, each figure next to its reference
 // measured in the same run. Runs under a display (make bench uses xvfb-run).
 #include "FileBenchmarks.h"

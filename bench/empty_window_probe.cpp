@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The reference: an empty Qt main window of the same size, built the same way.
 // With the argument "menu" it also has a menu bar with one menu, the least a
 // window can show that makes Qt load its font database.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The program's own start-up, ending once its window has first painted.
 #include "FirstPaint.h"
 #include "app/ServerConfiguration.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "configfiles/ConfigurationReader.h"
 
 #include "configfiles/ConfigurationForm.h"
@@ -39,9 +40,13 @@ private:
     void warn(const QString &text)
     {
         m_reason = text;
+        m_diagnostic = text;
         Diagnostics::warn(text);
     }
-    ConfigurationReadResult ended(Outcome outcome) const { return {outcome, m_lineNumber, m_reason}; }
+    ConfigurationReadResult ended(Outcome outcome) const
+    {
+        return {outcome, m_lineNumber, m_reason, m_diagnostic};
+    }
 
     QString where() const
     {
@@ -52,6 +57,7 @@ private:
     int m_lineNumber = 0;
     QString m_line;
     QString m_reason;
+    QString m_diagnostic;
     // maplist.txt is read once, at the first map-list line, and the list
     // laid once: every later map-list line would put the same maps back.
     std::optional<RegularFileRead> m_mapFile;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 #include <QString>
@@ -18,6 +19,7 @@ struct ConfigurationReadResult
     // Why it did not read to the end: for a stop at a line, what is wrong with
     // the line ("holds no decimal integer"); otherwise the diagnostic line.
     QString reason = {};
+    QString diagnostic = {}; // the line written to the error stream about it, if any
 };
 
 // Open reads no more of either file than this, so that a huge file cannot

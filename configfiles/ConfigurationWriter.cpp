@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "configfiles/ConfigurationWriter.h"
 
 #include "configfiles/ConfigurationLines.h"
@@ -9,17 +10,18 @@ namespace {
 
 // The window shows no message for a failed save; its status line tells how
 // far the save came, and this line on the error stream tells why.
-bool stopped(const SafeTextFile &file)
+ConfigurationWriteResult stopped(const SafeTextFile &file)
 {
-    Diagnostics::warn(QStringLiteral("could not write %1: %2; the save stopped there.")
-                          .arg(file.fileName(), file.errorString()));
-    return false;
+    const QString diagnostic = QStringLiteral("could not write %1: %2; the save stopped there.")
+                                   .arg(file.fileName(), file.errorString());
+    Diagnostics::warn(diagnostic);
+    return {false, diagnostic};
 }
 
 } // namespace
 
-bool writeConfigurationSet(const ServerSettings &settings,
-                           const std::function<void(const QString &)> &setStatusText)
+ConfigurationWriteResult writeConfigurationSet(const ServerSettings &settings,
+                                               const std::function<void(const QString &)> &setStatusText)
 {
     using namespace ConfigurationLines;
 
@@ -55,5 +57,5 @@ bool writeConfigurationSet(const ServerSettings &settings,
     }
 
     setStatusText(QStringLiteral("Finished generating files"));
-    return true;
+    return {true, {}};
 }

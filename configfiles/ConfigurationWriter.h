@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 #include "configfiles/FormFields.h"
@@ -8,7 +9,11 @@
 // maplist.txt into the working directory, reporting each stage through
 // setStatusText. A file that cannot be written stops the save at its stage:
 // that file and the later ones are left as they were, and the status line
-// keeps the last stage reached. Returns true when every file was written
-// completely.
-bool writeConfigurationSet(const ServerSettings &settings,
-                           const std::function<void(const QString &)> &setStatusText);
+// keeps the last stage reached.
+struct ConfigurationWriteResult
+{
+    bool complete;      // every file was written completely
+    QString diagnostic; // otherwise the line written to the error stream about it
+};
+ConfigurationWriteResult writeConfigurationSet(const ServerSettings &settings,
+                                               const std::function<void(const QString &)> &setStatusText);

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "configfiles/ContactDetails.h"
 
 QString ContactDetails::authorEmail()
 {
-    return QStringLiteral("author@example.org");
+    return QStringLiteral("kez@example.org");
 }
 
 QString ContactDetails::teamEmail()

@@ -1,11 +1,12 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The Debian package that "make package" builds with cpack from the install
 # rules. Its maintainer address is the same neutral placeholder as the bug
 # report address in configfiles/ContactDetails.cpp; change both together.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kez-server-config)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "author@example.org")
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kez Server Configuration author <author@example.org>")
+set(CPACK_PACKAGE_CONTACT "kez@example.org")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kez Server Configuration author <kez@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "prepare the start-up files of a Quake II server running Kez")
 # Debian wraps nothing itself: the long description comes in lines of its own.
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
@@ -14,7 +15,8 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
        "rotation and the nine flag masks. File / Save writes server.cfg, motd.txt and"
        "maplist.txt into the working directory, which for the menu entry is the home"
        "folder; File / Open reads server.cfg and maplist.txt back.")
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# A tool that prepares files, not a game: its programs live in /usr/bin.
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 

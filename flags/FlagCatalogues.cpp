@@ -1,15 +1,29 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "flags/FlagCatalogues.h"
 
 namespace {
 
 const FlagTableRow dmflagRows[] = {
-    {u"DF_NO_HEALTH", 1},        {u"DF_NO_ITEMS", 2},           {u"DF_WEAPONS_STAY", 4},
-    {u"DF_NO_FALLING", 8},       {u"DF_INSTANT_ITEMS", 16},     {u"DF_SAME_LEVEL", 32},
-    {u"DF_SKINTEAMS", 64},       {u"DF_MODELTEAMS", 128},       {u"DF_NO_FRIENDLY_FIRE", 256},
-    {u"DF_SPAWN_FARTHEST", 512}, {u"DF_FORCE_RESPAWN", 1024},   {u"DF_NO_ARMOR", 2048},
-    {u"DF_ALLOW_EXIT", 4096},    {u"DF_INFINITE_AMMO", 8192},   {u"DF_QUAD_DROP", 16384},
-    {u"DF_FIXED_FOV", 32768},    {u"DF_REVENGE_FACTOR", 65536}, {u"DF_DAYNIGHT", 131072},
-    {u"DF_ANTICAMPER", 262144},
+    {u"DF_NO_HEALTH", 1, "No health items in the level."},
+    {u"DF_NO_ITEMS", 2, "No power-ups or other items in the level."},
+    {u"DF_WEAPONS_STAY", 4, "Weapons stay where they lie when picked up."},
+    {u"DF_NO_FALLING", 8, "No damage from falling."},
+    {u"DF_INSTANT_ITEMS", 16, "Power-ups take effect as soon as they are picked up."},
+    {u"DF_SAME_LEVEL", 32, "The same level is played again when it ends."},
+    {u"DF_SKINTEAMS", 64, "Teams are formed by player skin."},
+    {u"DF_MODELTEAMS", 128, "Teams are formed by player model."},
+    {u"DF_NO_FRIENDLY_FIRE", 256, "Players cannot hurt their team mates."},
+    {u"DF_SPAWN_FARTHEST", 512, "Players respawn at the spawn point farthest from the others."},
+    {u"DF_FORCE_RESPAWN", 1024, "Dead players respawn at once, without pressing a key."},
+    {u"DF_NO_ARMOR", 2048, "No armour in the level."},
+    {u"DF_ALLOW_EXIT", 4096, "Reaching the level's exit ends the level."},
+    {u"DF_INFINITE_AMMO", 8192, "Weapons never run out of ammunition."},
+    {u"DF_QUAD_DROP", 16384, "A player killed while holding quad damage drops it."},
+    {u"DF_FIXED_FOV", 32768, "Players cannot change their field of view."},
+    {u"DF_REVENGE_FACTOR", 65536,
+     "Kez's revenge and high-fragger awards; switches on the Revenge Award and High Fragger Award spinners."},
+    {u"DF_DAYNIGHT", 131072, "Kez's day and night cycle; switches on the Day-Night Time spinner."},
+    {u"DF_ANTICAMPER", 262144, "Kez's anti-camper: players who stay in one place are punished."},
 };
 
 const FlagTableRow weaponRows[] = {
@@ -176,4 +190,13 @@ QStringList flagNamesIn(const FlagCatalogue &catalogue, qint32 mask)
             names.append(flag.getFlagName());
     }
     return names;
+}
+
+QString flagDescription(const FlagTable &table, QStringView name)
+{
+    for (const FlagTableRow &row : table.rows) {
+        if (row.description && QStringView(row.name) == name)
+            return QString::fromUtf8(row.description);
+    }
+    return {};
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 #include "flags/QuakeFlag.h"
@@ -13,6 +14,7 @@ struct FlagTableRow
 {
     const char16_t *name;
     qint32 value;
+    const char *description = nullptr; // what the game option does, for DMFLAGS
 };
 
 // The fixed table of one flag family: its tab caption, the server.cfg
@@ -47,6 +49,9 @@ FlagCatalogue buildCatalogue(const FlagTable &table);
 
 // The flag of that name, letter case ignored, or nullptr.
 const QuakeFlag *findFlag(const FlagCatalogue &catalogue, QStringView name);
+
+// What the flag called name does in the game, if its table says.
+QString flagDescription(const FlagTable &table, QStringView name);
 
 // The names of the flags that have a bit in mask, in catalogue order.
 QStringList flagNamesIn(const FlagCatalogue &catalogue, qint32 mask);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "flags/FlagFamily.h"
 
 #include "flags/DecimalText.h"
@@ -7,7 +8,21 @@
 
 FlagFamily::FlagFamily(const FlagTable &table, ListBox *available, ListBox *banned, TextField *maskField)
     : m_table(table), m_available(available), m_banned(banned), m_maskField(maskField)
-{}
+{
+    const auto toolTipOf = [this](const QString &name) {
+        const QuakeFlag *flag = findFlag(m_catalogue, name);
+        if (!flag)
+            return QString();
+        QString tip = QObject::tr("value %1, bit %2")
+                          .arg(flag->getFlagValue())
+                          .arg(qCountTrailingZeroBits(quint32(flag->getFlagValue())));
+        if (const QString description = flagDescription(m_table, name); !description.isEmpty())
+            tip += u'\n' + description;
+        return tip;
+    };
+    m_available->setItemToolTips(toolTipOf);
+    m_banned->setItemToolTips(toolTipOf);
+}
 
 void FlagFamily::build()
 {
@@ -22,17 +37,18 @@ void FlagFamily::build()
 
 void FlagFamily::explainMask(qint32 mask)
 {
+    QString tip = QObject::tr("In server.cfg: set %1 %2").arg(QString::fromUtf16(m_table.variable)).arg(mask);
     const qint32 seen = maskAsTheGameSeesIt(mask);
-    if (seen == mask) {
-        m_maskField->setToolTip(QString());
-        return;
+    if (seen != mask) {
+        const QStringList names = flagNamesIn(m_catalogue, seen);
+        tip += u'\n' +
+               QObject::tr("The server holds settings as 32-bit floats, so the game reads this mask as %1 "
+                           "and sees these flags instead: %2.")
+                   .arg(seen)
+                   .arg(names.isEmpty() ? QObject::tr("none") : names.join(QStringLiteral(", ")));
     }
-    const QStringList names = flagNamesIn(m_catalogue, seen);
-    m_maskField->setToolTip(
-        QObject::tr("The server holds settings as 32-bit floats, so the game reads this mask as %1 and sees "
-                    "these flags instead: %2.")
-            .arg(seen)
-            .arg(names.isEmpty() ? QObject::tr("none") : names.join(QStringLiteral(", "))));
+    m_maskField->setToolTip(tip);
+    m_maskField->setAccessibleDescription(tip);
 }
 
 FlagMove FlagFamily::set(const QString &name)
@@ -51,7 +67,10 @@ FlagMove FlagFamily::availableListClicked(int clickCount)
     if (clickCount != 2)
         return FlagMove::Unchanged;
     const std::optional<QString> selected = m_available->selectedItem();
-    return selected ? set(*selected) : FlagMove::Unchanged;
+    const int row = m_available->selectedIndex();
+    const FlagMove move = selected ? set(*selected) : FlagMove::Unchanged;
+    selectInPlaceOf(m_available, row, move);
+    return move;
 }
 
 FlagMove FlagFamily::bannedListClicked(int clickCount)
@@ -62,9 +81,20 @@ FlagMove FlagFamily::bannedListClicked(int clickCount)
     const QuakeFlag *flag = selected ? findFlag(m_catalogue, *selected) : nullptr;
     if (!flag)
         return FlagMove::Unchanged;
-    m_banned->remove(m_banned->selectedIndex());
+    const int row = m_banned->selectedIndex();
+    m_banned->remove(row);
     m_available->add(*selected);
-    return changeMask(*flag, false);
+    const FlagMove move = changeMask(*flag, false);
+    selectInPlaceOf(m_banned, row, move);
+    return move;
+}
+
+void FlagFamily::selectInPlaceOf(ListBox *list, int row, FlagMove move)
+{
+    // The flag that took the moved one's place is selected, so that Enter,
+    // or a double click without aiming, moves the next one.
+    if (move != FlagMove::Unchanged && list->count() > 0)
+        list->select(qMin(row, list->count() - 1));
 }
 
 FlagMove FlagFamily::changeMask(const QuakeFlag &flag, bool banned)

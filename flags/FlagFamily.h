@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 #include "flags/FlagCatalogues.h"
@@ -44,6 +45,7 @@ public:
 
 private:
     FlagMove changeMask(const QuakeFlag &flag, bool banned);
+    static void selectInPlaceOf(ListBox *list, int row, FlagMove move);
     // A mask the game would read as another one gets a tooltip naming the
     // flags that the game would see.
     void explainMask(qint32 mask);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // kezcfg check: what File / Open and the game's console would make of a
 // configuration, line by line, without changing anything.
 #include "Commands.h"

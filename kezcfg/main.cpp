@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // kezcfg: the Kez server configuration on a terminal, for the game server's
 // own machine, where the window cannot start. It reads with the window's own
 // catalogues and line rules and writes nothing.

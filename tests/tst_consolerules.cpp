@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the game server's console would make of the form's values: fields
 // refuse, at the keystroke and the paste, what would not reach the server as
 // shown; values from a file are kept and marked; masks a float cannot hold
@@ -160,18 +161,18 @@ void TestConsoleRules::aValueFromAFileIsKeptAndMarked()
 void TestConsoleRules::masksAFloatCannotHoldAreExplained()
 {
     window->setWeaponsFlag("BFG10K");
-    QCOMPARE(window->weaponBanField->toolTip(), QString());
+    QCOMPARE(window->weaponBanField->toolTip(), "In server.cfg: set weaponban 33554432");
     window->setWeaponsFlag("super blaster");
     QCOMPARE(window->weaponBanField->text(), "33554433");
     QCOMPARE(window->weaponBanField->toolTip(),
-             "The server holds settings as 32-bit floats, so the game reads this mask as 33554432 and sees "
-             "these flags instead: BFG10K.");
+             "In server.cfg: set weaponban 33554433\nThe server holds settings as 32-bit floats, so the game reads "
+             "this mask as 33554432 and sees these flags instead: BFG10K.");
     window->setWeaponsFlag("shotgun");
     QCOMPARE(window->weaponBanField->text(), "33554435");
     QVERIFY2(window->weaponBanField->toolTip().contains("as 33554436 and sees these flags instead: "),
              qPrintable(window->weaponBanField->toolTip()));
     window->New->trigger();
-    QCOMPARE(window->weaponBanField->toolTip(), QString());
+    QCOMPARE(window->weaponBanField->toolTip(), "In server.cfg: set weaponban 0");
 }
 
 QTEST_MAIN(TestConsoleRules)

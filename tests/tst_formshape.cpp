@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The form's shape, control by control, against literal data: each control
 // is found by its name and checked for its place, its parent, its caption and
 // the name accessibility tools give it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/AboutDialog.h"
 #include "app/ServerConfiguration.h"
 
@@ -129,8 +130,8 @@ void TestKeyboard::enterMovesASelectedFlagAsADoubleClickDoes()
 void TestKeyboard::aFlagCanBeBannedWithoutTheMouse()
 {
     // Reach the Kez Armor page from the tab row, walk to its third flag, ban
-    // it, and let Enter on the emptied selection do nothing more. Tabbing into
-    // a list puts the cursor on its first item without selecting it.
+    // it, and let Enter ban the flag that took its place. Tabbing into a list
+    // puts the cursor on its first item without selecting it.
     window->serverPanel->tabBar()->setFocus(Qt::TabFocusReason);
     for (int i = 0; i < 8; ++i)
         press(Qt::Key_Right);
@@ -143,10 +144,12 @@ void TestKeyboard::aFlagCanBeBannedWithoutTheMouse()
     press(Qt::Key_Down);
     const QString third = window->availableKezArmorList->itemText(2);
     QCOMPARE(window->availableKezArmorList->selectedItem(), std::optional<QString>(third));
+    const QString fourth = window->availableKezArmorList->itemText(3);
     press(Qt::Key_Return);
+    QCOMPARE(window->availableKezArmorList->selectedItem(), std::optional<QString>(fourth));
     press(Qt::Key_Return);
-    QCOMPARE(window->bannedKezArmorList->items(), QStringList({third}));
-    QCOMPARE(window->kezArmorBanField->text(), QStringLiteral("4"));
+    QCOMPARE(window->bannedKezArmorList->items(), QStringList({third, fourth}));
+    QCOMPARE(window->kezArmorBanField->text(), QStringLiteral("12"));
     QVERIFY(!window->availableKezArmorList->items().contains(third));
 }
 

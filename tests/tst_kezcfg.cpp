@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // kezcfg end to end: the real program on files in a temporary folder, each
 // command's output and exit status against literal text.
 #include "SaveRun.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Save against a full disk, odd files and other users' files. Each case runs
 // in a child process with a private, small tmpfs mounted over a temporary
 // folder, saving as the unprivileged user nobody, and reports what it sees

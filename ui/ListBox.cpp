@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/ListBox.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleHints>
+#include <QToolTip>
 
 ListBox::ListBox(QWidget *parent) : QListWidget(parent)
 {
@@ -152,4 +154,28 @@ void ListBox::mouseReleaseEvent(QMouseEvent *event)
     m_pressed = false;
     if (viewport()->rect().contains(event->position().toPoint()))
         emit mouseClicked(m_clickCount);
+}
+
+void ListBox::setItemToolTips(std::function<QString(const QString &)> toolTipOf)
+{
+    m_toolTipOf = std::move(toolTipOf);
+}
+
+QString ListBox::itemToolTip(int index) const
+{
+    return m_toolTipOf && index >= 0 && index < count() ? m_toolTipOf(itemText(index)) : QString();
+}
+
+bool ListBox::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip && m_toolTipOf) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = indexAt(help->pos());
+        if (index.isValid())
+            QToolTip::showText(help->globalPos(), itemToolTip(index.row()), viewport(), visualRect(index));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QListWidget::viewportEvent(event);
 }

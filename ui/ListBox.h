@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <functional>
 #include <optional>
 
 // A single-selection list of text items, addressed the way the form's commands
@@ -34,11 +36,16 @@ public:
     bool remove(const QString &text);
     void removeAll();
 
+    // Gives each item a tooltip made from its text when it is asked for.
+    void setItemToolTips(std::function<QString(const QString &itemText)> toolTipOf);
+    QString itemToolTip(int index) const;
+
 signals:
     void mouseClicked(int clickCount);
     void enterPressed();
 
 protected:
+    bool viewportEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -48,6 +55,7 @@ private:
     void countPress(const QMouseEvent *event, bool toolkitDoubleClick);
     bool onItem(const QMouseEvent *event) const;
 
+    std::function<QString(const QString &)> m_toolTipOf;
     int m_clickCount = 0;
     bool m_pressed = false;
     quint64 m_lastPressTimestamp = 0;

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # An Open that ends on a bad line keeps what came before it and leaves the
 # program working: the operator can go on, save and close as usual.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The real program under X, driven by keys alone: Help / About opens by its
 # mnemonic, the About dialog closes with Escape and with Enter, and File / Close
 # ends the program with status 0.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Shared steps of the end-to-end sessions: start the real program in a
 # scratch folder, find its window, end it and check its exit status.
 

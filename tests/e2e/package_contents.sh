@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The Debian package that cpack builds from this build tree: its files lie
 # where a desktop finds them, its dependencies were computed, and the program
 # it installs starts from the menu entry's command and ends with status 0.
@@ -9,13 +10,23 @@ cpack_config=$1
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-cpack --config "$cpack_config" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 || {
-    cat "$scratch/cpack.log" >&2
-    fail "cpack could not build the package"
-}
+# Packages built at the same source date are the same, byte for byte.
+export SOURCE_DATE_EPOCH=1765195200
+for out in out again; do
+    cpack --config "$cpack_config" -B "$scratch/$out" >"$scratch/cpack.log" 2>&1 || {
+        cat "$scratch/cpack.log" >&2
+        fail "cpack could not build the package"
+    }
+done
 debs=("$scratch"/out/*.deb)
 [ "${#debs[@]}" -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one .deb, found: ${debs[*]}"
 deb=${debs[0]}
+cmp "$deb" "$scratch/again/$(basename "$deb")" || fail "two builds of the package differ"
+
+# Debian's own checks: no error and no warning, pedantic ones included.
+lintian --pedantic --tag-display-limit 0 "$deb" 2>&1 | grep -v 'running with root privileges' >"$scratch/lintian.log" || true
+cat "$scratch/lintian.log"
+! grep -Eq '^[EW]: ' "$scratch/lintian.log" || fail "lintian reports errors or warnings"
 
 field() {
     dpkg-deb -f "$deb" "$1"
@@ -38,6 +49,14 @@ expected="-rwxr-xr-x root/root ./usr/bin/kez-server-config
 -rw-r--r-- root/root ./usr/share/man/man1/kezcfg.1.gz
 -rw-r--r-- root/root ./usr/share/applications/org.example.KezServerConfig.desktop
 -rw-r--r-- root/root ./usr/share/doc/kez-server-config/README.md
+-rw-r--r-- root/root ./usr/share/doc/kez-server-config/changelog.gz
+-rw-r--r-- root/root ./usr/share/doc/kez-server-config/copyright
+-rw-r--r-- root/root ./usr/share/icons/hicolor/16x16/apps/org.example.KezServerConfig.png
+-rw-r--r-- root/root ./usr/share/icons/hicolor/32x32/apps/org.example.KezServerConfig.png
+-rw-r--r-- root/root ./usr/share/icons/hicolor/48x48/apps/org.example.KezServerConfig.png
+-rw-r--r-- root/root ./usr/share/icons/hicolor/64x64/apps/org.example.KezServerConfig.png
+-rw-r--r-- root/root ./usr/share/icons/hicolor/128x128/apps/org.example.KezServerConfig.png
+-rw-r--r-- root/root ./usr/share/icons/hicolor/256x256/apps/org.example.KezServerConfig.png
 -rw-r--r-- root/root ./usr/share/icons/hicolor/scalable/apps/org.example.KezServerConfig.svg
 -rw-r--r-- root/root ./usr/share/man/man1/kez-server-config.1.gz
 -rw-r--r-- root/root ./usr/share/metainfo/org.example.KezServerConfig.metainfo.xml"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Asks an X11 window to close, as a window manager's close box does: it sends
 // the WM_DELETE_WINDOW client message instead of destroying the window.
 #include <X11/Xlib.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The real program under X: File / Save and File / Open, by Ctrl+S / Ctrl+O
 # and by the File menu, write the configuration set into the working folder
 # and read an edited server.cfg and maplist.txt back into the form.

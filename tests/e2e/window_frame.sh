@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Under a window manager that draws a frame, the window's outer corner is at
 # (50, 50) and its client area, 612 pixels wide, just inside the frame: at
 # the first showing of the real program, and at a later showing after the

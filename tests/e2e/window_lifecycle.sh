@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The real program under X: its window is found by title at (50, 50) with a
 # 612-pixel-wide client area, and it ends with status 0 both by File / Close
 # and by the window's close box.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // libFuzzer entry point for File / Open.
 #include "OpenHarness.h"
 

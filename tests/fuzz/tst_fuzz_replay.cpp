@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Replays the fuzzers' seed corpus and every input they ever found a fault
 // with, through both harnesses, in the ordinary (and the sanitizer) build.
 #include "OpenHarness.h"
