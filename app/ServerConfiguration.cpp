@@ -104,10 +104,9 @@ void ServerConfiguration::buildMainPage()
             explainIfClipped(control, tr(row.caption));
         if (row.toolTip)
             control->setToolTip(tr(row.toolTip));
+        if (std::holds_alternative<SpinnerControl>(row.value))
+            static_cast<NumericSpinner *>(control)->setMax(spinnerMaximum);
     }
-    for (NumericSpinner *spinner : {maxClientsSpinner, timeLimitSpinner, fragLimitSpinner,
-                                    revengeAwardSpinner, highFraggerAwardSpinner, dayNightTimeSpinner})
-        spinner->setMax(spinnerMaximum);
     // The awards and the day-night time wait for their DMFLAGS flags, the map
     // editor's buttons for the map list.
     for (QWidget *waiting : std::initializer_list<QWidget *>{revengeAwardSpinner, highFraggerAwardSpinner,

@@ -182,6 +182,14 @@ const QuakeFlag *findFlag(const FlagCatalogue &catalogue, QStringView name)
     return nullptr;
 }
 
+quint32 carriedBits(const FlagCatalogue &catalogue)
+{
+    quint32 bits = 0;
+    for (const QuakeFlag &flag : catalogue)
+        bits |= quint32(flag.getFlagValue());
+    return bits;
+}
+
 QStringList flagNamesIn(const FlagCatalogue &catalogue, qint32 mask)
 {
     QStringList names;

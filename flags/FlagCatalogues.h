@@ -53,5 +53,8 @@ const QuakeFlag *findFlag(const FlagCatalogue &catalogue, QStringView name);
 // What the flag called name does in the game, if its table says.
 QString flagDescription(const FlagTable &table, QStringView name);
 
+// The bits that the catalogue's flags carry, together.
+quint32 carriedBits(const FlagCatalogue &catalogue);
+
 // The names of the flags that have a bit in mask, in catalogue order.
 QStringList flagNamesIn(const FlagCatalogue &catalogue, qint32 mask);

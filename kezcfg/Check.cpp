@@ -81,10 +81,7 @@ void Checker::checkMask(int number, std::size_t family, qint32 mask)
 {
     const FlagTable &table = *FlagTables::families[family];
     const FlagCatalogue catalogue = buildCatalogue(table);
-    quint32 carried = 0;
-    for (const QuakeFlag &flag : catalogue)
-        carried |= quint32(flag.getFlagValue());
-    const quint32 unknown = quint32(mask) & ~carried;
+    const quint32 unknown = quint32(mask) & ~carriedBits(catalogue);
     if (unknown) {
         QStringList bits;
         for (int bit = 0; bit < 32; ++bit) {

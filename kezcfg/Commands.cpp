@@ -22,11 +22,6 @@ QTextStream &out()
     return stream;
 }
 
-std::optional<std::size_t> familyArgument(const QString &name)
-{
-    return familyNamed(name);
-}
-
 int unknownFamily(const QString &name)
 {
     return failure(QStringLiteral("no family is called \"%1\"; the families are %2, or their tab captions")
@@ -131,7 +126,7 @@ int flags(const QStringList &arguments)
     if (arguments.size() > 1)
         return failure(QStringLiteral("flags takes at most one family"));
     std::optional<std::size_t> only;
-    if (!arguments.isEmpty() && !(only = familyArgument(arguments[0])))
+    if (!arguments.isEmpty() && !(only = familyNamed(arguments[0])))
         return unknownFamily(arguments[0]);
     bool first = true;
     for (std::size_t family = 0; family < FlagTables::familyCount; ++family) {
@@ -157,20 +152,16 @@ int decode(const QStringList &arguments)
 {
     if (arguments.size() != 2)
         return failure(QStringLiteral("decode takes a family and a mask"));
-    const std::optional<std::size_t> family = familyArgument(arguments[0]);
+    const std::optional<std::size_t> family = familyNamed(arguments[0]);
     if (!family)
         return unknownFamily(arguments[0]);
     const std::optional<qint32> mask = parseDecimalInteger(arguments[1]);
     if (!mask)
         return failure(QStringLiteral("the mask \"%1\" is not a decimal integer").arg(arguments[1]));
     const FlagCatalogue catalogue = buildCatalogue(*FlagTables::families[*family]);
-    quint32 carried = 0;
-    for (const QuakeFlag &flag : catalogue) {
-        carried |= quint32(flag.getFlagValue());
-        if (*mask & flag.getFlagValue())
-            out() << flag.getFlagName() << '\n';
-    }
-    const quint32 unknown = quint32(*mask) & ~carried;
+    for (const QString &name : flagNamesIn(catalogue, *mask))
+        out() << name << '\n';
+    const quint32 unknown = quint32(*mask) & ~carriedBits(catalogue);
     for (int bit = 0; bit < 32; ++bit) {
         if (unknown & (quint32(1) << bit))
             out() << QStringLiteral("bit %1 (%2): no flag\n").arg(bit).arg(quint32(1) << bit);
@@ -182,7 +173,7 @@ int encode(const QStringList &arguments)
 {
     if (arguments.isEmpty())
         return failure(QStringLiteral("encode takes a family and flag names"));
-    const std::optional<std::size_t> family = familyArgument(arguments[0]);
+    const std::optional<std::size_t> family = familyNamed(arguments[0]);
     if (!family)
         return unknownFamily(arguments[0]);
     const FlagTable &table = *FlagTables::families[*family];
