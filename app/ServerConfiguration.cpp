@@ -198,10 +198,13 @@ void ServerConfiguration::connectCommands()
 
     for (const FlagFamilyRow &row : flagFamilyRows) {
         const FlagFamily &family = this->*row.family;
-        for (auto [list, handler] : {std::pair(family.availableList(), row.availableClicked),
-                                     std::pair(family.bannedList(), row.bannedClicked)}) {
-            connect(list, &ListBox::mouseClicked, this, handler);
-            connect(list, &ListBox::enterPressed, this, [this, handler] { (this->*handler)(doubleClick); });
+        for (const auto &pair : {std::pair(family.availableList(), row.availableClicked),
+                                 std::pair(family.bannedList(), row.bannedClicked)}) {
+            // Named first: clang cannot capture a structured binding.
+            const auto handler = pair.second;
+            connect(pair.first, &ListBox::mouseClicked, this, handler);
+            connect(pair.first, &ListBox::enterPressed, this,
+                    [this, handler] { (this->*handler)(doubleClick); });
         }
     }
 }
