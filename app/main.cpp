@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -48,13 +49,16 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("kez-server-config"));
     // Wayland matches the window to its menu entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.KezServerConfig"));
-    QIcon icon;
-    for (const char *size : {"16", "32", "48", "64"})
-        icon.addFile(QStringLiteral(":/icons/%1.png").arg(QLatin1String(size)));
-    QApplication::setWindowIcon(icon);
     ServerConfiguration window;
     QObject::connect(&window, &ServerConfiguration::released, &application,
                      [] { QCoreApplication::exit(0); });
     window.setVisible(true);
+    // Decoding the icons would delay the first showing of the form.
+    QTimer::singleShot(0, &application, [] {
+        QIcon icon;
+        for (const char *size : {"16", "32", "48", "64"})
+            icon.addFile(QStringLiteral(":/icons/%1.png").arg(QLatin1String(size)));
+        QApplication::setWindowIcon(icon);
+    });
     return QApplication::exec();
 }

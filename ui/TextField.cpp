@@ -52,7 +52,6 @@ void TextField::setText(const QString &text)
 void TextField::setRule(Rule rule)
 {
     m_rule = std::move(rule);
-    m_marked = !breaksRule(); // makes showRuleState apply the look either way
     showRuleState();
 }
 
