@@ -41,7 +41,7 @@ public:
     }
 
     void removeAllMapItems() override { w.mapList->removeAll(); }
-    void addMapItems(const QStringList &maps) override { w.mapList->add(maps); }
+    void addMapItems(const TextLines &maps) override { w.mapList->add(maps); }
     void enableAddButton() override { w.addButton->setEnabled(true); }
     void enableRemoveButton() override { w.removeButton->setEnabled(true); }
 
@@ -68,7 +68,7 @@ ServerSettings settingsOf(ServerConfiguration &window)
     settings.publicGame = window.publicGameCheckbox->isChecked();
     settings.mapList = window.mapListCheckbox->isChecked();
     settings.messageOfTheDay = window.motdTextArea->text();
-    settings.maps = window.mapList->items();
+    settings.maps = window.mapList->lines();
     return settings;
 }
 

@@ -86,12 +86,33 @@ int main(int argc, char *argv[])
     row("first painted window, against an empty main window", ours.milliseconds, empty.milliseconds, "ms", 0);
     row("peak resident memory, against an empty main window", ours.megabytes, empty.megabytes, "MiB", 0);
 
-    std::printf("\n| File command (median of %d runs) | Time | Reference | Reference time | Aim |\n", runs);
+    std::printf("\n| File command (median and IQR of %d interleaved runs) | This program | Reference | Reference "
+                "figure | Aim |\n",
+                runs);
     std::printf("|---|---|---|---|---|\n");
-    for (const BenchmarkRow &file : runFileBenchmarks(runs)) {
-        std::printf("| %s | %.2f ms | %s | %.2f ms | %s%s |\n", qPrintable(file.what), file.milliseconds,
-                    qPrintable(file.reference), file.referenceMilliseconds, qPrintable(file.aim),
+    const std::vector<BenchmarkRow> files = runFileBenchmarks(runs);
+    for (const BenchmarkRow &file : files) {
+        const QByteArray unit = file.unit.toLatin1();
+        std::printf("| %s | %s | %s | %s | %s%s |\n", qPrintable(file.what),
+                    qPrintable(spread(file.values, unit.constData())), qPrintable(file.reference),
+                    qPrintable(spread(file.referenceValues, unit.constData())), qPrintable(file.aim),
                     file.aim == QStringLiteral("-") ? "" : (file.meetsAim ? ": meets" : ": MISSES"));
+    }
+
+    // Linear growth: the cost of one map stays the same from size to size.
+    std::printf("\n| Map rotation | Maps | Median | Per map | Against the size 10 times smaller |\n");
+    std::printf("|---|---|---|---|---|\n");
+    for (const char *command : {"Save, ", "Open, "}) {
+        double smaller = 0;
+        for (const BenchmarkRow &file : files) {
+            if (!file.what.startsWith(QLatin1String(command)) || !file.what.endsWith(QLatin1String(" maps")))
+                continue;
+            const double count = file.what.mid(qstrlen(command)).section(u' ', 0, 0).remove(u',').toDouble();
+            const double ms = median(file.values);
+            std::printf("| %s | %.0f | %.2f ms | %.3f us | %s |\n", command, count, ms, ms * 1000 / count,
+                        smaller > 0 ? qPrintable(QStringLiteral("%1 x").arg(ms / smaller, 0, 'f', 1)) : "-");
+            smaller = ms;
+        }
     }
     return 0;
 }

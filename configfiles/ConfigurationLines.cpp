@@ -2,6 +2,7 @@
 #include "configfiles/ConfigurationLines.h"
 
 #include "configfiles/ContactDetails.h"
+#include "ui/TextLines.h"
 
 #include <algorithm>
 #include <numeric>
@@ -131,20 +132,7 @@ QString lineSeparator()
 
 QStringList splitLines(QStringView text)
 {
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\n' && c != u'\r')
-            continue;
-        lines.append(text.sliced(start, i - start).toString());
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.append(text.sliced(start).toString());
-    return lines;
+    return TextLines::split(text.toString()).toStringList();
 }
 
 QStringList serverCfgLines(const ServerSettings &settings)

@@ -224,7 +224,7 @@ bool Reader::readMapList(MapListSwitch switched)
         return false;
     }
     if (!m_mapListLaid) {
-        const QStringList maps = splitLines(QString::fromUtf8(m_mapFile->bytes));
+        const TextLines maps = TextLines::split(QString::fromUtf8(m_mapFile->bytes));
         m_form.removeAllMapItems();
         m_form.addMapItems(maps);
         if (!maps.isEmpty())

@@ -38,9 +38,8 @@ ConfigurationWriteResult writeConfigurationSet(const ServerSettings &settings,
     SafeTextFile motd(QStringLiteral("motd.txt"));
     if (!motd.open())
         return stopped(motd);
-    motd.writeLines(motdMessageLines(settings.messageOfTheDay));
     setStatusText(QStringLiteral("Generating motd.txt"));
-    motd.writeLines(motdBanner());
+    motd.writeLines(motdMessageLines(settings.messageOfTheDay) + motdBanner());
     if (!motd.commit())
         return stopped(motd);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "flags/FlagCatalogues.h"
+#include "ui/TextLines.h"
 
 #include <QStringList>
 #include <array>
@@ -41,7 +42,7 @@ struct ServerSettings
     bool publicGame = false;
     bool mapList = false;
     QString messageOfTheDay;
-    QStringList maps;
+    TextLines maps;
 
     QString &text(TextControl c) { return texts[std::size_t(c)]; }
     const QString &text(TextControl c) const { return texts[std::size_t(c)]; }

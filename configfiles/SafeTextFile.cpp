@@ -193,8 +193,19 @@ void SafeTextFile::writeLine(const QString &line)
 
 void SafeTextFile::writeLines(const QStringList &lines)
 {
-    for (const QString &line : lines)
-        writeLine(line);
+    // One conversion for the whole text: a map rotation can have a million lines.
+    if (lines.isEmpty())
+        return;
+    const QString separator = ConfigurationLines::lineSeparator();
+    m_text += (lines.join(separator) + separator).toUtf8();
+}
+
+void SafeTextFile::writeLines(const TextLines &lines)
+{
+    if (ConfigurationLines::lineSeparator() == u"\n")
+        m_text += lines.text().toUtf8();
+    else
+        writeLines(lines.toStringList());
 }
 
 bool SafeTextFile::commit()
@@ -210,9 +221,10 @@ bool SafeTextFile::commitReplacement()
 {
     // QSaveFile::commit() renames even after its buffered bytes failed to
     // reach the disk, so the bytes go past its buffer, each write checked,
-    // and are synced before the rename.
+    // and are synced before the rename. The data and what it takes to read
+    // it back are synced; the file's times need not force a journal commit.
     const int fd = m_replacement->handle();
-    if (!writeAll(fd, m_text) || ::fsync(fd) != 0)
+    if (!writeAll(fd, m_text) || ::fdatasync(fd) != 0)
         return fail(systemError(errno));
     if (!m_replacement->commit())
         return fail(m_replacement->errorString());

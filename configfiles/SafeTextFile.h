@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "ui/TextLines.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QSaveFile>
@@ -36,6 +38,7 @@ public:
     // the file before commit.
     void writeLine(const QString &line);
     void writeLines(const QStringList &lines);
+    void writeLines(const TextLines &lines);
     // True only when every byte reached the file; on false the file holds
     // what it held before open whenever that can be put back.
     bool commit();

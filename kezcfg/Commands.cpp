@@ -96,7 +96,7 @@ void printJson(const ServerForm &form, bool complete)
         document.insert(QLatin1String(number.key), values.number(number.spinner));
     document.insert(QStringLiteral("publicGame"), values.publicGame);
     document.insert(QStringLiteral("mapList"), values.mapList);
-    document.insert(QStringLiteral("rotation"), QJsonArray::fromStringList(values.maps));
+    document.insert(QStringLiteral("rotation"), QJsonArray::fromStringList(values.maps.toStringList()));
     QJsonArray families;
     for (const FlagSelection &family : form.families) {
         families.append(QJsonObject{

@@ -55,8 +55,9 @@ QPoint TestFlagLists::pointOf(ListBox *list, int row)
 {
     if (row < 0)
         return list->viewport()->mapTo(window.get(), QPoint(5, list->viewport()->height() - 5));
-    list->scrollToItem(list->item(row));
-    return list->viewport()->mapTo(window.get(), list->visualItemRect(list->item(row)).center());
+    const QModelIndex item = list->model()->index(row, 0);
+    list->scrollTo(item);
+    return list->viewport()->mapTo(window.get(), list->visualRect(item).center());
 }
 
 // Press, release, press, release through the window, as a real double click

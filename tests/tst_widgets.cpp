@@ -18,6 +18,7 @@ class TestWidgets : public QObject
 private slots:
     void listAddressesItemsByIndexAndText();
     void listRemovingUnknownTextFails();
+    void listKeepsItsTextThroughInsertsAndRemoves();
     void listRemovingSelectedItemSelectsNothing();
     void listCountsClicksOfABurst();
     void listReportsEnterApartFromClicks();
@@ -62,10 +63,37 @@ void TestWidgets::listRemovingUnknownTextFails()
     QCOMPARE(list.items(), QStringList({"railgun"}));
 }
 
+void TestWidgets::listKeepsItsTextThroughInsertsAndRemoves()
+{
+    // The items are one text with an end offset each; every edit in the
+    // middle moves the later offsets.
+    TextLinesModel shared;
+    ListBox list;
+    ListBox other;
+    list.setItems(&shared);
+    other.setItems(&shared);
+    list.add(QStringList{"q2dm1", "q2dm22", "base1"});
+    list.insert(QStringLiteral("first"), -3);
+    list.insert(QStringLiteral("middle"), 2);
+    list.insert(QStringLiteral("last"), 99);
+    list.remove(3);
+    QVERIFY(list.remove(QStringLiteral("first")));
+    list.insert(QString(), 1);
+    QCOMPARE(other.items(), QStringList({"q2dm1", "", "middle", "base1", "last"}));
+    QCOMPARE(list.lines().text(), QStringLiteral("q2dm1\n\nmiddle\nbase1\nlast\n"));
+    QCOMPARE(other.itemText(3), QStringLiteral("base1"));
+    QCOMPARE(other.itemText(5), QString());
+
+    QCOMPARE(TextLines::split(QStringLiteral("a\r\nb\rc\n\nd")).toStringList(),
+             QStringList({"a", "b", "c", "", "d"}));
+    QCOMPARE(TextLines::split(QStringLiteral("a\nb\n")).text(), QStringLiteral("a\nb\n"));
+    QCOMPARE(TextLines::split(QStringLiteral("\r")).toStringList(), QStringList({""}));
+}
+
 void TestWidgets::listRemovingSelectedItemSelectsNothing()
 {
     ListBox list;
-    list.addItems({"q2dm1", "q2dm2", "q2dm3"});
+    list.add(QStringList{"q2dm1", "q2dm2", "q2dm3"});
     list.select(1);
     list.remove(1);
     QCOMPARE(list.items(), QStringList({"q2dm1", "q2dm3"}));
@@ -80,12 +108,12 @@ void TestWidgets::listRemovingSelectedItemSelectsNothing()
 void TestWidgets::listCountsClicksOfABurst()
 {
     ListBox list;
-    list.addItems({"one", "two"});
+    list.add(QStringList{"one", "two"});
     list.resize(200, 100);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     QSignalSpy clicks(&list, &ListBox::mouseClicked);
-    const QPoint second = list.visualItemRect(list.item(1)).center();
+    const QPoint second = list.visualRect(list.model()->index(1, 0)).center();
     QWindow *window = list.window()->windowHandle();
     const QPoint inWindow = list.viewport()->mapTo(list.window(), second);
 
@@ -127,7 +155,7 @@ void TestWidgets::listCountsClicksOfABurst()
 void TestWidgets::listReportsEnterApartFromClicks()
 {
     ListBox list;
-    list.addItems({"one", "two", "three"});
+    list.add(QStringList{"one", "two", "three"});
     list.show();
     list.setFocus();
     QSignalSpy enters(&list, &ListBox::enterPressed);

@@ -7,61 +7,69 @@
 #include <QStyleHints>
 #include <QToolTip>
 
-ListBox::ListBox(QWidget *parent) : QListWidget(parent)
+ListBox::ListBox(QWidget *parent) : QListView(parent), m_items(new TextLinesModel(this))
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setModel(m_items);
+}
+
+void ListBox::setItems(TextLinesModel *items)
+{
+    m_items = items;
+    setModel(items);
 }
 
 QString ListBox::itemText(int index) const
 {
-    const QListWidgetItem *entry = item(index);
-    return entry ? entry->text() : QString();
+    return m_items->text(index);
 }
 
 QStringList ListBox::items() const
 {
-    QStringList texts;
-    texts.reserve(count());
-    for (int i = 0; i < count(); ++i)
-        texts.append(item(i)->text());
-    return texts;
+    return m_items->lines().toStringList();
 }
 
 int ListBox::selectedIndex() const
 {
-    const QList<QListWidgetItem *> selected = selectedItems();
-    return selected.isEmpty() ? -1 : row(selected.first());
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 std::optional<QString> ListBox::selectedItem() const
 {
-    const QList<QListWidgetItem *> selected = selectedItems();
-    if (selected.isEmpty())
+    const int index = selectedIndex();
+    if (index < 0)
         return std::nullopt;
-    return selected.first()->text();
+    return itemText(index);
 }
 
 void ListBox::select(int index)
 {
     if (index < 0 || index >= count())
         return;
-    setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+    selectionModel()->setCurrentIndex(m_items->index(index), QItemSelectionModel::ClearAndSelect);
 }
 
 void ListBox::add(const QString &text)
 {
-    addItem(text);
+    m_items->append(text);
 }
 
 void ListBox::add(const QStringList &texts)
 {
-    addItems(texts);
+    m_items->append(TextLines(texts));
+}
+
+void ListBox::add(const TextLines &texts)
+{
+    m_items->append(texts);
 }
 
 void ListBox::insert(const QString &text, int index)
 {
-    insertItem(index, text);
+    m_items->insert(index, text);
 }
 
 void ListBox::remove(int index)
@@ -69,7 +77,7 @@ void ListBox::remove(int index)
     if (index < 0 || index >= count())
         return;
     const bool wasSelected = index == selectedIndex();
-    delete takeItem(index);
+    m_items->removeAt(index);
     // The view would otherwise carry the selection over to a neighbour, and a
     // following remove or move would then act on an item the operator never chose.
     if (wasSelected)
@@ -78,18 +86,16 @@ void ListBox::remove(int index)
 
 bool ListBox::remove(const QString &text)
 {
-    for (int i = 0; i < count(); ++i) {
-        if (item(i)->text() == text) {
-            remove(i);
-            return true;
-        }
-    }
-    return false;
+    const qsizetype index = m_items->lines().indexOf(text);
+    if (index < 0)
+        return false;
+    remove(int(index));
+    return true;
 }
 
 void ListBox::removeAll()
 {
-    clear();
+    m_items->clear();
 }
 
 void ListBox::countPress(const QMouseEvent *event, bool toolkitDoubleClick)
@@ -114,7 +120,7 @@ void ListBox::keyPressEvent(QKeyEvent *event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
-        QListWidget::keyPressEvent(event);
+        QListView::keyPressEvent(event);
         return;
     }
     // The view would emit activated and pass Enter on to the window; here Enter
@@ -126,7 +132,7 @@ void ListBox::keyPressEvent(QKeyEvent *event)
 void ListBox::mousePressEvent(QMouseEvent *event)
 {
     if (onItem(event))
-        QListWidget::mousePressEvent(event);
+        QListView::mousePressEvent(event);
     countPress(event, false);
 }
 
@@ -135,7 +141,7 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
     // Let the view update the selection as for a press, but not start editing or
     // emit its own activation: what a double click does is the handler's business.
     if (onItem(event))
-        QListWidget::mousePressEvent(event);
+        QListView::mousePressEvent(event);
     countPress(event, true);
 }
 
@@ -148,7 +154,7 @@ bool ListBox::onItem(const QMouseEvent *event) const
 
 void ListBox::mouseReleaseEvent(QMouseEvent *event)
 {
-    QListWidget::mouseReleaseEvent(event);
+    QListView::mouseReleaseEvent(event);
     if (!m_pressed)
         return;
     m_pressed = false;
@@ -177,5 +183,5 @@ bool ListBox::viewportEvent(QEvent *event)
             QToolTip::hideText();
         return true;
     }
-    return QListWidget::viewportEvent(event);
+    return QListView::viewportEvent(event);
 }

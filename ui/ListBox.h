@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QListWidget>
+#include "ui/TextLinesModel.h"
+
+#include <QListView>
 #include <functional>
 #include <optional>
 
@@ -12,12 +14,19 @@
 // is released, so that a handler can tell a double click from a single one.
 // Enter (Return or the keypad's Enter) is reported on its own, so that a form can
 // give it the meaning of a double click without mistaking it for the mouse.
-class ListBox : public QListWidget
+// The items live in a TextLinesModel, the list's own or one lent to it, so
+// that a list of a million items costs little more than their text.
+class ListBox : public QListView
 {
     Q_OBJECT
 
 public:
     explicit ListBox(QWidget *parent = nullptr);
+
+    // Shows and edits items that outlive the list; the model stays its owner's.
+    void setItems(TextLinesModel *items);
+    const TextLines &lines() const { return m_items->lines(); }
+    int count() const { return int(m_items->count()); }
 
     QString itemText(int index) const;
     QStringList items() const;
@@ -29,6 +38,7 @@ public:
     void add(const QString &text);
     // Appends every text in order, as one change of the list.
     void add(const QStringList &texts);
+    void add(const TextLines &texts);
     void insert(const QString &text, int index);
     void remove(int index);
     // Removes the first item whose text equals text, letter case included.
@@ -55,6 +65,7 @@ private:
     void countPress(const QMouseEvent *event, bool toolkitDoubleClick);
     bool onItem(const QMouseEvent *event) const;
 
+    TextLinesModel *m_items;
     std::function<QString(const QString &)> m_toolTipOf;
     int m_clickCount = 0;
     bool m_pressed = false;
