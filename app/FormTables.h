@@ -7,6 +7,7 @@
 // and named by looping over these; the members themselves are declared in
 // ServerConfiguration.h.
 
+#include "app/NamedControl.h"
 #include "configfiles/FormFields.h"
 #include "flags/FlagMove.h"
 
@@ -16,6 +17,7 @@
 #include <variant>
 
 class FlagFamily;
+class ListBox;
 class QLabel;
 class QWidget;
 class ServerConfiguration;
@@ -42,10 +44,12 @@ struct FlagFamilyRow
 {
     FlagFamily ServerConfiguration::*family;
     QWidget *ServerConfiguration::*panel;
-    QLabel *ServerConfiguration::*availableLabel;
+    PageControl<ListBox> ServerConfiguration::*availableList;
+    PageControl<QLabel> ServerConfiguration::*availableLabel;
     const char *availableCaption;
     int availableLabelWidth;
-    QLabel *ServerConfiguration::*bannedLabel;
+    PageControl<ListBox> ServerConfiguration::*bannedList;
+    PageControl<QLabel> ServerConfiguration::*bannedLabel;
     const char *bannedCaption;
     int bannedLabelWidth;
     QLabel *ServerConfiguration::*maskLabel;

@@ -24,7 +24,24 @@ void ServerConfiguration::setUpKeyboard()
     // A tab character has no use in the message of the day, and typing one would
     // keep Tab from ever leaving the text area.
     motdTextArea->setTabChangesFocus(true);
+    orderTabChain();
 
+    // The keys with which tabbed windows elsewhere turn their pages.
+    const std::pair<QKeySequence, int> pageKeys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
+    };
+    for (const auto &pageKey : pageKeys) {
+        const int step = pageKey.second;
+        connect(new QShortcut(pageKey.first, this), &QShortcut::activated, this,
+                [this, step] { turnPage(step); });
+    }
+}
+
+void ServerConfiguration::orderTabChain()
+{
     // Tab reads the window as the operator does: the tab row, then the page in
     // its blocks, then the mask column. The Main page's blocks come in the order
     // of their top left corners, each read top to bottom: the identity fields,
@@ -55,25 +72,15 @@ void ServerConfiguration::setUpKeyboard()
         publicGameCheckbox,
         motdTextArea,
     };
-    for (const FlagFamilyRow &row : flagFamilyRows)
-        order << (this->*row.family).availableList() << (this->*row.family).bannedList();
+    // A flag page's lists join the chain when the page is built.
+    for (const FlagFamilyRow &row : flagFamilyRows) {
+        if ((this->*row.availableList).isMade())
+            order << (this->*row.availableList).get() << (this->*row.bannedList).get();
+    }
     for (const FlagFamilyRow &row : flagFamilyRows)
         order << (this->*row.family).maskField();
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
-
-    // The keys with which tabbed windows elsewhere turn their pages.
-    const std::pair<QKeySequence, int> pageKeys[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
-        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
-        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
-    };
-    for (const auto &pageKey : pageKeys) {
-        const int step = pageKey.second;
-        connect(new QShortcut(pageKey.first, this), &QShortcut::activated, this,
-                [this, step] { turnPage(step); });
-    }
 }
 
 void ServerConfiguration::turnPage(int step)

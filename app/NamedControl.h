@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <utility>
 
 // Makes a control and gives it its member's name as its object name, so that
@@ -21,3 +22,46 @@ Control *namedControl(const char *name, Arguments &&...arguments)
 
 // Names an object made later, such as a menu, after the member that holds it.
 #define KEZ_NAME(member) (member)->setObjectName(QStringLiteral(#member))
+
+// A control of a page that is built when first shown, so that pages the
+// operator never opens cost nothing at start-up. It is made by its page's
+// builder; reaching for it before that builds the page first, so code that
+// uses it reads as if it had always been there.
+template <typename Control>
+class PageControl
+{
+public:
+    PageControl(const char *name, std::function<void()> buildPage)
+        : m_name(name), m_buildPage(std::move(buildPage))
+    {
+    }
+    PageControl(const PageControl &) = delete;
+    PageControl &operator=(const PageControl &) = delete;
+
+    Control *get() const
+    {
+        if (!m_control)
+            m_buildPage();
+        return m_control;
+    }
+    Control *operator->() const { return get(); }
+    operator Control *() const { return get(); }
+
+    bool isMade() const { return m_control != nullptr; }
+    // For the page's builder.
+    Control *make()
+    {
+        if (!m_control)
+            m_control = namedControl<Control>(m_name);
+        return m_control;
+    }
+
+private:
+    const char *m_name;
+    std::function<void()> m_buildPage;
+    Control *m_control = nullptr;
+};
+
+// Declares a control of a page built on first showing:
+// KEZ_PAGE_CONTROL(ListBox, availableFlagList, 0) for the first flag family.
+#define KEZ_PAGE_CONTROL(Type, name, family) PageControl<Type> name{#name, [this] { buildFlagPage(family); }}

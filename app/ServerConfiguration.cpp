@@ -117,18 +117,52 @@ void ServerConfiguration::buildMainPage()
 
 void ServerConfiguration::buildFlagPages()
 {
-    for (const FlagFamilyRow &row : flagFamilyRows) {
+    // The pages stay empty until first shown; the families hold their lists'
+    // items from the start.
+    for (std::size_t k = 0; k < flagFamilyRows.size(); ++k) {
+        const FlagFamilyRow &row = flagFamilyRows[k];
         QWidget *panel = this->*row.panel;
-        const FlagFamily &family = this->*row.family;
         serverPanel->addPanel(panel, pageBounds);
         panel->setVisible(false);
-        put(panel, family.availableList(), QRect(12, 27, 216, 390));
-        putCaption(panel, this->*row.availableLabel, tr(row.availableCaption),
-                   QRect(12, 3, row.availableLabelWidth, 18));
-        put(panel, family.bannedList(), QRect(252, 27, 216, 390));
-        putCaption(panel, this->*row.bannedLabel, tr(row.bannedCaption),
-                   QRect(252, 3, row.bannedLabelWidth, 18));
+        (this->*row.family).setPageBuilder([this, k] { buildFlagPage(k); });
     }
+    connect(serverPanel, &TabPanel::aboutToShowPanel, this, [this](int index) {
+        for (std::size_t k = 0; k < flagFamilyRows.size(); ++k) {
+            if (this->*flagFamilyRows[k].panel == serverPanel->panel(index))
+                buildFlagPage(k);
+        }
+    });
+}
+
+void ServerConfiguration::buildFlagPage(std::size_t k)
+{
+    const FlagFamilyRow &row = flagFamilyRows[k];
+    if ((this->*row.availableList).isMade())
+        return;
+    QWidget *panel = this->*row.panel;
+    FlagFamily &family = this->*row.family;
+    ListBox *available = (this->*row.availableList).make();
+    ListBox *banned = (this->*row.bannedList).make();
+    QLabel *availableLabel = (this->*row.availableLabel).make();
+    QLabel *bannedLabel = (this->*row.bannedLabel).make();
+    put(panel, available, QRect(12, 27, 216, 390));
+    putCaption(panel, availableLabel, tr(row.availableCaption), QRect(12, 3, row.availableLabelWidth, 18));
+    put(panel, banned, QRect(252, 27, 216, 390));
+    putCaption(panel, bannedLabel, tr(row.bannedCaption), QRect(252, 3, row.bannedLabelWidth, 18));
+    family.attachLists(available, banned);
+
+    for (const auto &[list, label] : {std::pair(available, availableLabel), std::pair(banned, bannedLabel)}) {
+        // Item views do not take their name from a buddy label.
+        label->setBuddy(list);
+        list->setAccessibleName(label->text());
+    }
+    for (const auto &pair : {std::pair(available, row.availableClicked), std::pair(banned, row.bannedClicked)}) {
+        // Named first: clang cannot capture a structured binding.
+        const auto handler = pair.second;
+        connect(pair.first, &ListBox::mouseClicked, this, handler);
+        connect(pair.first, &ListBox::enterPressed, this, [this, handler] { (this->*handler)(doubleClick); });
+    }
+    orderTabChain();
 }
 
 void ServerConfiguration::buildMaskColumn()
@@ -195,18 +229,7 @@ void ServerConfiguration::connectCommands()
     // clicked, unlike toggled, is not emitted when a command ticks the box.
     connect(mapListCheckbox, &QCheckBox::clicked, this,
             &ServerConfiguration::mapListCheckbox_ItemStateChanged);
-
-    for (const FlagFamilyRow &row : flagFamilyRows) {
-        const FlagFamily &family = this->*row.family;
-        for (const auto &pair : {std::pair(family.availableList(), row.availableClicked),
-                                 std::pair(family.bannedList(), row.bannedClicked)}) {
-            // Named first: clang cannot capture a structured binding.
-            const auto handler = pair.second;
-            connect(pair.first, &ListBox::mouseClicked, this, handler);
-            connect(pair.first, &ListBox::enterPressed, this,
-                    [this, handler] { (this->*handler)(doubleClick); });
-        }
-    }
+    // The flag lists are wired as their pages are built.
 }
 
 void ServerConfiguration::captionControls()
@@ -225,12 +248,8 @@ void ServerConfiguration::captionControls()
     }
     mapList->setAccessibleName(tr("Map rotation"));
     mapField->setAccessibleName(tr("Map name"));
-    for (const FlagFamilyRow &row : flagFamilyRows) {
-        const FlagFamily &family = this->*row.family;
-        caption(this->*row.availableLabel, family.availableList());
-        caption(this->*row.bannedLabel, family.bannedList());
-        caption(this->*row.maskLabel, family.maskField());
-    }
+    for (const FlagFamilyRow &row : flagFamilyRows)
+        caption(this->*row.maskLabel, (this->*row.family).maskField());
 }
 
 void ServerConfiguration::setVisible(bool visible)

@@ -3,13 +3,14 @@
 
 // The Kez server configuration tool is one window, ServerConfiguration, that
 // owns every control of the form as a named member; the form's state lives in
-// those controls and nowhere else.
+// those controls and nowhere else, except the flag lists' items, which their
+// families hold so that a flag page is built only when first shown.
 //
 //   ui/           the widget layer: ListBox, TextField, NumericSpinner,
 //                 DirectionButton, TabPanel, StatusBar, FileChooser.
 //   flags/        QuakeFlag, the nine compiled-in flag tables (Qt Core only),
-//                 and FlagFamily, which keeps one family's two lists and mask
-//                 field in step.
+//                 and FlagFamily, which holds one family's two lists of items
+//                 and keeps them and its mask field in step.
 //   configfiles/  writing server.cfg, motd.txt and maplist.txt, reading
 //                 server.cfg and maplist.txt back, and the game console's
 //                 rules for values (Qt Core only).
@@ -17,11 +18,12 @@
 //                 commands, the map-rotation editor and AboutDialog.
 //
 // Every operator action reaches exactly one command method below through a
-// signal connection made in connectCommands(): menu items and buttons by their
-// triggered/clicked signals, the map-list checkbox by clicked (so that ticking
-// it from code runs nothing), and each flag list, through its family's row in
-// flagFamilyRows, by ListBox::mouseClicked and, as the keyboard's double
-// click, ListBox::enterPressed. setUpKeyboard() gives the form its Tab order
+// signal connection: menu items and buttons by their triggered/clicked
+// signals and the map-list checkbox by clicked (so that ticking it from code
+// runs nothing), all made in connectCommands(); each flag list, through its
+// family's row in flagFamilyRows, by ListBox::mouseClicked and, as the
+// keyboard's double click, ListBox::enterPressed, made in buildFlagPage()
+// when the page is first shown. setUpKeyboard() gives the form its Tab order
 // and page keys.
 
 #include "app/NamedControl.h"
@@ -141,6 +143,8 @@ protected:
 private:
     void buildMainPage();
     void buildFlagPages();
+    // Makes a flag page's lists and captions and wires them; once.
+    void buildFlagPage(std::size_t family);
     void buildMaskColumn();
     void buildMenus();
     void connectCommands();
@@ -151,6 +155,8 @@ private:
     // The status bar's tooltip: the working folder and, after a failure, why.
     void explainStatus(const QString &problem);
     void setUpKeyboard();
+    // Puts every control made so far into the order in which Tab visits them.
+    void orderTabChain();
     void turnPage(int step);
     void switchDMFLAGSpinners(const QString &flagName, bool set);
     void release();
@@ -207,42 +213,43 @@ public:
     KEZ_CONTROL(DirectionButton, mapDirectionButtonUp, DirectionButton::Direction::Up);
     KEZ_CONTROL(DirectionButton, mapDirectionButtonDown, DirectionButton::Direction::Down);
 
-    KEZ_CONTROL(ListBox, availableFlagList);
-    KEZ_CONTROL(QLabel, availableFlagLabel);
-    KEZ_CONTROL(ListBox, setFlagList);
-    KEZ_CONTROL(QLabel, setFlagLabel);
-    KEZ_CONTROL(ListBox, availableWeaponList);
-    KEZ_CONTROL(QLabel, availableWeaponLabel);
-    KEZ_CONTROL(ListBox, bannedWeaponList);
-    KEZ_CONTROL(QLabel, bannedWeaponLabel);
-    KEZ_CONTROL(ListBox, availableKezWeaponList);
-    KEZ_CONTROL(QLabel, availableKezWeaponLabel);
-    KEZ_CONTROL(ListBox, bannedKezWeaponList);
-    KEZ_CONTROL(QLabel, bannedKezWeaponLabel);
-    KEZ_CONTROL(ListBox, availableKezSweeperList);
-    KEZ_CONTROL(QLabel, availableKezSweeperLabel);
-    KEZ_CONTROL(ListBox, bannedKezSweeperList);
-    KEZ_CONTROL(QLabel, bannedKezSweeperLabel);
-    KEZ_CONTROL(ListBox, availableKezGrenadeList);
-    KEZ_CONTROL(QLabel, availableKezGrenadeLabel);
-    KEZ_CONTROL(ListBox, bannedKezGrenadeList);
-    KEZ_CONTROL(QLabel, bannedKezGrenadeLabel);
-    KEZ_CONTROL(ListBox, availableFeatureList);
-    KEZ_CONTROL(QLabel, availableFeatureLabel);
-    KEZ_CONTROL(ListBox, bannedFeatureList);
-    KEZ_CONTROL(QLabel, bannedFeatureLabel);
-    KEZ_CONTROL(ListBox, availableKezFeatureList);
-    KEZ_CONTROL(QLabel, availableKezFeatureLabel);
-    KEZ_CONTROL(ListBox, bannedKezFeatureList);
-    KEZ_CONTROL(QLabel, bannedKezFeatureLabel);
-    KEZ_CONTROL(ListBox, availableKezArmorList);
-    KEZ_CONTROL(QLabel, availableKezArmorLabel);
-    KEZ_CONTROL(ListBox, bannedKezArmorList);
-    KEZ_CONTROL(QLabel, bannedKezArmorLabel);
-    KEZ_CONTROL(ListBox, availableFragList);
-    KEZ_CONTROL(QLabel, availableFragLabel);
-    KEZ_CONTROL(ListBox, bannedFragList);
-    KEZ_CONTROL(QLabel, bannedFragLabel);
+    // The flag pages' controls, made when their page is first shown.
+    KEZ_PAGE_CONTROL(ListBox, availableFlagList, 0);
+    KEZ_PAGE_CONTROL(QLabel, availableFlagLabel, 0);
+    KEZ_PAGE_CONTROL(ListBox, setFlagList, 0);
+    KEZ_PAGE_CONTROL(QLabel, setFlagLabel, 0);
+    KEZ_PAGE_CONTROL(ListBox, availableWeaponList, 1);
+    KEZ_PAGE_CONTROL(QLabel, availableWeaponLabel, 1);
+    KEZ_PAGE_CONTROL(ListBox, bannedWeaponList, 1);
+    KEZ_PAGE_CONTROL(QLabel, bannedWeaponLabel, 1);
+    KEZ_PAGE_CONTROL(ListBox, availableKezWeaponList, 2);
+    KEZ_PAGE_CONTROL(QLabel, availableKezWeaponLabel, 2);
+    KEZ_PAGE_CONTROL(ListBox, bannedKezWeaponList, 2);
+    KEZ_PAGE_CONTROL(QLabel, bannedKezWeaponLabel, 2);
+    KEZ_PAGE_CONTROL(ListBox, availableKezSweeperList, 3);
+    KEZ_PAGE_CONTROL(QLabel, availableKezSweeperLabel, 3);
+    KEZ_PAGE_CONTROL(ListBox, bannedKezSweeperList, 3);
+    KEZ_PAGE_CONTROL(QLabel, bannedKezSweeperLabel, 3);
+    KEZ_PAGE_CONTROL(ListBox, availableKezGrenadeList, 4);
+    KEZ_PAGE_CONTROL(QLabel, availableKezGrenadeLabel, 4);
+    KEZ_PAGE_CONTROL(ListBox, bannedKezGrenadeList, 4);
+    KEZ_PAGE_CONTROL(QLabel, bannedKezGrenadeLabel, 4);
+    KEZ_PAGE_CONTROL(ListBox, availableFeatureList, 5);
+    KEZ_PAGE_CONTROL(QLabel, availableFeatureLabel, 5);
+    KEZ_PAGE_CONTROL(ListBox, bannedFeatureList, 5);
+    KEZ_PAGE_CONTROL(QLabel, bannedFeatureLabel, 5);
+    KEZ_PAGE_CONTROL(ListBox, availableKezFeatureList, 6);
+    KEZ_PAGE_CONTROL(QLabel, availableKezFeatureLabel, 6);
+    KEZ_PAGE_CONTROL(ListBox, bannedKezFeatureList, 6);
+    KEZ_PAGE_CONTROL(QLabel, bannedKezFeatureLabel, 6);
+    KEZ_PAGE_CONTROL(ListBox, availableKezArmorList, 7);
+    KEZ_PAGE_CONTROL(QLabel, availableKezArmorLabel, 7);
+    KEZ_PAGE_CONTROL(ListBox, bannedKezArmorList, 7);
+    KEZ_PAGE_CONTROL(QLabel, bannedKezArmorLabel, 7);
+    KEZ_PAGE_CONTROL(ListBox, availableFragList, 8);
+    KEZ_PAGE_CONTROL(QLabel, availableFragLabel, 8);
+    KEZ_PAGE_CONTROL(ListBox, bannedFragList, 8);
+    KEZ_PAGE_CONTROL(QLabel, bannedFragLabel, 8);
 
     KEZ_CONTROL(QLabel, DMFLAGSLabel);
     KEZ_CONTROL(TextField, DMFLAGSField);
@@ -276,17 +283,13 @@ public:
     QAction *About = nullptr;
 
     // The nine flag families, named after their catalogues.
-    FlagFamily dmflags{FlagTables::dmflags, availableFlagList, setFlagList, DMFLAGSField};
-    FlagFamily weapons{FlagTables::weapons, availableWeaponList, bannedWeaponList, weaponBanField};
-    FlagFamily kezweapons{FlagTables::kezweapons, availableKezWeaponList, bannedKezWeaponList,
-                          kezWeaponBanField};
-    FlagFamily kezsweepers{FlagTables::kezsweepers, availableKezSweeperList, bannedKezSweeperList,
-                           kezSweeperBanField};
-    FlagFamily kezgrenades{FlagTables::kezgrenades, availableKezGrenadeList, bannedKezGrenadeList,
-                           kezGrenadeBanField};
-    FlagFamily features{FlagTables::features, availableFeatureList, bannedFeatureList, featureBanField};
-    FlagFamily kezfeatures{FlagTables::kezfeatures, availableKezFeatureList, bannedKezFeatureList,
-                           kezFeatureBanField};
-    FlagFamily kezarmors{FlagTables::kezarmors, availableKezArmorList, bannedKezArmorList, kezArmorBanField};
-    FlagFamily fragban{FlagTables::fragban, availableFragList, bannedFragList, fragBanField};
+    FlagFamily dmflags{FlagTables::dmflags, DMFLAGSField};
+    FlagFamily weapons{FlagTables::weapons, weaponBanField};
+    FlagFamily kezweapons{FlagTables::kezweapons, kezWeaponBanField};
+    FlagFamily kezsweepers{FlagTables::kezsweepers, kezSweeperBanField};
+    FlagFamily kezgrenades{FlagTables::kezgrenades, kezGrenadeBanField};
+    FlagFamily features{FlagTables::features, featureBanField};
+    FlagFamily kezfeatures{FlagTables::kezfeatures, kezFeatureBanField};
+    FlagFamily kezarmors{FlagTables::kezarmors, kezArmorBanField};
+    FlagFamily fragban{FlagTables::fragban, fragBanField};
 };

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+#include "app/FormStyle.h"
 #include "app/ServerConfiguration.h"
 
 #include <QApplication>
@@ -49,6 +50,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("kez-server-config"));
     // Wayland matches the window to its menu entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.KezServerConfig"));
+    QApplication::setStyle(new FormStyle);
     ServerConfiguration window;
     QObject::connect(&window, &ServerConfiguration::released, &application,
                      [] { QCoreApplication::exit(0); });

@@ -6,32 +6,55 @@
 #include "ui/ListBox.h"
 #include "ui/TextField.h"
 
-FlagFamily::FlagFamily(const FlagTable &table, ListBox *available, ListBox *banned, TextField *maskField)
-    : m_table(table), m_available(available), m_banned(banned), m_maskField(maskField)
+FlagFamily::FlagFamily(const FlagTable &table, TextField *maskField) : m_table(table), m_maskField(maskField) {}
+
+void FlagFamily::attachLists(ListBox *available, ListBox *banned)
 {
-    const auto toolTipOf = [this](const QString &name) {
-        const QuakeFlag *flag = findFlag(m_catalogue, name);
-        if (!flag)
-            return QString();
-        QString tip = QObject::tr("value %1, bit %2")
-                          .arg(flag->getFlagValue())
-                          .arg(qCountTrailingZeroBits(quint32(flag->getFlagValue())));
-        if (const QString description = flagDescription(m_table, name); !description.isEmpty())
-            tip += u'\n' + description;
-        return tip;
-    };
-    m_available->setItemToolTips(toolTipOf);
-    m_banned->setItemToolTips(toolTipOf);
+    m_available = available;
+    m_banned = banned;
+    for (ListBox *list : {available, banned})
+        list->setItemToolTips([this](const QString &name) { return toolTipOf(name); });
+    available->setItems(&m_availableItems);
+    banned->setItems(&m_bannedItems);
+}
+
+ListBox *FlagFamily::availableList() const
+{
+    if (!m_available && m_buildPage)
+        m_buildPage();
+    return m_available;
+}
+
+ListBox *FlagFamily::bannedList() const
+{
+    if (!m_banned && m_buildPage)
+        m_buildPage();
+    return m_banned;
+}
+
+QString FlagFamily::toolTipOf(const QString &name) const
+{
+    const QuakeFlag *flag = findFlag(m_catalogue, name);
+    if (!flag)
+        return QString();
+    QString tip = QObject::tr("value %1, bit %2")
+                      .arg(flag->getFlagValue())
+                      .arg(qCountTrailingZeroBits(quint32(flag->getFlagValue())));
+    if (const QString description = flagDescription(m_table, name); !description.isEmpty())
+        tip += u'\n' + description;
+    return tip;
 }
 
 void FlagFamily::build()
 {
     m_catalogue = buildCatalogue(m_table);
-    m_available->removeAll();
-    m_banned->removeAll();
+    m_availableItems.clear();
+    m_bannedItems.clear();
     m_maskField->setText(QStringLiteral("0"));
+    TextLines names;
     for (const QuakeFlag &flag : std::as_const(m_catalogue))
-        m_available->add(flag.getFlagName());
+        names.append(flag.getFlagName());
+    m_availableItems.append(names);
     explainMask(0);
 }
 
@@ -56,15 +79,15 @@ FlagMove FlagFamily::set(const QString &name)
     const QuakeFlag *flag = findFlag(m_catalogue, name);
     // Only a flag that is still available moves: this is what keeps a value
     // from being added to the mask twice.
-    if (!flag || !m_available->remove(name))
+    if (!flag || !m_availableItems.removeFirst(name))
         return FlagMove::Unchanged;
-    m_banned->add(name);
+    m_bannedItems.append(name);
     return changeMask(*flag, true);
 }
 
 FlagMove FlagFamily::availableListClicked(int clickCount)
 {
-    if (clickCount != 2)
+    if (clickCount != 2 || !m_available)
         return FlagMove::Unchanged;
     const std::optional<QString> selected = m_available->selectedItem();
     const int row = m_available->selectedIndex();
@@ -75,15 +98,15 @@ FlagMove FlagFamily::availableListClicked(int clickCount)
 
 FlagMove FlagFamily::bannedListClicked(int clickCount)
 {
-    if (clickCount != 2)
+    if (clickCount != 2 || !m_banned)
         return FlagMove::Unchanged;
     const std::optional<QString> selected = m_banned->selectedItem();
     const QuakeFlag *flag = selected ? findFlag(m_catalogue, *selected) : nullptr;
     if (!flag)
         return FlagMove::Unchanged;
     const int row = m_banned->selectedIndex();
-    m_banned->remove(row);
-    m_available->add(*selected);
+    m_bannedItems.removeAt(row);
+    m_availableItems.append(*selected);
     const FlagMove move = changeMask(*flag, false);
     selectInPlaceOf(m_banned, row, move);
     return move;

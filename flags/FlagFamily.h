@@ -3,6 +3,7 @@
 
 #include "flags/FlagCatalogues.h"
 #include "flags/FlagMove.h"
+#include "ui/TextLinesModel.h"
 
 #include <functional>
 
@@ -13,6 +14,11 @@ class TextField;
 // set) list and its mask field. Every flag of the catalogue is an item of
 // exactly one of the two lists, and the mask field holds the sum of the values
 // of the flags in the banned list. All nine families share this behaviour.
+//
+// The two lists' items live here from the start; the list widgets that show
+// them are made with their page, when it is first shown, and attached then.
+// Until that, the family changes by its set-method and File / New and Open
+// alone, and reaching for a list first builds its page.
 class FlagFamily
 {
 public:
@@ -20,9 +26,15 @@ public:
     // name and whether it is now in the banned list.
     using MoveHook = std::function<void(const QString &flagName, bool banned)>;
 
-    FlagFamily(const FlagTable &table, ListBox *available, ListBox *banned, TextField *maskField);
+    FlagFamily(const FlagTable &table, TextField *maskField);
+    FlagFamily(const FlagFamily &) = delete;
+    FlagFamily &operator=(const FlagFamily &) = delete;
 
     void setMoveHook(MoveHook hook) { m_moveHook = std::move(hook); }
+    // Builds the family's page; it attaches the lists.
+    void setPageBuilder(std::function<void()> buildPage) { m_buildPage = std::move(buildPage); }
+    void attachLists(ListBox *available, ListBox *banned);
+    bool hasLists() const { return m_available != nullptr; }
 
     // Builds the catalogue anew and resets the lists and the mask field.
     void build();
@@ -39,8 +51,10 @@ public:
 
     const FlagCatalogue &catalogue() const { return m_catalogue; }
     QString caption() const { return QString::fromUtf16(m_table.caption); }
-    ListBox *availableList() const { return m_available; }
-    ListBox *bannedList() const { return m_banned; }
+    ListBox *availableList() const;
+    ListBox *bannedList() const;
+    const TextLines &availableItems() const { return m_availableItems.lines(); }
+    const TextLines &bannedItems() const { return m_bannedItems.lines(); }
     TextField *maskField() const { return m_maskField; }
 
 private:
@@ -50,10 +64,15 @@ private:
     // flags that the game would see.
     void explainMask(qint32 mask);
 
+    QString toolTipOf(const QString &name) const;
+
     const FlagTable &m_table;
-    ListBox *m_available;
-    ListBox *m_banned;
+    TextLinesModel m_availableItems;
+    TextLinesModel m_bannedItems;
+    ListBox *m_available = nullptr;
+    ListBox *m_banned = nullptr;
     TextField *m_maskField;
+    std::function<void()> m_buildPage;
     FlagCatalogue m_catalogue;
     MoveHook m_moveHook;
 };

@@ -21,4 +21,13 @@ inline void whenModalOpens(std::function<void(QWidget *)> action)
     });
 }
 
+// Turns to every page and back to the first, as an operator looking the form
+// over would: a page's controls are made when it is first shown.
+template <typename Window>
+void showEveryPage(Window &window)
+{
+    for (int page = window.serverPanel->panelCount() - 1; page >= 0; --page)
+        window.serverPanel->setCurrentPanelNdx(page);
+}
+
 } // namespace TestSupport

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+#include "WorkingDirectory.h"
 #include "app/ServerConfiguration.h"
 
+#include <QApplication>
 #include <QTest>
 #include <QWindow>
 
@@ -24,6 +26,7 @@ private slots:
     void dmflagsSwitchTheirSpinners();
     void spinnersSurviveNew();
     void unreadableMaskEndsTheMoveAfterTheListChange();
+    void aPageBuiltLateShowsWhatItsFamilyBecame();
 
 private:
     void showPage(int index);
@@ -322,3 +325,36 @@ void TestFlagLists::unreadableMaskEndsTheMoveAfterTheListChange()
 
 QTEST_MAIN(TestFlagLists)
 #include "tst_flaglists.moc"
+
+void TestFlagLists::aPageBuiltLateShowsWhatItsFamilyBecame()
+{
+    TestSupport::WorkingDirectory folder;
+    // Until a flag page is shown, the map rotation is the only list.
+    QCOMPARE(window->findChildren<ListBox *>().size(), 1);
+    QCOMPARE(window->setWeaponsFlag(QStringLiteral("rocket launcher")), FlagMove::Moved);
+    QCOMPARE(window->setWeaponsFlag(QStringLiteral("shotgun")), FlagMove::Moved);
+    window->Save_ActionPerformed();
+    window->New_ActionPerformed();
+    QCOMPARE(window->weaponBanField->text(), QStringLiteral("0"));
+    window->Open_ActionPerformed();
+    QCOMPARE(window->weaponBanField->text(), QStringLiteral("524290"));
+    QCOMPARE(window->findChildren<ListBox *>().size(), 1);
+
+    showPage(2);
+    QCOMPARE(window->findChildren<ListBox *>().size(), 3);
+    // Open walks the catalogue, so the flags come back in its order.
+    QCOMPARE(window->bannedWeaponList->items(), QStringList({"shotgun", "rocket launcher"}));
+    QCOMPARE(window->availableWeaponList->count(), 24);
+    QCOMPARE(window->availableWeaponList->itemText(0), QStringLiteral("super blaster"));
+    QCOMPARE(window->bannedWeaponList->accessibleName(), QStringLiteral("Banned Weapons"));
+    // The page works as one built at start-up: a double click moves, Tab
+    // goes from one list to the other.
+    doubleClick(window->bannedWeaponList, 0);
+    QCOMPARE(window->bannedWeaponList->items(), QStringList({"rocket launcher"}));
+    QCOMPARE(window->weaponBanField->text(), QStringLiteral("524288"));
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    window->availableWeaponList->setFocus();
+    QTest::keyClick(window->availableWeaponList, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), window->bannedWeaponList.get());
+}

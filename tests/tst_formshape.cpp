@@ -2,6 +2,7 @@
 // The form's shape, control by control, against literal data: each control
 // is found by its name and checked for its place, its parent, its caption and
 // the name accessibility tools give it.
+#include "TestSupport.h"
 #include "app/ServerConfiguration.h"
 
 #include <QAbstractButton>
@@ -28,6 +29,7 @@ private:
 void TestFormShape::initTestCase()
 {
     window = std::make_unique<ServerConfiguration>();
+    TestSupport::showEveryPage(*window);
 }
 
 void TestFormShape::cleanupTestCase()

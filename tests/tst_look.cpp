@@ -4,7 +4,7 @@
 #include "app/AboutDialog.h"
 #include "app/ServerConfiguration.h"
 
-#include "WorkingDirectory.h"
+#include "TestSupport.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -44,6 +44,7 @@ void TestLook::initTestCase()
     QApplication::setPalette(dark);
     QApplication::setFont(QFont(QStringLiteral("DejaVu Serif"), 14));
     window = std::make_unique<ServerConfiguration>();
+    TestSupport::showEveryPage(*window);
     window->setVisible(true);
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 }

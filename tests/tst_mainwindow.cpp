@@ -248,6 +248,7 @@ void TestMainWindow::menusAndShortcuts()
 
 void TestMainWindow::controlsCanBeFoundByTheirNames()
 {
+    TestSupport::showEveryPage(*window);
     QCOMPARE(window->findChild<ListBox *>(QStringLiteral("bannedWeaponList")), window->bannedWeaponList);
     QCOMPARE(window->findChild<TextField *>(QStringLiteral("DMFLAGSField")), window->DMFLAGSField);
     QCOMPARE(window->findChild<QAction *>(QStringLiteral("Close")), window->Close);

@@ -12,13 +12,38 @@ ListBox::ListBox(QWidget *parent) : QListView(parent), m_items(new TextLinesMode
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setModel(m_items);
+    setItems(m_items);
 }
 
 void ListBox::setItems(TextLinesModel *items)
 {
-    m_items = items;
+    disconnect(m_removalWatch);
+    disconnect(m_lenderWatch);
+    TextLinesModel *previous = std::exchange(m_items, items);
     setModel(items);
+    if (previous && previous != items && previous->parent() == this)
+        delete previous;
+    // A lent model may go before the list does; the list is then empty.
+    if (items->parent() != this) {
+        m_lenderWatch = connect(items, &QObject::destroyed, this, [this] {
+            m_items = nullptr;
+            setItems(new TextLinesModel(this));
+        });
+    }
+    // Runs after the view's own handling, which has moved the selection.
+    m_removalWatch = connect(items, &QAbstractItemModel::rowsRemoved, this, [this] {
+        if (std::exchange(m_selectedItemRemoved, false))
+            clearSelection();
+    });
+}
+
+void ListBox::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    const int selected = selectedIndex();
+    // The view would otherwise carry the selection over to a neighbour, and a
+    // following remove or move would then act on an item the operator never chose.
+    m_selectedItemRemoved = selected >= start && selected <= end;
+    QListView::rowsAboutToBeRemoved(parent, start, end);
 }
 
 QString ListBox::itemText(int index) const
@@ -74,14 +99,7 @@ void ListBox::insert(const QString &text, int index)
 
 void ListBox::remove(int index)
 {
-    if (index < 0 || index >= count())
-        return;
-    const bool wasSelected = index == selectedIndex();
     m_items->removeAt(index);
-    // The view would otherwise carry the selection over to a neighbour, and a
-    // following remove or move would then act on an item the operator never chose.
-    if (wasSelected)
-        clearSelection();
 }
 
 bool ListBox::remove(const QString &text)

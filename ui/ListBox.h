@@ -60,6 +60,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
 
 private:
     void countPress(const QMouseEvent *event, bool toolkitDoubleClick);
@@ -67,6 +68,9 @@ private:
 
     TextLinesModel *m_items;
     std::function<QString(const QString &)> m_toolTipOf;
+    QMetaObject::Connection m_removalWatch;
+    QMetaObject::Connection m_lenderWatch;
+    bool m_selectedItemRemoved = false;
     int m_clickCount = 0;
     bool m_pressed = false;
     quint64 m_lastPressTimestamp = 0;

@@ -65,6 +65,8 @@ int TabPanel::currentPanelNdx() const
 
 void TabPanel::showOnly(int index)
 {
+    if (index >= 0 && index < m_pages.size())
+        emit aboutToShowPanel(index);
     for (int i = 0; i < m_pages.size(); ++i)
         m_pages[i]->setVisible(i == index);
 }

@@ -26,6 +26,10 @@ public:
     QWidget *panel(int index) const { return m_pages.value(index); }
     QTabBar *tabBar() const { return m_tabs; }
 
+signals:
+    // Emitted just before a page is shown, so that it can be built first.
+    void aboutToShowPanel(int index);
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
