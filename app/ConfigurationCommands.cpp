@@ -41,7 +41,7 @@ public:
     }
 
     void removeAllMapItems() override { w.mapList->removeAll(); }
-    void addMapItems(const TextLines &maps) override { w.mapList->add(maps); }
+    void addMapItems(TextLines maps) override { w.mapList->add(std::move(maps)); }
     void enableAddButton() override { w.addButton->setEnabled(true); }
     void enableRemoveButton() override { w.removeButton->setEnabled(true); }
 

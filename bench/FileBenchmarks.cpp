@@ -164,6 +164,8 @@ std::vector<BenchmarkRow> runFileBenchmarks(int runs)
     std::vector<BenchmarkRow> memoryRows;
     for (const Scenario &scenario : scenarios) {
         window.New_ActionPerformed();
+        // New keeps the message of the day; each scenario starts without one.
+        window.motdTextArea->setPlainText(QString());
         scenario.fill(window);
         QFile::remove(QStringLiteral("maplist.txt"));
         window.Save_ActionPerformed();

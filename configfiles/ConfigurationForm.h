@@ -23,7 +23,7 @@ public:
 
     virtual void removeAllMapItems() = 0;
     // Appends the maps, in order, after the current items.
-    virtual void addMapItems(const TextLines &maps) = 0;
+    virtual void addMapItems(TextLines maps) = 0;
     virtual void enableAddButton() = 0;
     virtual void enableRemoveButton() = 0;
 

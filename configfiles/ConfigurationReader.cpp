@@ -224,10 +224,11 @@ bool Reader::readMapList(MapListSwitch switched)
         return false;
     }
     if (!m_mapListLaid) {
-        const TextLines maps = TextLines::split(QString::fromUtf8(m_mapFile->bytes));
+        TextLines maps = TextLines::split(QString::fromUtf8(m_mapFile->bytes));
+        const bool anyMap = !maps.isEmpty();
         m_form.removeAllMapItems();
-        m_form.addMapItems(maps);
-        if (!maps.isEmpty())
+        m_form.addMapItems(std::move(maps));
+        if (anyMap)
             m_form.enableRemoveButton();
         m_mapListLaid = true;
     }

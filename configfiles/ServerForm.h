@@ -18,7 +18,7 @@ public:
     void setNumber(SpinnerControl spinner, int value) override { values.number(spinner) = value; }
     void setChecked(CheckboxControl checkbox, bool ticked) override;
     void removeAllMapItems() override { values.maps.clear(); }
-    void addMapItems(const TextLines &maps) override { values.maps.append(maps); }
+    void addMapItems(TextLines maps) override { values.maps.append(std::move(maps)); }
     void enableAddButton() override {}
     void enableRemoveButton() override {}
     FlagMove setFlag(std::size_t family, const QString &name) override;

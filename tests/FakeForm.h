@@ -19,7 +19,7 @@ public:
         (checkbox == CheckboxControl::PublicGame ? publicGame : mapListTicked) = ticked;
     }
     void removeAllMapItems() override { maps.clear(); }
-    void addMapItems(const TextLines &added) override { maps.append(added.toStringList()); }
+    void addMapItems(TextLines added) override { maps.append(added.toStringList()); }
     void enableAddButton() override { addEnabled = true; }
     void enableRemoveButton() override { removeEnabled = true; }
     FlagMove setFlag(std::size_t family, const QString &name) override

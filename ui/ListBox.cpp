@@ -87,9 +87,9 @@ void ListBox::add(const QStringList &texts)
     m_items->append(TextLines(texts));
 }
 
-void ListBox::add(const TextLines &texts)
+void ListBox::add(TextLines texts)
 {
-    m_items->append(texts);
+    m_items->append(std::move(texts));
 }
 
 void ListBox::insert(const QString &text, int index)

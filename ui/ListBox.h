@@ -38,7 +38,7 @@ public:
     void add(const QString &text);
     // Appends every text in order, as one change of the list.
     void add(const QStringList &texts);
-    void add(const TextLines &texts);
+    void add(TextLines texts);
     void insert(const QString &text, int index);
     void remove(int index);
     // Removes the first item whose text equals text, letter case included.

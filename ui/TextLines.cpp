@@ -86,6 +86,14 @@ void TextLines::append(const TextLines &lines)
         m_ends.push_back(end + offset);
 }
 
+void TextLines::append(TextLines &&lines)
+{
+    if (isEmpty())
+        *this = std::move(lines);
+    else
+        append(std::as_const(lines));
+}
+
 void TextLines::insert(qsizetype index, QStringView line)
 {
     index = std::clamp<qsizetype>(index, 0, size());

@@ -35,6 +35,7 @@ public:
 
     void append(QStringView line);
     void append(const TextLines &lines);
+    void append(TextLines &&lines);
     // An index past the end appends; a negative one inserts at the start.
     void insert(qsizetype index, QStringView line);
     void removeAt(qsizetype index);

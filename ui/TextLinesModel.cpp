@@ -30,12 +30,12 @@ void TextLinesModel::append(const QString &text)
     insert(m_lines.size(), text);
 }
 
-void TextLinesModel::append(const TextLines &lines)
+void TextLinesModel::append(TextLines lines)
 {
     if (lines.isEmpty())
         return;
     beginInsertRows(QModelIndex(), int(m_lines.size()), int(m_lines.size() + lines.size() - 1));
-    m_lines.append(lines);
+    m_lines.append(std::move(lines));
     endInsertRows();
 }
 

@@ -26,7 +26,7 @@ public:
 
     void append(const QString &text);
     // Appends every line in order, as one change of the list.
-    void append(const TextLines &lines);
+    void append(TextLines lines);
     void insert(qsizetype row, const QString &text);
     void removeAt(qsizetype row);
     // Removes the first item whose text equals text, letter case included.
