@@ -109,7 +109,7 @@ int main(int argc, char *argv[])
                 continue;
             const double count = file.what.mid(qstrlen(command)).section(u' ', 0, 0).remove(u',').toDouble();
             const double ms = median(file.values);
-            std::printf("| %s | %.0f | %.2f ms | %.3f us | %s |\n", command, count, ms, ms * 1000 / count,
+            std::printf("| %.4s | %.0f | %.2f ms | %.3f us | %s |\n", command, count, ms, ms * 1000 / count,
                         smaller > 0 ? qPrintable(QStringLiteral("%1 x").arg(ms / smaller, 0, 'f', 1)) : "-");
             smaller = ms;
         }
