@@ -18,17 +18,21 @@ void FlagFamily::attachLists(ListBox *available, ListBox *banned)
     banned->setItems(&m_bannedItems);
 }
 
+void FlagFamily::ensureLists() const
+{
+    if (!hasLists() && m_buildPage)
+        m_buildPage();
+}
+
 ListBox *FlagFamily::availableList() const
 {
-    if (!m_available && m_buildPage)
-        m_buildPage();
+    ensureLists();
     return m_available;
 }
 
 ListBox *FlagFamily::bannedList() const
 {
-    if (!m_banned && m_buildPage)
-        m_buildPage();
+    ensureLists();
     return m_banned;
 }
 

@@ -65,6 +65,7 @@ private:
     void explainMask(qint32 mask);
 
     QString toolTipOf(const QString &name) const;
+    void ensureLists() const;
 
     const FlagTable &m_table;
     TextLinesModel m_availableItems;

@@ -104,11 +104,7 @@ void ListBox::remove(int index)
 
 bool ListBox::remove(const QString &text)
 {
-    const qsizetype index = m_items->lines().indexOf(text);
-    if (index < 0)
-        return false;
-    remove(int(index));
-    return true;
+    return m_items->removeFirst(text);
 }
 
 void ListBox::removeAll()
