@@ -185,10 +185,16 @@ bool SafeTextFile::openInPlace()
     return true;
 }
 
-void SafeTextFile::writeLine(const QString &line)
+void SafeTextFile::write(const QString &text)
 {
-    m_text += line.toUtf8();
-    m_text += ConfigurationLines::lineSeparator().toUtf8();
+    // Plain ASCII, what configuration files nearly always hold, is its own
+    // UTF-8, and Qt converts to Latin-1 several times faster than to UTF-8:
+    // for a million-map rotation that is a good part of a save.
+    const auto *chars = reinterpret_cast<const char16_t *>(text.constData());
+    char16_t bits = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        bits |= chars[i];
+    m_text += bits < 0x80 ? text.toLatin1() : text.toUtf8();
 }
 
 void SafeTextFile::writeLines(const QStringList &lines)
@@ -197,13 +203,13 @@ void SafeTextFile::writeLines(const QStringList &lines)
     if (lines.isEmpty())
         return;
     const QString separator = ConfigurationLines::lineSeparator();
-    m_text += (lines.join(separator) + separator).toUtf8();
+    write(lines.join(separator) + separator);
 }
 
 void SafeTextFile::writeLines(const TextLines &lines)
 {
     if (ConfigurationLines::lineSeparator() == u"\n")
-        m_text += lines.text().toUtf8();
+        write(lines.text());
     else
         writeLines(lines.toStringList());
 }

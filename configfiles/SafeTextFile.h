@@ -34,9 +34,8 @@ public:
 
     // False when the file cannot be written at all; nothing is changed then.
     bool open();
-    // Adds line and the platform's line separator, in UTF-8. Nothing reaches
-    // the file before commit.
-    void writeLine(const QString &line);
+    // Adds each line and the platform's line separator, in UTF-8. Nothing
+    // reaches the file before commit.
     void writeLines(const QStringList &lines);
     void writeLines(const TextLines &lines);
     // True only when every byte reached the file; on false the file holds
@@ -49,6 +48,7 @@ public:
 
 private:
     bool fail(const QString &reason);
+    void write(const QString &text);
     bool openReplacement(bool keepOwnership, uint ownerId, uint groupId, uint mode);
     bool openInPlace();
     bool commitReplacement();
