@@ -14,6 +14,25 @@
 
 namespace {
 
+// Four characters at a time: no bit at or above 0x80 in any of them.
+bool isAscii(QStringView text)
+{
+    const char16_t *chars = text.utf16();
+    qsizetype i = 0;
+    for (; i + 4 <= text.size(); i += 4) {
+        quint64 four;
+        std::memcpy(&four, chars + i, sizeof four);
+        if (four & 0xFF80FF80FF80FF80ULL)
+            return false;
+    }
+    for (; i < text.size(); ++i) {
+        if (chars[i] >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+
 QString systemError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -190,11 +209,7 @@ void SafeTextFile::write(const QString &text)
     // Plain ASCII, what configuration files nearly always hold, is its own
     // UTF-8, and Qt converts to Latin-1 several times faster than to UTF-8:
     // for a million-map rotation that is a good part of a save.
-    const auto *chars = reinterpret_cast<const char16_t *>(text.constData());
-    char16_t bits = 0;
-    for (qsizetype i = 0; i < text.size(); ++i)
-        bits |= chars[i];
-    m_text += bits < 0x80 ? text.toLatin1() : text.toUtf8();
+    m_text += isAscii(text) ? text.toLatin1() : text.toUtf8();
 }
 
 void SafeTextFile::writeLines(const QStringList &lines)
