@@ -15,7 +15,7 @@ TextLines::TextLines(const QStringList &lines)
     for (const QString &line : lines)
         length += line.size() + 1;
     m_text.reserve(length);
-    m_ends.reserve(std::size_t(lines.size()));
+    m_ends.reserve(lines.size());
     for (const QString &line : lines)
         append(line);
 }
@@ -28,7 +28,7 @@ TextLines TextLines::split(const QString &text)
         // The common case: the text is already in the kept form and is shared,
         // not copied.
         lines.m_text = text;
-        lines.m_ends.reserve(std::size_t(text.count(u'\n')));
+        lines.m_ends.reserve(text.count(u'\n'));
         for (qsizetype i = text.indexOf(u'\n'); i >= 0; i = text.indexOf(u'\n', i + 1))
             lines.m_ends.push_back(i + 1);
         return lines;
@@ -54,7 +54,7 @@ QStringView TextLines::at(qsizetype index) const
     if (index < 0 || index >= size())
         return {};
     const qsizetype start = startOf(index);
-    return QStringView(m_text).sliced(start, m_ends[std::size_t(index)] - start - 1);
+    return QStringView(m_text).sliced(start, m_ends.at(index) - start - 1);
 }
 
 qsizetype TextLines::indexOf(QStringView text) const
@@ -81,8 +81,9 @@ void TextLines::append(const TextLines &lines)
     }
     const qsizetype offset = m_text.size();
     m_text.append(lines.m_text);
-    m_ends.reserve(m_ends.size() + lines.m_ends.size());
-    for (const qsizetype end : lines.m_ends)
+    const QList<qsizetype> ends = lines.m_ends; // shared, and safe should lines be this
+    m_ends.reserve(m_ends.size() + ends.size());
+    for (const qsizetype end : ends)
         m_ends.push_back(end + offset);
 }
 
@@ -108,7 +109,7 @@ void TextLines::removeAt(qsizetype index)
     if (index < 0 || index >= size())
         return;
     const qsizetype start = startOf(index);
-    const qsizetype length = m_ends[std::size_t(index)] - start;
+    const qsizetype length = m_ends.at(index) - start;
     m_text.remove(start, length);
     m_ends.erase(m_ends.begin() + index);
     shiftEnds(index, -length);

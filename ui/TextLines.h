@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 #include <initializer_list>
-#include <vector>
 
 // A list of lines kept as one text, each line followed by '\n', with the
 // end of every line noted. A map rotation can hold a million names: as
@@ -25,8 +25,8 @@ public:
     // one without an ending.
     static TextLines split(const QString &text);
 
-    qsizetype size() const { return qsizetype(m_ends.size()); }
-    bool isEmpty() const { return m_ends.empty(); }
+    qsizetype size() const { return m_ends.size(); }
+    bool isEmpty() const { return m_ends.isEmpty(); }
     QStringView at(qsizetype index) const;
     QString operator[](qsizetype index) const { return at(index).toString(); }
     // -1 when no line equals text, letter case included.
@@ -48,9 +48,11 @@ public:
     friend bool operator==(const TextLines &a, const TextLines &b) { return a.m_ends == b.m_ends && a.m_text == b.m_text; }
 
 private:
-    qsizetype startOf(qsizetype index) const { return index == 0 ? 0 : m_ends[std::size_t(index - 1)]; }
+    qsizetype startOf(qsizetype index) const { return index == 0 ? 0 : m_ends.at(index - 1); }
     void shiftEnds(qsizetype from, qsizetype by);
 
     QString m_text;
-    std::vector<qsizetype> m_ends; // one past each line's '\n'
+    // One past each line's '\n'. Shared on copy, like the text, so that a
+    // save can take the rotation as it stands without copying it.
+    QList<qsizetype> m_ends;
 };
