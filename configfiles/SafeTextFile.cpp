@@ -14,18 +14,21 @@
 
 namespace {
 
-// Four characters at a time: no bit at or above 0x80 in any of them.
+// Tested a block of 32 characters at a time, which the compiler turns into a
+// few vector instructions: a save reads a million-map rotation through here.
 bool isAscii(QStringView text)
 {
     const char16_t *chars = text.utf16();
+    const qsizetype size = text.size();
     qsizetype i = 0;
-    for (; i + 4 <= text.size(); i += 4) {
-        quint64 four;
-        std::memcpy(&four, chars + i, sizeof four);
-        if (four & 0xFF80FF80FF80FF80ULL)
+    for (; i + 32 <= size; i += 32) {
+        char16_t bits = 0;
+        for (int k = 0; k < 32; ++k)
+            bits |= chars[i + k];
+        if (bits >= 0x80)
             return false;
     }
-    for (; i < text.size(); ++i) {
+    for (; i < size; ++i) {
         if (chars[i] >= 0x80)
             return false;
     }
