@@ -40,6 +40,16 @@ void putCaption(QWidget *container, QLabel *label, const QString &caption, const
     explainIfClipped(label, caption);
 }
 
+// A label is the buddy of the control it captions, so that screen readers and
+// other tools name the control by the caption the operator sees; item views do
+// not take their name from a buddy label, so all get it as their accessible
+// name too.
+void caption(QLabel *label, QWidget *control)
+{
+    label->setBuddy(control);
+    control->setAccessibleName(label->text());
+}
+
 } // namespace
 
 ServerConfiguration::ServerConfiguration() : m_clientArea(new QWidget)
@@ -151,11 +161,8 @@ void ServerConfiguration::buildFlagPage(std::size_t k)
     putCaption(panel, bannedLabel, tr(row.bannedCaption), QRect(252, 3, row.bannedLabelWidth, 18));
     family.attachLists(available, banned);
 
-    for (const auto &[list, label] : {std::pair(available, availableLabel), std::pair(banned, bannedLabel)}) {
-        // Item views do not take their name from a buddy label.
-        label->setBuddy(list);
-        list->setAccessibleName(label->text());
-    }
+    caption(availableLabel, available);
+    caption(bannedLabel, banned);
     for (const auto &pair : {std::pair(available, row.availableClicked), std::pair(banned, row.bannedClicked)}) {
         // Named first: clang cannot capture a structured binding.
         const auto handler = pair.second;
@@ -234,14 +241,6 @@ void ServerConfiguration::connectCommands()
 
 void ServerConfiguration::captionControls()
 {
-    // A label is the buddy of the control it captions, so that screen readers
-    // and other tools name the control by the caption the operator sees; item
-    // views do not take their name from a buddy label, so all get it as their
-    // accessible name too.
-    const auto caption = [](QLabel *label, QWidget *control) {
-        label->setBuddy(control);
-        control->setAccessibleName(label->text());
-    };
     for (const MainPageControl &row : mainPageControls()) {
         if (row.captioned)
             caption(qobject_cast<QLabel *>(row.control(*this)), row.captioned(*this));
