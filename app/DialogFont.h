@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QPalette>
 #include <QStyle>
 
@@ -11,12 +12,37 @@
 // caption widths were laid out for Arial/Helvetica metrics, so only faces with
 // those metrics are named: a desktop's own font would win over fontconfig's
 // substitutes and clip the captions.
+//
+// Given several families, Qt asks fontconfig for every substitute of the first
+// as soon as the first is missing, before it tries the others, which costs
+// about as much as loading a face; naming only the first installed one gives
+// the same face without that.
+inline QStringList arialMetricFamilies()
+{
+    static const QStringList chosen = [] {
+        const QStringList wanted{QStringLiteral("Arial"),           QStringLiteral("Helvetica"),
+                                 QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                 QStringLiteral("Nimbus Sans"),     QStringLiteral("Nimbus Sans L")};
+        const QStringList installed = QFontDatabase::families();
+        for (const QString &family : wanted) {
+            // A family made by several foundries is listed once for each, as
+            // "Family [Foundry]".
+            const QString byFoundry = family + QStringLiteral(" [");
+            for (const QString &one : installed) {
+                if (one.compare(family, Qt::CaseInsensitive) == 0 ||
+                    one.startsWith(byFoundry, Qt::CaseInsensitive))
+                    return QStringList{family};
+            }
+        }
+        return wanted;
+    }();
+    return chosen;
+}
+
 inline QFont dialogFont(int pixelSize, bool bold)
 {
     QFont font = QApplication::font();
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Helvetica"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"),
-                      QStringLiteral("Nimbus Sans L")});
+    font.setFamilies(arialMetricFamilies());
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
