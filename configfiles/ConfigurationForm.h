@@ -3,7 +3,7 @@
 
 #include "configfiles/FormFields.h"
 #include "flags/FlagMove.h"
-#include "ui/TextLines.h"
+#include "text/TextLines.h"
 
 #include <QStringList>
 

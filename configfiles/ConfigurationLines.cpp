@@ -2,7 +2,7 @@
 #include "configfiles/ConfigurationLines.h"
 
 #include "configfiles/ContactDetails.h"
-#include "ui/TextLines.h"
+#include "text/TextLines.h"
 
 #include <algorithm>
 #include <numeric>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "flags/FlagCatalogues.h"
-#include "ui/TextLines.h"
+#include "text/TextLines.h"
 
 #include <QStringList>
 #include <array>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "ui/TextLines.h"
+#include "text/TextLines.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -6,7 +6,14 @@
 #include "ui/ListBox.h"
 #include "ui/TextField.h"
 
-FlagFamily::FlagFamily(const FlagTable &table, TextField *maskField) : m_table(table), m_maskField(maskField) {}
+FlagFamily::FlagFamily(const FlagTable &table, TextField *maskField)
+    : m_table(table), m_selection(table), m_maskField(maskField)
+{
+    // The field is read-only to the operator, but code may still give it any
+    // text; the next move starts from what it shows.
+    QObject::connect(maskField, &QLineEdit::textChanged, maskField,
+                     [this](const QString &text) { m_selection.setMaskText(text); });
+}
 
 void FlagFamily::attachLists(ListBox *available, ListBox *banned)
 {
@@ -14,8 +21,8 @@ void FlagFamily::attachLists(ListBox *available, ListBox *banned)
     m_banned = banned;
     for (ListBox *list : {available, banned})
         list->setItemToolTips([this](const QString &name) { return toolTipOf(name); });
-    available->setItems(&m_availableItems);
-    banned->setItems(&m_bannedItems);
+    available->setItems(&m_selection.availableNames());
+    banned->setItems(&m_selection.bannedNames());
 }
 
 void FlagFamily::ensureLists() const
@@ -38,7 +45,7 @@ ListBox *FlagFamily::bannedList() const
 
 QString FlagFamily::toolTipOf(const QString &name) const
 {
-    const QuakeFlag *flag = findFlag(m_catalogue, name);
+    const QuakeFlag *flag = findFlag(catalogue(), name);
     if (!flag)
         return QString();
     QString tip = QObject::tr("value %1, bit %2")
@@ -51,14 +58,8 @@ QString FlagFamily::toolTipOf(const QString &name) const
 
 void FlagFamily::build()
 {
-    m_catalogue = buildCatalogue(m_table);
-    m_availableItems.clear();
-    m_bannedItems.clear();
-    m_maskField->setText(QStringLiteral("0"));
-    TextLines names;
-    for (const QuakeFlag &flag : std::as_const(m_catalogue))
-        names.append(flag.getFlagName());
-    m_availableItems.append(names);
+    m_selection.build();
+    m_maskField->setText(m_selection.maskText());
     explainMask(0);
 }
 
@@ -67,7 +68,7 @@ void FlagFamily::explainMask(qint32 mask)
     QString tip = QObject::tr("In server.cfg: set %1 %2").arg(QString::fromUtf16(m_table.variable)).arg(mask);
     const qint32 seen = maskAsTheGameSeesIt(mask);
     if (seen != mask) {
-        const QStringList names = flagNamesIn(m_catalogue, seen);
+        const QStringList names = flagNamesIn(catalogue(), seen);
         tip += u'\n' +
                QObject::tr("The server holds settings as 32-bit floats, so the game reads this mask as %1 "
                            "and sees these flags instead: %2.")
@@ -80,13 +81,7 @@ void FlagFamily::explainMask(qint32 mask)
 
 FlagMove FlagFamily::set(const QString &name)
 {
-    const QuakeFlag *flag = findFlag(m_catalogue, name);
-    // Only a flag that is still available moves: this is what keeps a value
-    // from being added to the mask twice.
-    if (!flag || !m_availableItems.removeFirst(name))
-        return FlagMove::Unchanged;
-    m_bannedItems.append(name);
-    return changeMask(*flag, true);
+    return showMove(m_selection.set(name), name, true);
 }
 
 FlagMove FlagFamily::availableListClicked(int clickCount)
@@ -104,14 +99,9 @@ FlagMove FlagFamily::bannedListClicked(int clickCount)
 {
     if (clickCount != 2 || !m_banned)
         return FlagMove::Unchanged;
-    const std::optional<QString> selected = m_banned->selectedItem();
-    const QuakeFlag *flag = selected ? findFlag(m_catalogue, *selected) : nullptr;
-    if (!flag)
-        return FlagMove::Unchanged;
     const int row = m_banned->selectedIndex();
-    m_bannedItems.removeAt(row);
-    m_availableItems.append(*selected);
-    const FlagMove move = changeMask(*flag, false);
+    const std::optional<QString> selected = m_banned->selectedItem();
+    const FlagMove move = selected ? showMove(m_selection.unset(row), *selected, false) : FlagMove::Unchanged;
     selectInPlaceOf(m_banned, row, move);
     return move;
 }
@@ -124,20 +114,18 @@ void FlagFamily::selectInPlaceOf(ListBox *list, int row, FlagMove move)
         list->select(qMin(row, list->count() - 1));
 }
 
-FlagMove FlagFamily::changeMask(const QuakeFlag &flag, bool banned)
+FlagMove FlagFamily::showMove(FlagMove move, const QString &flagName, bool banned)
 {
-    const QString text = m_maskField->text();
-    const std::optional<QString> newMask = maskTextAfterMove(text, flag.getFlagValue(), banned);
-    if (!newMask) {
+    if (move == FlagMove::MaskUnreadable) {
         Diagnostics::warn(
             QStringLiteral("the %1 mask field holds %2, which is not a decimal integer; the mask "
                            "was left as it was.")
-                .arg(caption(), Diagnostics::quoted(text)));
-        return FlagMove::MaskUnreadable;
+                .arg(caption(), Diagnostics::quoted(m_selection.maskText())));
+    } else if (move == FlagMove::Moved) {
+        m_maskField->setText(m_selection.maskText());
+        explainMask(parseDecimalInteger(m_selection.maskText()).value_or(0));
+        if (m_moveHook)
+            m_moveHook(flagName, banned);
     }
-    m_maskField->setText(*newMask);
-    explainMask(parseDecimalInteger(*newMask).value_or(0));
-    if (m_moveHook)
-        m_moveHook(flag.getFlagName(), banned);
-    return FlagMove::Moved;
+    return move;
 }

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "flags/FlagCatalogues.h"
-#include "flags/FlagMove.h"
+#include "flags/FlagSelection.h"
 #include "ui/TextLinesModel.h"
 
 #include <functional>
@@ -10,10 +9,9 @@
 class ListBox;
 class TextField;
 
-// One flag family: its catalogue, its available list, its banned (for DMFLAGS,
-// set) list and its mask field. Every flag of the catalogue is an item of
-// exactly one of the two lists, and the mask field holds the sum of the values
-// of the flags in the banned list. All nine families share this behaviour.
+// One flag family on the form: its selection shown as an available list, a
+// banned (for DMFLAGS, set) list and a mask field. The selection makes every
+// move; the family shows it. All nine families share this behaviour.
 //
 // The two lists' items live here from the start; the list widgets that show
 // them are made with their page, when it is first shown, and attached then.
@@ -49,16 +47,17 @@ public:
     FlagMove availableListClicked(int clickCount);
     FlagMove bannedListClicked(int clickCount);
 
-    const FlagCatalogue &catalogue() const { return m_catalogue; }
+    const FlagCatalogue &catalogue() const { return m_selection.catalogue(); }
     QString caption() const { return QString::fromUtf16(m_table.caption); }
     ListBox *availableList() const;
     ListBox *bannedList() const;
-    const TextLines &availableItems() const { return m_availableItems.lines(); }
-    const TextLines &bannedItems() const { return m_bannedItems.lines(); }
+    const TextLines &availableItems() const { return m_selection.available().lines(); }
+    const TextLines &bannedItems() const { return m_selection.banned().lines(); }
     TextField *maskField() const { return m_maskField; }
 
 private:
-    FlagMove changeMask(const QuakeFlag &flag, bool banned);
+    // Shows the mask after a move, or says why it could not change.
+    FlagMove showMove(FlagMove move, const QString &flagName, bool banned);
     static void selectInPlaceOf(ListBox *list, int row, FlagMove move);
     // A mask the game would read as another one gets a tooltip naming the
     // flags that the game would see.
@@ -68,12 +67,10 @@ private:
     void ensureLists() const;
 
     const FlagTable &m_table;
-    TextLinesModel m_availableItems;
-    TextLinesModel m_bannedItems;
+    BasicFlagSelection<TextLinesModel> m_selection;
     ListBox *m_available = nullptr;
     ListBox *m_banned = nullptr;
     TextField *m_maskField;
     std::function<void()> m_buildPage;
-    FlagCatalogue m_catalogue;
     MoveHook m_moveHook;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "flags/DecimalText.h"
 #include "flags/FlagCatalogues.h"
+#include "flags/FlagSelection.h"
 
 #include <QSet>
 #include <QTest>
@@ -17,6 +18,7 @@ private slots:
     void textForm();
     void decimalText_data();
     void decimalText();
+    void selectionMovesFlagsBothWays();
 };
 
 void TestCatalogues::catalogue_data()
@@ -227,6 +229,34 @@ void TestCatalogues::decimalText()
     QCOMPARE(parsed.has_value(), valid);
     if (valid)
         QCOMPARE(*parsed, value);
+}
+
+// Both programs move flags through this one selection.
+void TestCatalogues::selectionMovesFlagsBothWays()
+{
+    FlagSelection frags(FlagTables::fragban);
+    QCOMPARE(frags.set(QStringLiteral("frags for kamikazes")), FlagMove::Moved);
+    QCOMPARE(frags.set(QStringLiteral("frags for kamikazes")), FlagMove::Unchanged);
+    QCOMPARE(frags.set(QStringLiteral("FRAGS FOR BLASTER")), FlagMove::Unchanged); // not an item as written
+    QCOMPARE(frags.set(QStringLiteral("frags for blaster")), FlagMove::Moved);
+    QCOMPARE(frags.maskText(), QStringLiteral("671088640"));
+
+    QCOMPARE(frags.unset(0), FlagMove::Moved);
+    QCOMPARE(frags.unset(1), FlagMove::Unchanged);
+    QCOMPARE(frags.banned(), QStringList({"frags for blaster"}));
+    QCOMPARE(frags.available(), QStringList({"frags for telefrags", "frags for grappling hook", "frags for kamikazes"}));
+    QCOMPARE(frags.maskText(), QStringLiteral("134217728"));
+
+    // A mask that is no decimal integer stays as it is; the flag moves all the same.
+    frags.setMaskText(QStringLiteral("x"));
+    QCOMPARE(frags.set(QStringLiteral("frags for telefrags")), FlagMove::MaskUnreadable);
+    QCOMPARE(frags.banned().size(), 2);
+    QCOMPARE(frags.maskText(), QStringLiteral("x"));
+
+    frags.build();
+    QCOMPARE(frags.banned(), QStringList());
+    QCOMPARE(frags.available().size(), 4);
+    QCOMPARE(frags.maskText(), QStringLiteral("0"));
 }
 
 QTEST_GUILESS_MAIN(TestCatalogues)

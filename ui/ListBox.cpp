@@ -48,7 +48,7 @@ void ListBox::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end
 
 QString ListBox::itemText(int index) const
 {
-    return m_items->text(index);
+    return m_items->at(index);
 }
 
 QStringList ListBox::items() const

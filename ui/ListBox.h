@@ -26,7 +26,7 @@ public:
     // Shows and edits items that outlive the list; the model stays its owner's.
     void setItems(TextLinesModel *items);
     const TextLines &lines() const { return m_items->lines(); }
-    int count() const { return int(m_items->count()); }
+    int count() const { return int(m_items->size()); }
 
     QString itemText(int index) const;
     QStringList items() const;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "ui/TextLines.h"
+#include "text/TextLines.h"
 
 #include <QAbstractListModel>
 
@@ -21,8 +21,10 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
     const TextLines &lines() const { return m_lines; }
-    qsizetype count() const { return m_lines.size(); }
-    QString text(qsizetype row) const { return m_lines.at(row).toString(); }
+    qsizetype size() const { return m_lines.size(); }
+    QString at(qsizetype row) const { return m_lines.at(row).toString(); }
+    // -1 when no item's text equals text, letter case included.
+    qsizetype indexOf(const QString &text) const { return m_lines.indexOf(text); }
 
     void append(const QString &text);
     // Appends every line in order, as one change of the list.

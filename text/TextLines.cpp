@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "ui/TextLines.h"
+#include "text/TextLines.h"
 
 #include <algorithm>
 
