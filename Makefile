@@ -59,8 +59,11 @@ run: build-program
 	fi
 	$(BUILD_DIR)/kez-server-config
 
+# Every test at once on the machine's cores: each end-to-end test runs on a
+# display server of its own. `ctest -L unit` (or e2e, package, fuzz) in
+# $(BUILD_DIR) runs one kind alone.
 test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure
+	cd $(BUILD_DIR) && ctest --output-on-failure --parallel $$(nproc)
 
 # The whole suite again in a build with AddressSanitizer and
 # UndefinedBehaviorSanitizer; any finding fails the run.
