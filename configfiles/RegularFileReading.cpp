@@ -49,29 +49,45 @@ private:
 
 } // namespace
 
-RegularFileRead readRegularFile(const QString &fileName, qint64 sizeLimit)
+RegularFileOpening openRegularFile(const QString &fileName)
 {
     const QByteArray path = QFile::encodeName(fileName);
     // Looking first keeps open() away from FIFOs, which would block it, and
     // from devices, which may act on being opened.
     struct stat info = {};
-    if (::stat(path.constData(), &info) != 0)
-        return failedWithErrno(errno);
+    if (::stat(path.constData(), &info) != 0) {
+        const RegularFileRead failure = failedWithErrno(errno);
+        return {failure.outcome, -1, 0, failure.reason};
+    }
     if (S_ISDIR(info.st_mode))
-        return failed(Outcome::NotOpened, QStringLiteral("it is a folder"));
+        return {Outcome::NotOpened, -1, 0, QStringLiteral("it is a folder")};
     if (!S_ISREG(info.st_mode))
-        return failed(Outcome::NotRead, QStringLiteral("it is not a regular file"));
+        return {Outcome::NotRead, -1, 0, QStringLiteral("it is not a regular file")};
 
-    const Descriptor file(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0)
-        return failedWithErrno(errno);
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const RegularFileRead failure = failedWithErrno(errno);
+        return {failure.outcome, -1, 0, failure.reason};
+    }
     // The name may have been replaced since it was looked at.
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return failed(Outcome::NotRead, QStringLiteral("it is not a regular file"));
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return {Outcome::NotRead, -1, 0, QStringLiteral("it is not a regular file")};
+    }
+    return {Outcome::Read, fd, qint64(info.st_size), {}};
+}
+
+RegularFileRead readRegularFile(const QString &fileName, qint64 sizeLimit)
+{
+    const RegularFileOpening opening = openRegularFile(fileName);
+    if (opening.fd < 0)
+        return failed(opening.outcome, opening.reason);
+    const Descriptor file(opening.fd);
+    const qint64 size = opening.size;
 
     // One byte beyond the expected size tells that the file grew, and one
     // beyond the limit that it is too large.
-    QByteArray bytes(qsizetype(qMin<qint64>(info.st_size, sizeLimit) + 1), Qt::Uninitialized);
+    QByteArray bytes(qsizetype(qMin<qint64>(size, sizeLimit) + 1), Qt::Uninitialized);
     qsizetype used = 0;
     for (;;) {
         if (used == bytes.size()) {

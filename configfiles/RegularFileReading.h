@@ -21,3 +21,15 @@ struct RegularFileRead
 };
 
 RegularFileRead readRegularFile(const QString &fileName, qint64 sizeLimit);
+
+// A regular file opened for reading, for a reader that takes only the parts
+// it needs: fd is -1 when it was not opened, and outcome and reason say why.
+struct RegularFileOpening
+{
+    RegularFileRead::Outcome outcome;
+    int fd = -1; // the caller closes it
+    qint64 size = 0;
+    QString reason;
+};
+
+RegularFileOpening openRegularFile(const QString &fileName);

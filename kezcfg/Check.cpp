@@ -6,6 +6,7 @@
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ConsoleRules.h"
+#include "configfiles/GameFolders.h"
 #include "configfiles/RegularFileReading.h"
 #include "configfiles/ServerForm.h"
 #include "flags/DecimalText.h"
@@ -67,6 +68,7 @@ private:
     void checkLine(int number, const QString &line);
     void checkMask(int number, std::size_t family, qint32 mask);
     void checkForm(const ServerForm &form, const ConfigurationReadResult &result, int lineCount);
+    void checkMaps(const ServerSettings &values);
     int report();
 
     QList<Finding> m_findings;
@@ -227,6 +229,28 @@ void Checker::checkForm(const ServerForm &form, const ConfigurationReadResult &r
                 .arg(m_lastSetmasterLine));
 }
 
+// Whether the game server can load the starting map and every map of the
+// rotation, from the game data beside the configuration.
+void Checker::checkMaps(const ServerSettings &values)
+{
+    const GameFolders game = GameFolders::read(QStringLiteral("."));
+    for (const GameFolders::Problem &problem : game.problems())
+        m_findings.append({problem.file, 0, problem.error, problem.sentence});
+    if (!game.hasGameData())
+        return;
+    const auto judge = [&](const QString &file, int line, QStringView map) {
+        const std::optional<GameFolders::Verdict> verdict = game.verdict(map);
+        if (verdict && verdict->level == GameFolders::Verdict::Level::NoEngine)
+            fail(file, line, verdict->sentence);
+        else if (verdict && verdict->level == GameFolders::Verdict::Level::SomeEngines)
+            warn(file, line, verdict->sentence);
+    };
+    if (const QString &startingMap = values.text(TextControl::StartingMap); !startingMap.isEmpty())
+        judge(QStringLiteral("server.cfg"), m_lastLineOfKey.value(QStringLiteral("map")), startingMap);
+    for (qsizetype i = 0; i < values.maps.size(); ++i)
+        judge(QStringLiteral("maplist.txt"), int(i + 1), values.maps.at(i));
+}
+
 int Checker::report()
 {
     std::stable_sort(m_findings.begin(), m_findings.end(), [](const Finding &a, const Finding &b) {
@@ -266,6 +290,7 @@ int Checker::run()
     ServerForm form;
     const ConfigurationReadResult result = readConfiguration(form);
     checkForm(form, result, int(lines.size()));
+    checkMaps(form.values);
     return report();
 }
 

@@ -11,6 +11,7 @@ int decode(const QStringList &arguments);
 int encode(const QStringList &arguments);
 int show(const QStringList &arguments);
 int check(const QStringList &arguments);
+int maps(const QStringList &arguments);
 } // namespace Commands
 
 // Writes "kezcfg: " and message on standard error and returns 2.

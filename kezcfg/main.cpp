@@ -21,15 +21,18 @@ Commands:
   show [--json] [DIR]     server.cfg and maplist.txt of DIR (default: the
                           working directory) as File / Open lays them over a
                           form fresh from start-up
-  check [DIR]             what File / Open and the game's console would make
-                          of DIR's configuration: errors and warnings with
-                          file and line
+  check [DIR]             what File / Open, the game's console and the game's
+                          maps would make of DIR's configuration: errors and
+                          warnings with file and line
+  maps [--json] [DIR]     every map the game server can load from DIR and
+                          ../baseq2 beside it, with the file it comes from
 
 FAMILY is a server.cfg variable (dmflags, weaponban, kezweaponban,
 kezsweeperban, kezgrenadeban, featureban, kezfeatureban, kezarmorban,
 fragban) or its tab caption, letter case ignored.
 
-Exit status: 0 on success, 1 when check finds warnings only, 2 on an error.
+Exit status: 0 on success, 1 when check finds warnings only, 2 on an error
+(for maps: also when DIR and ../baseq2 hold no game data).
 
 Options:
   -h, --help              show this text
@@ -72,5 +75,7 @@ int main(int argc, char *argv[])
         return Commands::show(arguments);
     if (command == u"check")
         return Commands::check(arguments);
+    if (command == u"maps")
+        return Commands::maps(arguments);
     return failure(QStringLiteral("unknown command \"%1\"; kezcfg --help lists them").arg(command));
 }

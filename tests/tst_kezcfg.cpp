@@ -78,6 +78,13 @@ void prepare(const QString &setup)
     } else if (setup == "map faults") {
         put("server.cfg", "set maplist 1\nmap q2dm9\n");
         put("maplist.txt", "q2dm1\nmy map\n");
+    } else if (setup == "game maps") {
+        put("server.cfg", "set maplist 1\nmap q2dm9\n");
+        put("maplist.txt", "q2dm1\nQ2DM2\n");
+        QVERIFY(QDir().mkdir("maps"));
+        put("maps/q2dm1.bsp", "");
+        put("maps/q2dm2.bsp", "");
+        put("pak0.pak", "junk");
     } else if (setup == "fifo") {
         QCOMPARE(::mkfifo("server.cfg", 0644), 0);
     }
@@ -137,6 +144,19 @@ void TestKezcfg::commands_data()
     QTest::newRow("encode an unknown flag") << "" << QStringList{"encode", "weaponban", "nope"} << ""
                                             << "kezcfg: Weapon Ban has no flag \"nope\"\n"
                                             << 2;
+    QTest::newRow("maps, and the server stops at a broken pak")
+        << "game maps" << QStringList{"maps"} << "q2dm1  maps/q2dm1.bsp\nq2dm2  maps/q2dm2.bsp\n"
+        << "kezcfg: pak0.pak: error: is not a pack file (it does not begin with PACK): the game server stops at "
+           "start-up\n"
+        << 2;
+    QTest::newRow("check judges maps against the game data")
+        << "game maps" << QStringList{"check"}
+        << "maplist.txt:2: warning: maps/Q2DM2.bsp is only there as maps/q2dm2.bsp, which only engines that also "
+           "try a name in lower case find\n"
+           "pak0.pak: error: is not a pack file (it does not begin with PACK): the game server stops at start-up\n"
+           "server.cfg:2: warning: the starting map \"q2dm9\" is not in the rotation of maplist.txt\n"
+           "server.cfg:2: error: the game server cannot find maps/q2dm9.bsp\n"
+        << "" << 2;
     QTest::newRow("no command") << "" << QStringList{} << ""
                                 << "kezcfg: a command is needed; kezcfg --help lists them\n"
                                 << 2;

@@ -1,0 +1,180 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "configfiles/GameFolders.h"
+
+#include "configfiles/ArchiveDirectories.h"
+#include "configfiles/RegularFileReading.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
+#include <unistd.h>
+
+namespace {
+
+// The game compares names in archives letter for letter in ASCII only.
+void foldAscii(QStringView from, QString &to)
+{
+    to.resize(from.size());
+    QChar *out = to.data();
+    for (const QChar c : from)
+        *out++ = (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
+}
+
+QString lowerAscii(QStringView text)
+{
+    QString folded;
+    foldAscii(text, folded);
+    return folded;
+}
+
+QString joined(const QString &shownAs, const QString &name)
+{
+    return shownAs == u"." ? name : shownAs + u'/' + name;
+}
+
+} // namespace
+
+GameFolders GameFolders::read(const QString &folder)
+{
+    GameFolders folders;
+    folders.readFolder(folder, QStringLiteral("."));
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    if (QFileInfo(canonical).fileName() != u"baseq2")
+        folders.readFolder(folder + QStringLiteral("/../baseq2"), QStringLiteral("../baseq2"));
+    return folders;
+}
+
+void GameFolders::readFolder(const QString &folder, const QString &shownAs)
+{
+    m_folders.append(shownAs);
+    const QDir dir(folder);
+    qsizetype count = 0;
+    if (dir.exists(QStringLiteral("maps"))) {
+        m_hasGameData = true;
+        count += readLooseMaps(folder, shownAs);
+    }
+
+    // pak0.pak to pak99.pak in number order, then every other archive by name.
+    static const QRegularExpression numberedPak(QStringLiteral("^pak([0-9]|[1-9][0-9])\\.pak$"));
+    QStringList numbered;
+    QStringList others;
+    const QStringList archives = dir.entryList({QStringLiteral("*.pak"), QStringLiteral("*.pk3"), QStringLiteral("*.pkz")},
+                                               QDir::Files | QDir::System | QDir::Hidden | QDir::CaseSensitive, QDir::Name);
+    for (const QString &name : archives)
+        (numberedPak.match(name).hasMatch() ? numbered : others).append(name);
+    std::stable_sort(numbered.begin(), numbered.end(),
+                     [](const QString &a, const QString &b) { return a.size() < b.size(); });
+    m_hasGameData = m_hasGameData || !archives.isEmpty();
+    for (const QString &name : std::as_const(numbered))
+        count += readArchive(dir.filePath(name), joined(shownAs, name), name.size() == 8);
+    for (const QString &name : std::as_const(others))
+        count += readArchive(dir.filePath(name), joined(shownAs, name), false);
+    m_mapCounts.append(count);
+}
+
+qsizetype GameFolders::readLooseMaps(const QString &folder, const QString &shownAs)
+{
+    const QString maps = folder + QStringLiteral("/maps/");
+    qsizetype count = 0;
+    // Links to folders are not followed, so a loop of links cannot hold the reader.
+    QDirIterator files(maps, {QStringLiteral("*.bsp")}, QDir::Files | QDir::Hidden | QDir::CaseSensitive,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        const QString name = path.mid(maps.size()).chopped(4);
+        if (name.isEmpty())
+            continue;
+        ++count;
+        if (!m_loose.contains(name))
+            m_loose.insert(name, joined(shownAs, QStringLiteral("maps/") + name + QStringLiteral(".bsp")));
+    }
+    return count;
+}
+
+qsizetype GameFolders::readArchive(const QString &path, const QString &shownAs, bool numbered)
+{
+    const RegularFileOpening file = openRegularFile(path);
+    if (file.fd < 0) {
+        problem(shownAs, false, QStringLiteral("cannot be read: %1").arg(file.reason));
+        return 0;
+    }
+    const bool pack = path.endsWith(QStringLiteral(".pak"));
+    ArchiveListing listing;
+    if (pack) {
+        listing = listPackMaps(file.fd, file.size);
+        ::close(file.fd);
+    } else {
+        listing = listZipMaps(file.fd);
+    }
+
+    if (!listing.recognised) {
+        if (!pack)
+            problem(shownAs, false, QStringLiteral("is not a zip archive; no engine can load its maps"));
+        else if (numbered)
+            problem(shownAs, true, QStringLiteral("is not a pack file (it does not begin with PACK): the game server stops at start-up"));
+        else
+            problem(shownAs, false,
+                    QStringLiteral("is not a pack file (it does not begin with PACK): engines that read every .pak stop at start-up"));
+    }
+    for (const QString &phrase : std::as_const(listing.problems))
+        problem(shownAs, false, phrase + QStringLiteral("; its other maps were read"));
+
+    for (const QString &name : std::as_const(listing.maps)) {
+        Archived &entry = m_archived[lowerAscii(name)];
+        if (entry.source.isEmpty()) {
+            entry.name = name;
+            entry.source = shownAs;
+        }
+        entry.everyEngine = entry.everyEngine || numbered;
+    }
+    return listing.maps.size();
+}
+
+QList<GameFolders::Map> GameFolders::maps() const
+{
+    // A loose file is found by its exact name, so "Dm" and "dm" are two maps;
+    // an archived map is one whatever its letter case.
+    QList<Map> maps;
+    maps.reserve(m_loose.size() + m_archived.size());
+    QSet<QString> looseInLowerCase;
+    for (auto it = m_loose.cbegin(); it != m_loose.cend(); ++it) {
+        maps.append({it.key(), it.value()});
+        looseInLowerCase.insert(lowerAscii(it.key()));
+    }
+    for (auto it = m_archived.cbegin(); it != m_archived.cend(); ++it) {
+        if (!looseInLowerCase.contains(it.key()))
+            maps.append({it->name, it->source});
+    }
+    std::sort(maps.begin(), maps.end(), [](const Map &a, const Map &b) {
+        const int order = a.name.compare(b.name, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    return maps;
+}
+
+std::optional<GameFolders::Verdict> GameFolders::verdict(QStringView map) const
+{
+    if (!m_hasGameData)
+        return std::nullopt;
+    const QStringView name = map.endsWith(u".bsp") ? map.chopped(4) : map;
+    m_exactKey.resize(name.size());
+    std::copy(name.begin(), name.end(), m_exactKey.begin());
+    foldAscii(name, m_lowerKey);
+
+    const auto archived = m_archived.constFind(m_lowerKey);
+    if (m_loose.contains(m_exactKey) || (archived != m_archived.cend() && archived->everyEngine))
+        return Verdict{Verdict::Level::EveryEngine, {}};
+    const QString file = QStringLiteral("maps/%1.bsp").arg(name);
+    if (archived != m_archived.cend())
+        return Verdict{Verdict::Level::SomeEngines,
+                       QStringLiteral("%1 is only in %2, which engines that read pak0.pak to pak9.pak alone do not read")
+                           .arg(file, archived->source)};
+    if (const auto lower = m_loose.constFind(m_lowerKey); lower != m_loose.cend())
+        return Verdict{Verdict::Level::SomeEngines,
+                       QStringLiteral("%1 is only there as %2, which only engines that also try a name in lower case find")
+                           .arg(file, lower.value())};
+    return Verdict{Verdict::Level::NoEngine, QStringLiteral("the game server cannot find %1").arg(file)};
+}

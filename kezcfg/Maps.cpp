@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// kezcfg maps: every map the game server can load from a folder, with the
+// file it comes from.
+#include "Commands.h"
+
+#include "configfiles/GameFolders.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+void printJson(const GameFolders &game)
+{
+    QJsonArray folders;
+    for (qsizetype i = 0; i < game.folders().size(); ++i)
+        folders.append(QJsonObject{{QStringLiteral("folder"), game.folders()[i]},
+                                   {QStringLiteral("maps"), game.mapCounts()[i]}});
+    QJsonArray maps;
+    for (const GameFolders::Map &map : game.maps())
+        maps.append(QJsonObject{{QStringLiteral("name"), map.name}, {QStringLiteral("source"), map.source}});
+    QJsonArray problems;
+    for (const GameFolders::Problem &problem : game.problems())
+        problems.append(QJsonObject{{QStringLiteral("file"), problem.file},
+                                    {QStringLiteral("error"), problem.error},
+                                    {QStringLiteral("message"), problem.sentence}});
+    const QJsonObject document{{QStringLiteral("folders"), folders},
+                               {QStringLiteral("gameData"), game.hasGameData()},
+                               {QStringLiteral("maps"), maps},
+                               {QStringLiteral("problems"), problems}};
+    QTextStream(stdout) << QJsonDocument(document).toJson(QJsonDocument::Indented);
+}
+
+void printText(const GameFolders &game)
+{
+    QTextStream out(stdout);
+    const QList<GameFolders::Map> maps = game.maps();
+    qsizetype width = 0;
+    for (const GameFolders::Map &map : maps)
+        width = qMax(width, map.name.size());
+    for (const GameFolders::Map &map : maps)
+        out << map.name.leftJustified(width) << "  " << map.source << '\n';
+    out.flush();
+    for (const GameFolders::Problem &problem : game.problems())
+        std::fprintf(stderr, "kezcfg: %s: %s: %s\n", qPrintable(problem.file), problem.error ? "error" : "warning",
+                     qPrintable(problem.sentence));
+}
+
+} // namespace
+
+namespace Commands {
+
+int maps(const QStringList &arguments)
+{
+    QStringList rest = arguments;
+    const bool json = rest.removeAll(QStringLiteral("--json")) > 0;
+    if (rest.size() > 1)
+        return failure(QStringLiteral("maps takes at most one folder"));
+    const QString folder = rest.value(0, QStringLiteral("."));
+    if (!QDir::setCurrent(folder))
+        return failure(QStringLiteral("cannot go into the folder \"%1\"").arg(folder));
+    const GameFolders game = GameFolders::read(QStringLiteral("."));
+    if (json)
+        printJson(game);
+    else
+        printText(game);
+    if (!game.hasGameData())
+        return failure(QStringLiteral("no game data (a maps/ folder, .pak, .pk3 or .pkz) in %1 or ../baseq2")
+                           .arg(QDir::currentPath()));
+    const bool serverStops = std::any_of(game.problems().cbegin(), game.problems().cend(),
+                                         [](const GameFolders::Problem &problem) { return problem.error; });
+    return serverStops ? 2 : 0;
+}
+
+} // namespace Commands
