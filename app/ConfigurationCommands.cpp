@@ -83,6 +83,8 @@ void ServerConfiguration::Save_ActionPerformed()
 
 void ServerConfiguration::Open_ActionPerformed()
 {
+    // Maps may have come or gone since the window started.
+    readGameFolders();
     FormControls form(*this);
     const ConfigurationReadResult result = readConfiguration(form);
     if (result.outcome == ConfigurationReadResult::Outcome::Done)

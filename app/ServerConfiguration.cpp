@@ -86,6 +86,7 @@ ServerConfiguration::ServerConfiguration() : m_clientArea(new QWidget)
     setUpKeyboard();
     captionControls();
     applyConsoleRules();
+    checkMaps();
     explainStatus(QString());
     setUpFlagLists();
 }
@@ -337,6 +338,7 @@ void ServerConfiguration::explainStatus(const QString &problem)
     // are and why the last command failed.
     QString text = tr("Save writes and Open reads server.cfg, motd.txt and maplist.txt in %1")
                        .arg(QDir::toNativeSeparators(QDir::currentPath()));
+    text += u'\n' + gameFolderSummary();
     if (!problem.isEmpty())
         text += u'\n' + tr("Last problem: %1").arg(problem);
     serverStatusBar->setToolTip(text);

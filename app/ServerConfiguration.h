@@ -27,6 +27,7 @@
 // and page keys.
 
 #include "app/NamedControl.h"
+#include "configfiles/GameFolders.h"
 #include "flags/FlagFamily.h"
 #include "ui/DirectionButton.h"
 #include "ui/FileChooser.h"
@@ -46,6 +47,7 @@ class QAction;
 class QCloseEvent;
 class QMenu;
 class QMenuBar;
+class QStringListModel;
 
 class ServerConfiguration : public QMainWindow
 {
@@ -152,8 +154,16 @@ private:
     // Gives every field whose text reaches server.cfg or maplist.txt the
     // console rule of the value it becomes.
     void applyConsoleRules();
-    // The status bar's tooltip: the working folder and, after a failure, why.
+    // The status bar's tooltip: the working folder, its maps and, after a
+    // failure, why.
     void explainStatus(const QString &problem);
+    // Marks the starting map and the rotation's maps that the game server
+    // cannot find, and completes map names from those it can.
+    void checkMaps();
+    // Reads the game's maps anew, and checks the map names against them.
+    void readGameFolders();
+    std::optional<ValueNote> mapNote(QStringView map) const;
+    QString gameFolderSummary() const;
     void setUpKeyboard();
     // Puts every control made so far into the order in which Tab visits them.
     void orderTabChain();
@@ -163,6 +173,8 @@ private:
 
     QWidget *m_clientArea;
     bool m_released = false;
+    GameFolders m_gameFolders;
+    QStringListModel *m_mapNames = nullptr; // what the map fields complete from
 
 public:
     // The controls, named as the form names them.

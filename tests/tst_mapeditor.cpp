@@ -3,6 +3,8 @@
 
 #include "TestSupport.h"
 
+#include <QCompleter>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QTest>
@@ -27,6 +29,7 @@ private slots:
     void removeActsOnTheSelectedPositionOnly();
     void nothingSelectedChangesNothing();
     void directionButtonsWorkWhileTheListIsDisabled();
+    void mapsTheServerCannotFindAreMarked();
 
 private:
     void fill(const QStringList &maps, int selected);
@@ -219,6 +222,43 @@ void TestMapEditor::directionButtonsWorkWhileTheListIsDisabled()
     QVERIFY(window->mapDirectionButtonUp->isEnabled());
     QTest::mouseClick(window->mapDirectionButtonUp, Qt::LeftButton);
     QCOMPARE(window->mapList->items(), QStringList({"q2dm2", "q2dm1"}));
+}
+
+void TestMapEditor::mapsTheServerCannotFindAreMarked()
+{
+    WorkingDirectory dir;
+    QVERIFY(QDir().mkdir("maps"));
+    for (const char *name : {"maps/q2dm1.bsp", "maps/q2dm2.bsp", "server.cfg", "maplist.txt"}) {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        if (QByteArray(name) == "server.cfg")
+            file.write("set maplist 1\nmap nothere\n");
+        if (QByteArray(name) == "maplist.txt")
+            file.write("q2dm1\nQ2DM2\nmissing\n");
+    }
+    window->Open->trigger();
+
+    QVERIFY(window->startingMapField->toolTip().startsWith("The game server cannot find maps/nothere.bsp.\n"
+                                                            "Looked for in the maps folders and the archives of " +
+                                                            dir.path() + " and "));
+    QVERIFY(window->startingMapField->styleSheet().contains("192, 0, 0"));
+    QVERIFY(!window->mapList->itemNote(0));
+    QCOMPARE(window->mapList->itemNote(1)->level, ValueNote::Level::Warning);
+    QCOMPARE(window->mapList->itemNote(2)->level, ValueNote::Level::Error);
+    QVERIFY(window->mapList->itemToolTip(2).startsWith("The game server cannot find maps/missing.bsp."));
+    QVERIFY(window->serverStatusBar->toolTip().contains("Maps the game server can load: 2 in " + dir.path()));
+
+    // Typing a map that is there takes the mark away; names complete in any letter case.
+    window->startingMapField->setText("q2dm2");
+    QCOMPARE(window->startingMapField->styleSheet(), QString());
+    QCompleter *completer = window->mapField->completer();
+    completer->setCompletionPrefix("Q2D");
+    QCOMPARE(completer->completionCount(), 2);
+
+    // A map that comes later is found at the next Open.
+    QFile("maps/missing.bsp").open(QIODevice::WriteOnly);
+    window->Open->trigger();
+    QVERIFY(!window->mapList->itemNote(2));
 }
 
 QTEST_MAIN(TestMapEditor)

@@ -5,7 +5,35 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleHints>
+#include <QStyledItemDelegate>
 #include <QToolTip>
+
+namespace {
+
+// Draws an item in the colour of its note.
+class NoteDelegate : public QStyledItemDelegate
+{
+public:
+    NoteDelegate(ListBox *list, const ListBox::NoteOf &noteOf) : QStyledItemDelegate(list), m_noteOf(noteOf) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const std::optional<ValueNote> note = m_noteOf(option->text);
+        if (!note)
+            return;
+        const QColor colour = note->level == ValueNote::Level::Error ? QColor(192, 0, 0) : QColor(176, 96, 0);
+        option->palette.setColor(QPalette::Text, colour);
+        option->palette.setColor(QPalette::HighlightedText, option->palette.color(QPalette::Base));
+        option->palette.setColor(QPalette::Highlight, colour);
+    }
+
+private:
+    const ListBox::NoteOf &m_noteOf;
+};
+
+} // namespace
 
 ListBox::ListBox(QWidget *parent) : QListView(parent), m_items(new TextLinesModel(this))
 {
@@ -183,12 +211,37 @@ void ListBox::setItemToolTips(std::function<QString(const QString &)> toolTipOf)
 
 QString ListBox::itemToolTip(int index) const
 {
-    return m_toolTipOf && index >= 0 && index < count() ? m_toolTipOf(itemText(index)) : QString();
+    if (index < 0 || index >= count())
+        return QString();
+    QString tip = m_toolTipOf ? m_toolTipOf(itemText(index)) : QString();
+    if (const std::optional<ValueNote> note = itemNote(index))
+        tip = tip.isEmpty() ? note->text : note->text + u'\n' + tip;
+    return tip;
+}
+
+void ListBox::setItemNotes(NoteOf noteOf)
+{
+    if (!m_noteOf)
+        setItemDelegate(new NoteDelegate(this, m_noteOf));
+    m_noteOf = std::move(noteOf);
+    refreshNotes();
+}
+
+std::optional<ValueNote> ListBox::itemNote(int index) const
+{
+    if (!m_noteOf || index < 0 || index >= count())
+        return std::nullopt;
+    return m_noteOf(m_items->lines().at(index));
+}
+
+void ListBox::refreshNotes()
+{
+    viewport()->update();
 }
 
 bool ListBox::viewportEvent(QEvent *event)
 {
-    if (event->type() == QEvent::ToolTip && m_toolTipOf) {
+    if (event->type() == QEvent::ToolTip && (m_toolTipOf || m_noteOf)) {
         const auto *help = static_cast<QHelpEvent *>(event);
         const QModelIndex index = indexAt(help->pos());
         if (index.isValid())

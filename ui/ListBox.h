@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include <QElapsedTimer>
 #include "ui/TextLinesModel.h"
+#include "ui/ValueNote.h"
 
 #include <QListView>
 #include <functional>
@@ -50,6 +50,15 @@ public:
     void setItemToolTips(std::function<QString(const QString &itemText)> toolTipOf);
     QString itemToolTip(int index) const;
 
+    // Marks each item with what noteOf says of its text: amber text for a
+    // warning, red for an error, and the note in its tooltip. Asked only for
+    // the items being drawn or pointed at, so a long list costs nothing more;
+    // refreshNotes() asks again, for when what they depend on has changed.
+    using NoteOf = std::function<std::optional<ValueNote>(QStringView itemText)>;
+    void setItemNotes(NoteOf noteOf);
+    std::optional<ValueNote> itemNote(int index) const;
+    void refreshNotes();
+
 signals:
     void mouseClicked(int clickCount);
     void enterPressed();
@@ -68,6 +77,7 @@ private:
 
     TextLinesModel *m_items;
     std::function<QString(const QString &)> m_toolTipOf;
+    NoteOf m_noteOf;
     QMetaObject::Connection m_removalWatch;
     QMetaObject::Connection m_lenderWatch;
     bool m_selectedItemRemoved = false;

@@ -60,20 +60,38 @@ bool TextField::breaksRule() const
     return m_rule && m_rule->breach(text()).has_value();
 }
 
+void TextField::setCheck(std::function<std::optional<ValueNote>(QStringView)> check)
+{
+    m_check = std::move(check);
+    showRuleState();
+}
+
 void TextField::showRuleState()
 {
-    if (!m_rule)
+    if (!m_rule && !m_check)
         return;
-    const std::optional<QString> fault = m_rule->breach(text());
-    const QString tip = fault ? tr("The game server would not get this value as shown: it %1.\n%2")
-                                    .arg(*fault, m_rule->statement)
-                              : m_rule->statement;
+    const std::optional<QString> fault = m_rule ? m_rule->breach(text()) : std::nullopt;
+    const std::optional<ValueNote> note = !fault && m_check ? m_check(text()) : std::nullopt;
+    QString tip = fault ? tr("The game server would not get this value as shown: it %1.\n%2")
+                              .arg(*fault, m_rule->statement)
+                        : m_rule ? m_rule->statement : QString();
+    if (note)
+        tip = tip.isEmpty() ? note->text : note->text + u'\n' + tip;
     setToolTip(tip);
     setAccessibleDescription(tip);
-    if (m_marked == fault.has_value())
+
+    const std::optional<ValueNote::Level> mark = fault ? ValueNote::Level::Error
+                                                : note ? std::optional(note->level)
+                                                       : std::nullopt;
+    if (m_mark == mark)
         return;
-    m_marked = fault.has_value();
-    setStyleSheet(m_marked ? QStringLiteral("TextField { border: 2px solid rgb(192, 0, 0); }") : QString());
+    m_mark = mark;
+    if (!mark)
+        setStyleSheet(QString());
+    else if (*mark == ValueNote::Level::Error)
+        setStyleSheet(QStringLiteral("TextField { border: 2px solid rgb(192, 0, 0); }"));
+    else
+        setStyleSheet(QStringLiteral("TextField { border: 2px solid rgb(200, 120, 0); }"));
 }
 
 QString TextField::withoutLineBreaks(const QString &text)

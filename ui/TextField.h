@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "ui/ValueNote.h"
+
 #include <QLineEdit>
 #include <functional>
 #include <optional>
@@ -37,6 +39,13 @@ public:
     void setRule(Rule rule);
     bool breaksRule() const;
 
+    // From now on the field also marks its text with what check says of it
+    // (amber for a warning, red for an error) and adds that to its tooltip;
+    // unlike a rule, a check never refuses an edit. recheck() asks again, for
+    // when what the check depends on has changed.
+    void setCheck(std::function<std::optional<ValueNote>(QStringView)> check);
+    void recheck() { showRuleState(); }
+
     static QString withoutLineBreaks(const QString &text);
 
 private:
@@ -44,6 +53,7 @@ private:
     void showRuleState();
 
     std::optional<Rule> m_rule;
+    std::function<std::optional<ValueNote>(QStringView)> m_check;
     QString m_acceptedText; // the text before the edit being validated
-    bool m_marked = false;
+    std::optional<ValueNote::Level> m_mark;
 };

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The maps of the rotation and the starting map against the maps the game
+// server can load from the working directory and ../baseq2 beside it.
+#include "app/ServerConfiguration.h"
+
+#include <QCompleter>
+#include <QDir>
+#include <QStringListModel>
+
+namespace {
+
+QString absolute(const QString &folder)
+{
+    return QDir::toNativeSeparators(QDir::cleanPath(QDir::current().absoluteFilePath(folder)));
+}
+
+} // namespace
+
+void ServerConfiguration::readGameFolders()
+{
+    m_gameFolders = GameFolders::read(QDir::currentPath());
+
+    QStringList names;
+    for (const GameFolders::Map &map : m_gameFolders.maps())
+        names.append(map.name);
+    m_mapNames->setStringList(names);
+
+    startingMapField->recheck();
+    mapList->refreshNotes();
+}
+
+void ServerConfiguration::checkMaps()
+{
+    m_mapNames = new QStringListModel(this);
+    for (TextField *field : {mapField, startingMapField}) {
+        auto *completer = new QCompleter(m_mapNames, field);
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+        field->setCompleter(completer);
+    }
+    const auto noteOf = [this](QStringView map) { return mapNote(map); };
+    startingMapField->setCheck(noteOf);
+    mapList->setItemNotes(noteOf);
+    readGameFolders();
+}
+
+std::optional<ValueNote> ServerConfiguration::mapNote(QStringView map) const
+{
+    if (map.isEmpty())
+        return std::nullopt;
+    const std::optional<GameFolders::Verdict> verdict = m_gameFolders.verdict(map);
+    if (!verdict || verdict->level == GameFolders::Verdict::Level::EveryEngine)
+        return std::nullopt;
+    QStringList folders;
+    for (const QString &folder : m_gameFolders.folders())
+        folders.append(absolute(folder));
+    const QString text = tr("%1%2.\nLooked for in the maps folders and the archives of %3.")
+                             .arg(verdict->sentence.left(1).toUpper(), verdict->sentence.mid(1),
+                                  folders.join(tr(" and ")));
+    const auto level = verdict->level == GameFolders::Verdict::Level::NoEngine ? ValueNote::Level::Error
+                                                                                : ValueNote::Level::Warning;
+    return ValueNote{level, text};
+}
+
+QString ServerConfiguration::gameFolderSummary() const
+{
+    const QStringList &folders = m_gameFolders.folders();
+    QStringList shown;
+    for (const QString &folder : folders)
+        shown.append(absolute(folder));
+    if (!m_gameFolders.hasGameData())
+        return tr("No game data (a maps folder, .pak, .pk3 or .pkz) in %1, so map names are not checked")
+            .arg(shown.join(tr(" or ")));
+    QStringList counts;
+    for (qsizetype i = 0; i < folders.size(); ++i)
+        counts.append(tr("%1 in %2").arg(m_gameFolders.mapCounts()[i]).arg(shown[i]));
+    QString summary = tr("Maps the game server can load: %1").arg(counts.join(tr(", ")));
+    for (const GameFolders::Problem &problem : m_gameFolders.problems())
+        summary += u'\n' + (problem.error ? tr("Error: %1 %2") : tr("Warning: %1 %2"))
+                               .arg(QDir::toNativeSeparators(problem.file), problem.sentence);
+    return summary;
+}
