@@ -76,8 +76,9 @@ test-sanitize: deps
 	cmake --build --preset sanitize
 	ctest --preset sanitize
 
-# File / Open, and the line rules of server.cfg alone, under clang's
-# libFuzzer with the sanitizers, from the seed corpus in tests/fuzz/corpus,
+# File / Open, the line rules of server.cfg alone and the directories of the
+# game's archives under clang's libFuzzer with the sanitizers, from the seed
+# corpus in tests/fuzz/corpus,
 # for FUZZ_SECONDS each; any finding fails the run and leaves the input in
 # $(FUZZ_DIR)/ (commit it to tests/fuzz/regressions/). Inputs reach past
 # the 1 MiB that Open reads of server.cfg.
@@ -89,7 +90,7 @@ fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz
 	@# Absolute paths: the harness makes a scratch folder the working directory.
-	for target in fuzz_open fuzz_lines; do \
+	for target in fuzz_open fuzz_lines fuzz_archives; do \
 	    mkdir -p $(FUZZ_DIR)/corpus-$$target && \
 	    $(abspath $(FUZZ_DIR))/tests/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
 	        -max_len=$(FUZZ_MAX_LEN) -artifact_prefix=$(abspath $(FUZZ_DIR))/$$target- \

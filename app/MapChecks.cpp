@@ -18,6 +18,11 @@ QString absolute(const QString &folder)
 
 void ServerConfiguration::readGameFolders()
 {
+    // A thousand archives take a while to read; looking at them does not.
+    QByteArray stamp = GameFolders::stamp(QDir::currentPath());
+    if (stamp == m_gameFoldersStamp)
+        return;
+    m_gameFoldersStamp = std::move(stamp);
     m_gameFolders = GameFolders::read(QDir::currentPath());
 
     QStringList names;

@@ -5,6 +5,7 @@
 #include "configfiles/RegularFileReading.h"
 
 #include <QDir>
+#include <QDateTime>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -35,16 +36,52 @@ QString joined(const QString &shownAs, const QString &name)
     return shownAs == u"." ? name : shownAs + u'/' + name;
 }
 
+// The folders the game server searches, each with the name it is shown by.
+QList<std::pair<QString, QString>> searchedFolders(const QString &folder)
+{
+    QList<std::pair<QString, QString>> folders = {{folder, QStringLiteral(".")}};
+    if (QFileInfo(QFileInfo(folder).canonicalFilePath()).fileName() != u"baseq2")
+        folders.append({folder + QStringLiteral("/../baseq2"), QStringLiteral("../baseq2")});
+    return folders;
+}
+
+const QStringList archivePatterns = {QStringLiteral("*.pak"), QStringLiteral("*.pk3"), QStringLiteral("*.pkz")};
+constexpr QDir::Filters archiveFilter = QDir::Files | QDir::System | QDir::Hidden | QDir::CaseSensitive;
+
 } // namespace
 
 GameFolders GameFolders::read(const QString &folder)
 {
     GameFolders folders;
-    folders.readFolder(folder, QStringLiteral("."));
-    const QString canonical = QFileInfo(folder).canonicalFilePath();
-    if (QFileInfo(canonical).fileName() != u"baseq2")
-        folders.readFolder(folder + QStringLiteral("/../baseq2"), QStringLiteral("../baseq2"));
+    for (const auto &[path, shownAs] : searchedFolders(folder))
+        folders.readFolder(path, shownAs);
     return folders;
+}
+
+QByteArray GameFolders::stamp(const QString &folder)
+{
+    QByteArray stamp = QFile::encodeName(QFileInfo(folder).absoluteFilePath()) + '\n';
+    const auto note = [&stamp](const QFileInfo &info) {
+        stamp += QFile::encodeName(info.filePath()) + ' ' + QByteArray::number(info.size()) + ' ' +
+                 QByteArray::number(info.lastModified().toMSecsSinceEpoch()) + '\n';
+    };
+    for (const auto &[path, shownAs] : searchedFolders(folder)) {
+        const QDir dir(path);
+        for (const QFileInfo &archive : dir.entryInfoList(archivePatterns, archiveFilter, QDir::Name))
+            note(archive);
+        // A loose map that comes or goes changes its folder's time.
+        const QFileInfo maps(dir.filePath(QStringLiteral("maps")));
+        if (!maps.isDir())
+            continue;
+        note(maps);
+        QDirIterator folders(maps.filePath(), QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                             QDirIterator::Subdirectories);
+        while (folders.hasNext()) {
+            folders.next();
+            note(folders.fileInfo());
+        }
+    }
+    return stamp;
 }
 
 void GameFolders::readFolder(const QString &folder, const QString &shownAs)
@@ -61,8 +98,7 @@ void GameFolders::readFolder(const QString &folder, const QString &shownAs)
     static const QRegularExpression numberedPak(QStringLiteral("^pak([0-9]|[1-9][0-9])\\.pak$"));
     QStringList numbered;
     QStringList others;
-    const QStringList archives = dir.entryList({QStringLiteral("*.pak"), QStringLiteral("*.pk3"), QStringLiteral("*.pkz")},
-                                               QDir::Files | QDir::System | QDir::Hidden | QDir::CaseSensitive, QDir::Name);
+    const QStringList archives = dir.entryList(archivePatterns, archiveFilter, QDir::Name);
     for (const QString &name : archives)
         (numberedPak.match(name).hasMatch() ? numbered : others).append(name);
     std::stable_sort(numbered.begin(), numbered.end(),

@@ -37,6 +37,10 @@ public:
 
     // Reads the game folders of folder, the one where server.cfg runs.
     static GameFolders read(const QString &folder);
+    // Changes when a map or an archive comes, goes or is replaced in the game
+    // folders of folder: costs a look at each archive and maps folder, not a
+    // read of them.
+    static QByteArray stamp(const QString &folder);
 
     // False when neither folder has a maps/ folder or an archive: then
     // nothing is known about any map.

@@ -131,17 +131,29 @@ void TestGameFolders::verdictsAgreeWithTheGameServer()
     if (engine().isEmpty())
         QSKIP("the game server is not at hand");
     QProcess server;
+    server.setProcessChannelMode(QProcess::MergedChannels);
     server.start(engine(), {tree.filePath("data"), "+set", "game", "kez", "+set", "port", "27951"});
     QVERIFY(server.waitForStarted());
+    // Loading a map drops the commands queued behind it, and the server's
+    // output reaches a pipe only when it ends: the names it cannot find go
+    // first, in one piece, and each that loads a map alone.
+    QByteArray missingFirst;
+    for (const auto &[name, level] : names)
+        if (level == Level::NoEngine)
+            missingFirst += "map " + name.toUtf8() + '\n';
+    server.write(missingFirst);
     for (const auto &[name, level] : names) {
+        if (level == Level::NoEngine)
+            continue;
+        QTest::qWait(300);
         server.write("map " + name.toUtf8() + '\n');
-        QTest::qWait(300); // one command a frame, or the server takes only the last
     }
+    QTest::qWait(300);
     server.write("quit\n");
     QVERIFY(server.waitForFinished(20000));
-    const QString output = QString::fromUtf8(server.readAllStandardOutput() + server.readAllStandardError());
+    const QByteArray output = server.readAll();
     QStringList cannotFind;
-    for (const QString &line : output.split('\n'))
+    for (const QString &line : QString::fromUtf8(output).split('\n'))
         if (line.startsWith("Can't find"))
             cannotFind << line.trimmed();
     QCOMPARE(cannotFind, missing);

@@ -15,3 +15,7 @@ void openAndCheck(const uint8_t *data, size_t size);
 // Runs the line rules of server.cfg alone on one input taken as a file's
 // text, and aborts when a rule breaks one of its promises.
 void checkLineRules(const uint8_t *data, size_t size);
+
+// Reads one input as a .pak and as a zip archive, and aborts when a reader
+// reports more maps than the input can hold or a map without a name.
+void checkArchives(const uint8_t *data, size_t size);

@@ -22,6 +22,7 @@ int main()
             const auto *bytes = reinterpret_cast<const uint8_t *>(input.constData());
             openAndCheck(bytes, size_t(input.size()));
             checkLineRules(bytes, size_t(input.size()));
+            checkArchives(bytes, size_t(input.size()));
             ++passed;
         }
     }
