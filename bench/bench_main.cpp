@@ -3,6 +3,7 @@
 // next to its reference measured in the same run, the runs of all programs
 // interleaved. Runs under a display (make bench uses xvfb-run).
 #include "FileBenchmarks.h"
+#include "GameFolderBenchmarks.h"
 #include "StartupMeasurement.h"
 #include "Statistics.h"
 
@@ -41,6 +42,19 @@ void row(const char *what, const std::vector<double> &values, const std::vector<
                 qPrintable(spread(reference, unit)), ratio, qPrintable(verdict));
 }
 
+void printTable(const char *heading, const std::vector<BenchmarkRow> &rows)
+{
+    std::printf("\n| %s | This program | Reference | Reference figure | Aim |\n", heading);
+    std::printf("|---|---|---|---|---|\n");
+    for (const BenchmarkRow &file : rows) {
+        const QByteArray unit = file.unit.toLatin1();
+        std::printf("| %s | %s | %s | %s | %s%s |\n", qPrintable(file.what),
+                    qPrintable(spread(file.values, unit.constData())), qPrintable(file.reference),
+                    qPrintable(spread(file.referenceValues, unit.constData())), qPrintable(file.aim),
+                    file.aim == QStringLiteral("-") ? "" : (file.meetsAim ? ": meets" : ": MISSES"));
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -51,10 +65,15 @@ int main(int argc, char *argv[])
     // display never resets between two programs.
     QApplication application(argc, argv);
     const QDir here(QCoreApplication::applicationDirPath());
+    const int runs = 15;
+    // "kez-bench game-folders" runs that table alone.
+    if (application.arguments().value(1) == u"game-folders") {
+        printTable("Game folders (median and IQR of 15 interleaved runs)", runGameFolderBenchmarks(runs));
+        return 0;
+    }
     // A start-up takes tens of milliseconds and varies by several from run to
     // run on a shared machine; more runs keep its median steady.
     const int startupRuns = 41;
-    const int runs = 15;
 
     StartupSeries ours{here.filePath(QStringLiteral("startup_probe")), {}, {}, {}};
     StartupSeries empty{here.filePath(QStringLiteral("empty_window_probe")), {}, {}, {}};
@@ -94,18 +113,13 @@ int main(int argc, char *argv[])
     row("first painted window, against an empty main window", ours.milliseconds, empty.milliseconds, "ms", 0);
     row("peak resident memory, against an empty main window", ours.megabytes, empty.megabytes, "MiB", 0);
 
-    std::printf("\n| File command (median and IQR of %d interleaved runs) | This program | Reference | Reference "
-                "figure | Aim |\n",
-                runs);
-    std::printf("|---|---|---|---|---|\n");
     const std::vector<BenchmarkRow> files = runFileBenchmarks(runs);
-    for (const BenchmarkRow &file : files) {
-        const QByteArray unit = file.unit.toLatin1();
-        std::printf("| %s | %s | %s | %s | %s%s |\n", qPrintable(file.what),
-                    qPrintable(spread(file.values, unit.constData())), qPrintable(file.reference),
-                    qPrintable(spread(file.referenceValues, unit.constData())), qPrintable(file.aim),
-                    file.aim == QStringLiteral("-") ? "" : (file.meetsAim ? ": meets" : ": MISSES"));
-    }
+    const QByteArray fileHeading =
+        QStringLiteral("File command (median and IQR of %1 interleaved runs)").arg(runs).toLatin1();
+    printTable(fileHeading.constData(), files);
+    const QByteArray gameHeading =
+        QStringLiteral("Game folders (median and IQR of %1 interleaved runs)").arg(runs).toLatin1();
+    printTable(gameHeading.constData(), runGameFolderBenchmarks(runs));
 
     // Linear growth: the cost of one map stays the same from size to size.
     std::printf("\n| Map rotation | Maps | Median | Per map | Against the size 10 times smaller |\n");

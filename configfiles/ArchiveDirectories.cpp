@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "configfiles/ArchiveDirectories.h"
 
+#include <QLibrary>
 #include <QtEndian>
 
 #include <cerrno>
@@ -39,6 +40,50 @@ void addIfMap(const char *entry, qsizetype size, QStringList &maps)
         return;
     maps.append(QString::fromLatin1(entry + prefixSize, size - prefixSize - suffixSize));
 }
+
+// libzip, loaded when the first zip archive is read: it brings OpenSSL's
+// libcrypto with it, which would cost every start of the window two MiB
+// that a game folder without .pk3 files never needs.
+struct ZipLibrary
+{
+    decltype(&zip_error_init) errorInit = nullptr;
+    decltype(&zip_error_fini) errorFini = nullptr;
+    decltype(&zip_error_strerror) errorText = nullptr;
+    decltype(&zip_error_code_zip) errorCode = nullptr;
+    decltype(&zip_source_filep_create) fileSource = nullptr;
+    decltype(&zip_source_free) freeSource = nullptr;
+    decltype(&zip_open_from_source) open = nullptr;
+    decltype(&zip_get_num_entries) entryCount = nullptr;
+    decltype(&zip_get_name) name = nullptr;
+    decltype(&zip_discard) discard = nullptr;
+
+    static const ZipLibrary *get()
+    {
+        static const ZipLibrary library = load();
+        return library.discard ? &library : nullptr;
+    }
+
+private:
+    static ZipLibrary load()
+    {
+        QLibrary zip(QStringLiteral("zip"), 4);
+        ZipLibrary functions;
+        const auto resolve = [&zip](auto &function, const char *name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(zip.resolve(name));
+            return function != nullptr;
+        };
+        const bool complete = resolve(functions.errorInit, "zip_error_init") &&
+                              resolve(functions.errorFini, "zip_error_fini") &&
+                              resolve(functions.errorText, "zip_error_strerror") &&
+                              resolve(functions.errorCode, "zip_error_code_zip") &&
+                              resolve(functions.fileSource, "zip_source_filep_create") &&
+                              resolve(functions.freeSource, "zip_source_free") &&
+                              resolve(functions.open, "zip_open_from_source") &&
+                              resolve(functions.entryCount, "zip_get_num_entries") &&
+                              resolve(functions.name, "zip_get_name") && resolve(functions.discard, "zip_discard");
+        return complete ? functions : ZipLibrary();
+    }
+};
 
 bool readAt(int fd, qint64 offset, char *buffer, qsizetype length)
 {
@@ -121,38 +166,40 @@ ArchiveListing listPackMaps(int fd, qint64 size)
 ArchiveListing listZipMaps(int fd)
 {
     ArchiveListing listing;
-    FILE *file = ::fdopen(fd, "rb");
+    const ZipLibrary *zip = ZipLibrary::get();
+    FILE *file = zip ? ::fdopen(fd, "rb") : nullptr;
     if (!file) {
         ::close(fd);
-        listing.problems.append(QStringLiteral("could not be read"));
+        listing.problems.append(zip ? QStringLiteral("could not be read")
+                                    : QStringLiteral("could not be read: libzip (libzip.so.4) is not installed"));
         return listing;
     }
     zip_error_t error;
-    zip_error_init(&error);
+    zip->errorInit(&error);
     // The source owns the file from here on, and the archive owns the source
     // once it is open.
-    zip_source_t *source = zip_source_filep_create(file, 0, -1, &error);
+    zip_source_t *source = zip->fileSource(file, 0, -1, &error);
     if (!source) {
         std::fclose(file);
-        listing.problems.append(QString::fromLocal8Bit(zip_error_strerror(&error)));
-        zip_error_fini(&error);
+        listing.problems.append(QString::fromLocal8Bit(zip->errorText(&error)));
+        zip->errorFini(&error);
         return listing;
     }
-    zip_t *archive = zip_open_from_source(source, ZIP_RDONLY, &error);
+    zip_t *archive = zip->open(source, ZIP_RDONLY, &error);
     if (!archive) {
-        zip_source_free(source);
-        listing.recognised = zip_error_code_zip(&error) != ZIP_ER_NOZIP;
+        zip->freeSource(source);
+        listing.recognised = zip->errorCode(&error) != ZIP_ER_NOZIP;
         if (listing.recognised)
-            listing.problems.append(QString::fromLocal8Bit(zip_error_strerror(&error)));
-        zip_error_fini(&error);
+            listing.problems.append(QString::fromLocal8Bit(zip->errorText(&error)));
+        zip->errorFini(&error);
         return listing;
     }
-    zip_error_fini(&error);
-    const zip_int64_t entries = zip_get_num_entries(archive, 0);
+    zip->errorFini(&error);
+    const zip_int64_t entries = zip->entryCount(archive, 0);
     for (zip_int64_t i = 0; i < entries; ++i) {
-        if (const char *name = zip_get_name(archive, zip_uint64_t(i), ZIP_FL_ENC_RAW))
+        if (const char *name = zip->name(archive, zip_uint64_t(i), ZIP_FL_ENC_RAW))
             addIfMap(name, qsizetype(std::strlen(name)), listing.maps);
     }
-    zip_discard(archive);
+    zip->discard(archive);
     return listing;
 }

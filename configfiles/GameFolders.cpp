@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -24,8 +25,12 @@ void foldAscii(QStringView from, QString &to)
         *out++ = (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
 }
 
-QString lowerAscii(QStringView text)
+QString lowerAscii(const QString &text)
 {
+    // Most names are in lower case already, and then share their text.
+    const bool lower = std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'A' && c <= u'Z'; });
+    if (lower)
+        return text;
     QString folded;
     foldAscii(text, folded);
     return folded;
@@ -172,22 +177,37 @@ qsizetype GameFolders::readArchive(const QString &path, const QString &shownAs, 
 QList<GameFolders::Map> GameFolders::maps() const
 {
     // A loose file is found by its exact name, so "Dm" and "dm" are two maps;
-    // an archived map is one whatever its letter case.
-    QList<Map> maps;
-    maps.reserve(m_loose.size() + m_archived.size());
+    // an archived map is one whatever its letter case. Sorted by the name in
+    // lower case, which is the archived maps' key already.
+    struct Sorted
+    {
+        QString key;
+        Map map;
+    };
+    std::vector<Sorted> sorted;
+    sorted.reserve(size_t(m_loose.size() + m_archived.size()));
     QSet<QString> looseInLowerCase;
     for (auto it = m_loose.cbegin(); it != m_loose.cend(); ++it) {
-        maps.append({it.key(), it.value()});
-        looseInLowerCase.insert(lowerAscii(it.key()));
+        sorted.push_back({lowerAscii(it.key()), {it.key(), it.value()}});
+        looseInLowerCase.insert(sorted.back().key);
     }
     for (auto it = m_archived.cbegin(); it != m_archived.cend(); ++it) {
         if (!looseInLowerCase.contains(it.key()))
-            maps.append({it->name, it->source});
+            sorted.push_back({it.key(), {it->name, it->source}});
     }
-    std::sort(maps.begin(), maps.end(), [](const Map &a, const Map &b) {
-        const int order = a.name.compare(b.name, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : a.name < b.name;
+    // Compared as plain code units, inline: a hundred thousand names make
+    // two million comparisons.
+    const auto units = [](const QString &text) {
+        return std::u16string_view(reinterpret_cast<const char16_t *>(text.constData()), size_t(text.size()));
+    };
+    std::sort(sorted.begin(), sorted.end(), [&units](const Sorted &a, const Sorted &b) {
+        const int order = units(a.key).compare(units(b.key));
+        return order != 0 ? order < 0 : units(a.map.name) < units(b.map.name);
     });
+    QList<Map> maps;
+    maps.reserve(qsizetype(sorted.size()));
+    for (Sorted &entry : sorted)
+        maps.append(std::move(entry.map));
     return maps;
 }
 

@@ -24,6 +24,7 @@ set(CPACK_STRIP_FILES ON)
 # It cannot see fonts: the form's fixed pixel layout was drawn for Arial or
 # Helvetica metrics, which Liberation Sans provides; a wider face clips captions.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
+# libzip is loaded when a .pk3 is first read, so dpkg-shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, libzip4")
 
 include(CPack)
