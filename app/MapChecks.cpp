@@ -28,20 +28,30 @@ void ServerConfiguration::readGameFolders()
     QStringList names;
     for (const GameFolders::Map &map : m_gameFolders.maps())
         names.append(map.name);
-    m_mapNames->setStringList(names);
+    completeMapNames(names);
 
     startingMapField->recheck();
     mapList->refreshNotes();
 }
 
+void ServerConfiguration::completeMapNames(const QStringList &names)
+{
+    // Made only when there are maps to complete, which keeps them out of
+    // every start-up in a folder without game data.
+    if (!m_mapNames && !names.isEmpty()) {
+        m_mapNames = new QStringListModel(this);
+        for (TextField *field : {mapField, startingMapField}) {
+            auto *completer = new QCompleter(m_mapNames, field);
+            completer->setCaseSensitivity(Qt::CaseInsensitive);
+            field->setCompleter(completer);
+        }
+    }
+    if (m_mapNames)
+        m_mapNames->setStringList(names);
+}
+
 void ServerConfiguration::checkMaps()
 {
-    m_mapNames = new QStringListModel(this);
-    for (TextField *field : {mapField, startingMapField}) {
-        auto *completer = new QCompleter(m_mapNames, field);
-        completer->setCaseSensitivity(Qt::CaseInsensitive);
-        field->setCompleter(completer);
-    }
     const auto noteOf = [this](QStringView map) { return mapNote(map); };
     startingMapField->setCheck(noteOf);
     mapList->setItemNotes(noteOf);

@@ -162,6 +162,7 @@ private:
     void checkMaps();
     // Reads the game's maps anew, and checks the map names against them.
     void readGameFolders();
+    void completeMapNames(const QStringList &names);
     std::optional<ValueNote> mapNote(QStringView map) const;
     QString gameFolderSummary() const;
     void setUpKeyboard();

@@ -5,13 +5,12 @@
 #include "configfiles/RegularFileReading.h"
 
 #include <QDir>
-#include <QDateTime>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -36,6 +35,16 @@ QString lowerAscii(const QString &text)
     return folded;
 }
 
+// pak0.pak to pak99.pak, the archives a server reads by number.
+bool isNumberedPak(QStringView name)
+{
+    if (!name.startsWith(u"pak") || !name.endsWith(u".pak"))
+        return false;
+    const QStringView number = name.sliced(3, name.size() - 7);
+    const bool digits = std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit() && c.unicode() < 0x80; });
+    return digits && (number.size() == 1 || (number.size() == 2 && number.front() != u'0'));
+}
+
 QString joined(const QString &shownAs, const QString &name)
 {
     return shownAs == u"." ? name : shownAs + u'/' + name;
@@ -50,8 +59,22 @@ QList<std::pair<QString, QString>> searchedFolders(const QString &folder)
     return folders;
 }
 
-const QStringList archivePatterns = {QStringLiteral("*.pak"), QStringLiteral("*.pk3"), QStringLiteral("*.pkz")};
-constexpr QDir::Filters archiveFilter = QDir::Files | QDir::System | QDir::Hidden | QDir::CaseSensitive;
+constexpr QDir::Filters fileFilter = QDir::Files | QDir::System | QDir::Hidden;
+
+bool isArchive(const QString &name)
+{
+    return name.endsWith(u".pak") || name.endsWith(u".pk3") || name.endsWith(u".pkz");
+}
+
+// The folder's archives by name. Matched here rather than with QDir's name
+// filters, which compile regular expressions: that alone costs every start
+// of the window, in a folder without game data, a few hundred KiB.
+QStringList archivesIn(const QDir &dir)
+{
+    QStringList archives = dir.entryList(fileFilter, QDir::Name);
+    archives.removeIf([](const QString &name) { return !isArchive(name); });
+    return archives;
+}
 
 } // namespace
 
@@ -66,25 +89,29 @@ GameFolders GameFolders::read(const QString &folder)
 QByteArray GameFolders::stamp(const QString &folder)
 {
     QByteArray stamp = QFile::encodeName(QFileInfo(folder).absoluteFilePath()) + '\n';
-    const auto note = [&stamp](const QFileInfo &info) {
-        stamp += QFile::encodeName(info.filePath()) + ' ' + QByteArray::number(info.size()) + ' ' +
-                 QByteArray::number(info.lastModified().toMSecsSinceEpoch()) + '\n';
+    // stat() rather than QFileInfo's times, which are local times and would
+    // load the time-zone database into every start of the window.
+    const auto note = [&stamp](const QString &file) {
+        const QByteArray path = QFile::encodeName(file);
+        struct stat status = {};
+        ::stat(path.constData(), &status);
+        stamp += path + ' ' + QByteArray::number(qint64(status.st_size)) + ' ' +
+                 QByteArray::number(qint64(status.st_mtim.tv_sec)) + '.' +
+                 QByteArray::number(qint64(status.st_mtim.tv_nsec)) + '\n';
     };
     for (const auto &[path, shownAs] : searchedFolders(folder)) {
         const QDir dir(path);
-        for (const QFileInfo &archive : dir.entryInfoList(archivePatterns, archiveFilter, QDir::Name))
-            note(archive);
+        for (const QString &archive : archivesIn(dir))
+            note(dir.filePath(archive));
         // A loose map that comes or goes changes its folder's time.
         const QFileInfo maps(dir.filePath(QStringLiteral("maps")));
         if (!maps.isDir())
             continue;
-        note(maps);
+        note(maps.filePath());
         QDirIterator folders(maps.filePath(), QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
                              QDirIterator::Subdirectories);
-        while (folders.hasNext()) {
-            folders.next();
-            note(folders.fileInfo());
-        }
+        while (folders.hasNext())
+            note(folders.next());
     }
     return stamp;
 }
@@ -100,12 +127,11 @@ void GameFolders::readFolder(const QString &folder, const QString &shownAs)
     }
 
     // pak0.pak to pak99.pak in number order, then every other archive by name.
-    static const QRegularExpression numberedPak(QStringLiteral("^pak([0-9]|[1-9][0-9])\\.pak$"));
     QStringList numbered;
     QStringList others;
-    const QStringList archives = dir.entryList(archivePatterns, archiveFilter, QDir::Name);
+    const QStringList archives = archivesIn(dir);
     for (const QString &name : archives)
-        (numberedPak.match(name).hasMatch() ? numbered : others).append(name);
+        (isNumberedPak(name) ? numbered : others).append(name);
     std::stable_sort(numbered.begin(), numbered.end(),
                      [](const QString &a, const QString &b) { return a.size() < b.size(); });
     m_hasGameData = m_hasGameData || !archives.isEmpty();
@@ -121,10 +147,11 @@ qsizetype GameFolders::readLooseMaps(const QString &folder, const QString &shown
     const QString maps = folder + QStringLiteral("/maps/");
     qsizetype count = 0;
     // Links to folders are not followed, so a loop of links cannot hold the reader.
-    QDirIterator files(maps, {QStringLiteral("*.bsp")}, QDir::Files | QDir::Hidden | QDir::CaseSensitive,
-                       QDirIterator::Subdirectories);
+    QDirIterator files(maps, fileFilter, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QString path = files.next();
+        if (!path.endsWith(u".bsp"))
+            continue;
         const QString name = path.mid(maps.size()).chopped(4);
         if (name.isEmpty())
             continue;
