@@ -6,14 +6,16 @@
 // those controls and nowhere else, except the flag lists' items, which their
 // families hold so that a flag page is built only when first shown.
 //
+//   text/         TextLines, lines kept as one text (Qt Core only).
 //   ui/           the widget layer: ListBox, TextField, NumericSpinner,
 //                 DirectionButton, TabPanel, StatusBar, FileChooser.
-//   flags/        QuakeFlag, the nine compiled-in flag tables (Qt Core only),
-//                 and FlagFamily, which holds one family's two lists of items
-//                 and keeps them and its mask field in step.
+//   flags/        QuakeFlag, the nine compiled-in flag tables and
+//                 FlagSelection, through which every flag moves (Qt Core
+//                 only), and FlagFamily, which shows one family's selection
+//                 in its two lists and mask field.
 //   configfiles/  writing server.cfg, motd.txt and maplist.txt, reading
-//                 server.cfg and maplist.txt back, and the game console's
-//                 rules for values (Qt Core only).
+//                 server.cfg and maplist.txt back, the game console's rules
+//                 for values and the maps of the game folders (Qt Core only).
 //   app/          this window, the form's shape as data (FormTables), its
 //                 commands, the map-rotation editor and AboutDialog.
 //

@@ -2,6 +2,7 @@
 // make bench: tables of medians with their interquartile ranges, each figure
 // next to its reference measured in the same run, the runs of all programs
 // interleaved. Runs under a display (make bench uses xvfb-run).
+#include "ApplyBenchmarks.h"
 #include "FileBenchmarks.h"
 #include "GameFolderBenchmarks.h"
 #include "StartupMeasurement.h"
@@ -66,9 +67,13 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     const QDir here(QCoreApplication::applicationDirPath());
     const int runs = 15;
-    // "kez-bench game-folders" runs that table alone.
+    // "kez-bench game-folders" or "kez-bench apply" runs that table alone.
     if (application.arguments().value(1) == u"game-folders") {
         printTable("Game folders (median and IQR of 15 interleaved runs)", runGameFolderBenchmarks(runs));
+        return 0;
+    }
+    if (application.arguments().value(1) == u"apply") {
+        printTable("kezcfg apply (median and IQR of 15 interleaved runs)", runApplyBenchmarks(runs));
         return 0;
     }
     // A start-up takes tens of milliseconds and varies by several from run to
@@ -120,6 +125,9 @@ int main(int argc, char *argv[])
     const QByteArray gameHeading =
         QStringLiteral("Game folders (median and IQR of %1 interleaved runs)").arg(runs).toLatin1();
     printTable(gameHeading.constData(), runGameFolderBenchmarks(runs));
+    const QByteArray applyHeading =
+        QStringLiteral("kezcfg apply (median and IQR of %1 interleaved runs)").arg(runs).toLatin1();
+    printTable(applyHeading.constData(), runApplyBenchmarks(runs));
 
     // Linear growth: the cost of one map stays the same from size to size.
     std::printf("\n| Map rotation | Maps | Median | Per map | Against the size 10 times smaller |\n");

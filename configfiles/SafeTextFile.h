@@ -38,6 +38,8 @@ public:
     // reaches the file before commit.
     void writeLines(const QStringList &lines);
     void writeLines(const TextLines &lines);
+    // Adds text that is already encoded, line ends and all.
+    void writeBytes(const QByteArray &bytes) { m_text += bytes; }
     // True only when every byte reached the file; on false the file holds
     // what it held before open whenever that can be put back.
     bool commit();

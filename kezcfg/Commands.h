@@ -12,6 +12,7 @@ int encode(const QStringList &arguments);
 int show(const QStringList &arguments);
 int check(const QStringList &arguments);
 int maps(const QStringList &arguments);
+int apply(const QStringList &arguments);
 } // namespace Commands
 
 // Writes "kezcfg: " and message on standard error and returns 2.

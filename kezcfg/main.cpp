@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // kezcfg: the Kez server configuration on a terminal, for the game server's
 // own machine, where the window cannot start. It reads with the window's own
-// catalogues and line rules and writes nothing.
+// catalogues and line rules; only apply writes, with the window's writer.
 #include "Commands.h"
 
 #include <QCoreApplication>
@@ -12,7 +12,7 @@ namespace {
 const char usage[] = R"(Usage: kezcfg COMMAND [ARGUMENTS]
 
 Reads a Kez server configuration as the Kez Server Configuration window does,
-with its catalogues and line rules, and changes nothing.
+with its catalogues and line rules; only apply changes anything.
 
 Commands:
   flags [FAMILY]          list each family's flags: bit, value and name
@@ -24,6 +24,12 @@ Commands:
   check [DIR]             what File / Open, the game's console and the game's
                           maps would make of DIR's configuration: errors and
                           warnings with file and line
+  apply [--check] [DIR] FILE|-
+                          lay the keys of a JSON object (those of show --json,
+                          each optional, and "motd") over DIR's configuration
+                          and write the files that change with File / Save's
+                          writer; prints "unchanged" or "changed: FILES";
+                          --check writes nothing and prints a unified diff
   maps [--json] [DIR]     every map the game server can load from DIR and
                           ../baseq2 beside it, with the file it comes from
 
@@ -77,5 +83,7 @@ int main(int argc, char *argv[])
         return Commands::check(arguments);
     if (command == u"maps")
         return Commands::maps(arguments);
+    if (command == u"apply")
+        return Commands::apply(arguments);
     return failure(QStringLiteral("unknown command \"%1\"; kezcfg --help lists them").arg(command));
 }

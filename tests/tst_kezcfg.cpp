@@ -4,7 +4,9 @@
 #include "SaveRun.h"
 #include "WorkingDirectory.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -100,7 +102,35 @@ private slots:
     void commands_data();
     void commands();
     void jsonHoldsWhatShowPrints();
+    void applyWritesOnlyWhatChanges();
+    void applyRefusesAndTouchesNothing_data();
+    void applyRefusesAndTouchesNothing();
+    void concurrentAppliesDoNotMix();
 };
+
+namespace {
+
+// Runs kezcfg apply on the working directory with json on standard input.
+QString apply(const QByteArray &json, int expectedStatus = 0, const QStringList &options = {})
+{
+    QProcess kezcfg;
+    kezcfg.start(QStringLiteral(KEZCFG), QStringList{"apply"} + options + QStringList{".", "-"});
+    kezcfg.write(json);
+    kezcfg.closeWriteChannel();
+    kezcfg.waitForFinished(20000);
+    const QString output = QString::fromUtf8(kezcfg.readAllStandardOutput() + kezcfg.readAllStandardError());
+    if (kezcfg.exitCode() != expectedStatus)
+        qWarning() << "kezcfg apply exited" << kezcfg.exitCode() << output;
+    return output;
+}
+
+QByteArray contents(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+} // namespace
 
 void TestKezcfg::commands_data()
 {
@@ -302,6 +332,103 @@ void TestKezcfg::jsonHoldsWhatShowPrints()
     QCOMPARE(families[1].toObject()["mask"].toString(), "524290");
     QCOMPARE(families[1].toObject()["flags"].toVariant().toStringList(),
              QStringList({"shotgun", "rocket launcher"}));
+}
+
+void TestKezcfg::applyWritesOnlyWhatChanges()
+{
+    WorkingDirectory dir;
+    QCOMPARE(apply(R"({"serverName": "Frag Night", "mapList": true, "rotation": ["q2dm1", "q2dm2"],
+                       "families": [{"variable": "WEAPONBAN", "flags": ["Shotgun", "rocket launcher"]}]})"),
+             "changed: server.cfg maplist.txt\n");
+    QVERIFY(!QFile::exists("motd.txt")); // written only when given
+    QCOMPARE(contents("maplist.txt"), "q2dm1\nq2dm2\n");
+    QVERIFY(contents("server.cfg").contains("\nset weaponban 524290\n"));
+
+    const QByteArray before = contents("server.cfg");
+    const QDateTime written = QFileInfo("server.cfg").lastModified();
+    QTest::qWait(20);
+    QCOMPARE(apply(R"({"serverName": "Frag Night"})"), "unchanged\n");
+    QCOMPARE(QFileInfo("server.cfg").lastModified(), written);
+
+    // One key: one line of one file, and --check shows it without writing.
+    QCOMPARE(apply(R"({"fragLimit": 25})", 0, {"--check"}),
+             "changed: server.cfg\n--- server.cfg\n+++ server.cfg\n@@ -12,7 +12,7 @@\n"
+             " set webpage \"<webpage address goes here>\" s\n set dmflags 0\n set maxclients 0\n"
+             "-set fraglimit 0\n+set fraglimit 25\n set timelimit 0\n set revengeaward 0\n set highfraggeraward 0\n");
+    QCOMPARE(contents("server.cfg"), before);
+    QCOMPARE(apply(R"({"fragLimit": 25})"), "changed: server.cfg\n");
+    QCOMPARE(contents("server.cfg"), QByteArray(before).replace("set fraglimit 0\n", "set fraglimit 25\n"));
+    QCOMPARE(contents("maplist.txt"), "q2dm1\nq2dm2\n");
+
+    // What show prints, applied, changes nothing.
+    QProcess show;
+    show.start(QStringLiteral(KEZCFG), {"show", "--json"});
+    QVERIFY(show.waitForFinished(20000));
+    QCOMPARE(apply(show.readAllStandardOutput()), "unchanged\n");
+}
+
+void TestKezcfg::applyRefusesAndTouchesNothing_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("not JSON") << QByteArray("{\"serverName\": ") << "the input is not JSON";
+    QTest::newRow("not an object") << QByteArray("[]") << "the input must be one JSON object";
+    QTest::newRow("unknown key") << QByteArray(R"({"hostname": "x"})") << "unknown key \"hostname\"";
+    QTest::newRow("wrong type") << QByteArray(R"({"publicGame": "yes"})") << "\"publicGame\" must be true or false, not text";
+    QTest::newRow("console rule") << QByteArray(R"({"rconPassword": "a$b"})") << "\"rconPassword\" holds $";
+    QTest::newRow("spinner out of range") << QByteArray(R"({"timeLimit": 256})") << "from 0 to 255";
+    QTest::newRow("fraction") << QByteArray(R"({"timeLimit": 2.5})") << "from 0 to 255";
+    QTest::newRow("flag not in its family") << QByteArray(R"({"families": [{"variable": "fragban", "flags": ["BFG10K"]}]})")
+                                            << "Frag Ban has no flag \"BFG10K\"";
+    QTest::newRow("unknown family") << QByteArray(R"({"families": [{"variable": "armorban", "mask": 1}]})")
+                                    << "no family has the variable \"armorban\"";
+    QTest::newRow("mask and flags disagree")
+        << QByteArray(R"({"families": [{"variable": "weaponban", "mask": "2", "flags": ["BFG10K"]}]})") << "disagree";
+}
+
+void TestKezcfg::applyRefusesAndTouchesNothing()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(QString, message);
+    WorkingDirectory dir;
+    QVERIFY(fullForm().run());
+    const QByteArray before = contents("server.cfg") + contents("maplist.txt") + contents("motd.txt");
+    const QString output = apply(json, 2);
+    QVERIFY2(output.startsWith("kezcfg: apply refused: ") && output.contains(message), qPrintable(output));
+    QCOMPARE(contents("server.cfg") + contents("maplist.txt") + contents("motd.txt"), before);
+
+    // Settings that File / Open could not read are never written over.
+    put("server.cfg", "set maxclients many\n");
+    QVERIFY(apply(R"({"maxClients": 8})", 2).contains("server.cfg line 1 holds no decimal integer"));
+    QCOMPARE(contents("server.cfg"), "set maxclients many\n");
+}
+
+void TestKezcfg::concurrentAppliesDoNotMix()
+{
+    WorkingDirectory dir;
+    // Each apply writes a server name and a rotation that belong together.
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (const char *name : {"one", "two", "three", "four"}) {
+        auto kezcfg = std::make_unique<QProcess>();
+        kezcfg->start(QStringLiteral(KEZCFG), {"apply", ".", "-"});
+        QList<QByteArray> maps;
+        for (int i = 0; i < 20000; ++i)
+            maps.append('"' + QByteArray(name) + QByteArray::number(i) + '"');
+        kezcfg->write("{\"serverName\": \"" + QByteArray(name) + "\", \"mapList\": true, \"rotation\": [" +
+                      maps.join(',') + "]}");
+        kezcfg->closeWriteChannel();
+        runs.push_back(std::move(kezcfg));
+    }
+    for (auto &kezcfg : runs) {
+        QVERIFY(kezcfg->waitForFinished(30000));
+        QCOMPARE(kezcfg->exitCode(), 0);
+    }
+    const QByteArray config = contents("server.cfg");
+    const QByteArray name = config.mid(config.indexOf("set hostname \"") + 14).split('"').first();
+    QVERIFY(contents("maplist.txt").startsWith(name + "0\n" + name + "1\n"));
+    QVERIFY(contents("maplist.txt").endsWith(name + "19999\n"));
+    QVERIFY(!QFile::exists(".kezcfg-apply.lock"));
 }
 
 QTEST_GUILESS_MAIN(TestKezcfg)

@@ -1,0 +1,349 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// kezcfg apply: lays the values of a JSON object over the configuration of a
+// folder and writes what changed, with the window's writer and its rules.
+#include "Commands.h"
+
+#include "Families.h"
+
+#include "configfiles/ConfigurationLines.h"
+#include "configfiles/ConfigurationReader.h"
+#include "configfiles/ConsoleRules.h"
+#include "configfiles/RegularFileReading.h"
+#include "configfiles/SafeTextFile.h"
+#include "configfiles/ServerForm.h"
+#include "flags/DecimalText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLockFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+struct TextKey
+{
+    const char *key;
+    TextControl control;
+};
+constexpr TextKey textKeys[] = {
+    {"serverName", TextControl::ServerName},     {"adminName", TextControl::AdminName},
+    {"email", TextControl::Email},               {"webpage", TextControl::Webpage},
+    {"rconPassword", TextControl::RconPassword}, {"startingMap", TextControl::StartingMap},
+};
+struct NumberKey
+{
+    const char *key;
+    SpinnerControl spinner;
+};
+constexpr NumberKey numberKeys[] = {
+    {"maxClients", SpinnerControl::MaxClients},     {"fragLimit", SpinnerControl::FragLimit},
+    {"timeLimit", SpinnerControl::TimeLimit},       {"revengeAward", SpinnerControl::RevengeAward},
+    {"highFraggerAward", SpinnerControl::HighFraggerAward}, {"dayNightTime", SpinnerControl::DayNightTime},
+};
+
+// A value the window would refuse: the message names the key and the rule.
+struct Refusal
+{
+    QString message;
+};
+
+QString typeName(const QJsonValue &value)
+{
+    switch (value.type()) {
+    case QJsonValue::Null:
+        return QStringLiteral("null");
+    case QJsonValue::Bool:
+        return QStringLiteral("a boolean");
+    case QJsonValue::Double:
+        return QStringLiteral("a number");
+    case QJsonValue::String:
+        return QStringLiteral("text");
+    case QJsonValue::Array:
+        return QStringLiteral("a list");
+    case QJsonValue::Object:
+        return QStringLiteral("an object");
+    case QJsonValue::Undefined:
+        break;
+    }
+    return QStringLiteral("nothing");
+}
+
+void expectType(const QString &key, const QJsonValue &value, QJsonValue::Type type, const char *wanted)
+{
+    if (value.type() != type)
+        throw Refusal{QStringLiteral("\"%1\" must be %2, not %3").arg(key, QLatin1String(wanted), typeName(value))};
+}
+
+QString textOf(const QString &key, const QJsonValue &value)
+{
+    expectType(key, value, QJsonValue::String, "text");
+    return value.toString();
+}
+
+void checkConsoleRule(const QString &key, ConsoleRules::ValueKind kind, const QString &value)
+{
+    if (const std::optional<QString> fault = ConsoleRules::breach(kind, value))
+        throw Refusal{QStringLiteral("\"%1\" %2 (%3)").arg(key, *fault, ConsoleRules::statement(kind))};
+}
+
+std::optional<qint32> wholeNumber(const QJsonValue &value)
+{
+    if (value.isString())
+        return parseDecimalInteger(value.toString());
+    const double number = value.toDouble();
+    if (!value.isDouble() || number != std::floor(number) || number < -2147483648.0 || number > 2147483647.0)
+        return std::nullopt;
+    return qint32(number);
+}
+
+// A family given replaces that family's flags: by name, by mask, or both
+// when they agree.
+void applyFamily(ServerForm &form, const QJsonValue &entry)
+{
+    expectType(QStringLiteral("families"), entry, QJsonValue::Object, "a list of objects");
+    const QJsonObject object = entry.toObject();
+    const QString variable = textOf(QStringLiteral("families: variable"), object.value(u"variable"));
+    const std::optional<std::size_t> family = familyNamed(variable);
+    if (!family || QString::fromUtf16(FlagTables::families[*family]->variable).compare(variable, Qt::CaseInsensitive) != 0)
+        throw Refusal{QStringLiteral("no family has the variable \"%1\"; the families are %2")
+                          .arg(variable, familyVariables())};
+    FlagSelection &selection = form.families[*family];
+    const QString caption = QString::fromUtf16(selection.table().caption);
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it.key() != u"variable" && it.key() != u"caption" && it.key() != u"mask" && it.key() != u"flags")
+            throw Refusal{QStringLiteral("the %1 entry has an unknown key \"%2\"").arg(variable, it.key())};
+    }
+
+    selection.build();
+    if (object.contains(u"flags")) {
+        expectType(variable + QStringLiteral(": flags"), object.value(u"flags"), QJsonValue::Array, "a list");
+        for (const QJsonValue &name : object.value(u"flags").toArray()) {
+            const QString text = textOf(variable + QStringLiteral(": flags"), name);
+            const QuakeFlag *flag = findFlag(selection.catalogue(), text);
+            if (!flag)
+                throw Refusal{QStringLiteral("%1 has no flag \"%2\"").arg(caption, text)};
+            selection.set(flag->getFlagName());
+        }
+    }
+    if (object.contains(u"mask")) {
+        const std::optional<qint32> mask = wholeNumber(object.value(u"mask"));
+        if (!mask)
+            throw Refusal{QStringLiteral("the %1 mask must be a whole number or decimal integer text").arg(variable)};
+        const quint32 unknown = quint32(*mask) & ~carriedBits(selection.catalogue());
+        if (unknown)
+            throw Refusal{QStringLiteral("the %1 mask %2 has bits that no %3 flag carries")
+                              .arg(variable)
+                              .arg(*mask)
+                              .arg(caption)};
+        if (object.contains(u"flags")) {
+            if (selection.maskText() != QString::number(*mask))
+                throw Refusal{QStringLiteral("the %1 mask %2 and its flags (mask %3) disagree")
+                                  .arg(variable)
+                                  .arg(*mask)
+                                  .arg(selection.maskText())};
+        } else {
+            for (const QString &name : flagNamesIn(selection.catalogue(), *mask))
+                selection.set(name);
+        }
+    }
+    form.values.masks[*family] = selection.maskText();
+}
+
+void applyKey(ServerForm &form, const QString &key, const QJsonValue &value)
+{
+    ServerSettings &values = form.values;
+    for (const TextKey &text : textKeys) {
+        if (key == QLatin1String(text.key)) {
+            const QString given = textOf(key, value);
+            checkConsoleRule(key, ConsoleRules::kindOf(text.control), given);
+            values.text(text.control) = given;
+            return;
+        }
+    }
+    for (const NumberKey &number : numberKeys) {
+        if (key == QLatin1String(number.key)) {
+            expectType(key, value, QJsonValue::Double, "a number");
+            const std::optional<qint32> given = wholeNumber(value);
+            if (!given || *given < spinnerMinimum || *given > spinnerMaximum)
+                throw Refusal{QStringLiteral("\"%1\" must be a whole number from %2 to %3")
+                                  .arg(key)
+                                  .arg(spinnerMinimum)
+                                  .arg(spinnerMaximum)};
+            values.number(number.spinner) = *given;
+            return;
+        }
+    }
+    if (key == u"publicGame" || key == u"mapList") {
+        expectType(key, value, QJsonValue::Bool, "true or false");
+        (key == u"publicGame" ? values.publicGame : values.mapList) = value.toBool();
+    } else if (key == u"rotation") {
+        expectType(key, value, QJsonValue::Array, "a list");
+        TextLines maps;
+        for (const QJsonValue &map : value.toArray()) {
+            const QString name = textOf(key, map);
+            if (name.isEmpty())
+                throw Refusal{QStringLiteral("\"rotation\" holds an empty map name")};
+            checkConsoleRule(QStringLiteral("rotation: ") + name, ConsoleRules::ValueKind::Unquoted, name);
+            maps.append(name);
+        }
+        values.maps = std::move(maps);
+    } else if (key == u"families") {
+        expectType(key, value, QJsonValue::Array, "a list");
+        for (const QJsonValue &entry : value.toArray())
+            applyFamily(form, entry);
+    } else if (key == u"motd") {
+        values.messageOfTheDay = textOf(key, value);
+    } else if (key != u"complete") { // printed by show --json, and meaningless here
+        throw Refusal{QStringLiteral("unknown key \"%1\"").arg(key)};
+    }
+}
+
+QByteArray bytesOf(const QStringList &lines)
+{
+    return lines.isEmpty() ? QByteArray() : (lines.join(u'\n') + u'\n').toUtf8();
+}
+
+// The files as File / Save would write them; motd.txt only when given.
+QList<std::pair<QString, QByteArray>> filesOf(const ServerSettings &settings, bool withMotd)
+{
+    using namespace ConfigurationLines;
+    QList<std::pair<QString, QByteArray>> files = {{QStringLiteral("server.cfg"), bytesOf(serverCfgLines(settings))}};
+    if (withMotd)
+        files.append({QStringLiteral("motd.txt"),
+                      bytesOf(motdMessageLines(settings.messageOfTheDay) + motdBanner())});
+    if (settings.mapList)
+        files.append({QStringLiteral("maplist.txt"), settings.maps.text().toUtf8()});
+    return files;
+}
+
+std::optional<QByteArray> currentBytes(const QString &name)
+{
+    const RegularFileRead file = readRegularFile(name, mapListSizeLimit);
+    return file.outcome == RegularFileRead::Outcome::Read ? std::optional(file.bytes) : std::nullopt;
+}
+
+// A unified diff from diff(1), which every Debian system has.
+QByteArray unifiedDiff(const QString &name, const std::optional<QByteArray> &before, const QByteArray &after)
+{
+    QTemporaryDir scratch;
+    const QString old = scratch.filePath(QStringLiteral("old"));
+    const QString now = scratch.filePath(QStringLiteral("new"));
+    for (const auto &[path, bytes] : {std::pair(old, before.value_or(QByteArray())), std::pair(now, after)}) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return QByteArray();
+    }
+    QProcess diff;
+    diff.start(QStringLiteral("diff"), {QStringLiteral("-u"), QStringLiteral("--label"),
+                                        before ? name : QStringLiteral("/dev/null"), QStringLiteral("--label"), name,
+                                        old, now});
+    diff.waitForFinished(-1);
+    return diff.readAllStandardOutput();
+}
+
+int refuse(const QString &message)
+{
+    return failure(QStringLiteral("apply refused: %1; no file was changed").arg(message));
+}
+
+} // namespace
+
+namespace Commands {
+
+int apply(const QStringList &arguments)
+{
+    QStringList rest = arguments;
+    const bool check = rest.removeAll(QStringLiteral("--check")) > 0;
+    if (rest.isEmpty() || rest.size() > 2)
+        return failure(QStringLiteral("apply takes an optional folder and a JSON file, or - for standard input"));
+    const QString input = rest.takeLast();
+    const QString folder = rest.value(0, QStringLiteral("."));
+
+    QByteArray json;
+    if (input == u"-") {
+        QFile in;
+        in.open(stdin, QIODevice::ReadOnly);
+        json = in.readAll();
+    } else {
+        QFile in(input);
+        if (!in.open(QIODevice::ReadOnly))
+            return failure(QStringLiteral("cannot read \"%1\": %2").arg(input, in.errorString()));
+        json = in.readAll();
+    }
+    if (!QDir::setCurrent(folder))
+        return failure(QStringLiteral("cannot go into the folder \"%1\"").arg(folder));
+
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError)
+        return refuse(QStringLiteral("the input is not JSON (%1 at offset %2)").arg(error.errorString()).arg(error.offset));
+    if (!document.isObject())
+        return refuse(QStringLiteral("the input must be one JSON object"));
+
+    // One apply at a time in a folder, so that two never mix their files.
+    QLockFile lock(QStringLiteral(".kezcfg-apply.lock"));
+    lock.setStaleLockTime(0);
+    if (!check && !lock.lock())
+        return failure(QStringLiteral("cannot lock the folder: %1").arg(QDir::currentPath()));
+
+    ServerForm form;
+    if (QFileInfo::exists(QStringLiteral("server.cfg"))) {
+        const ConfigurationReadResult result = readConfiguration(form);
+        using Outcome = ConfigurationReadResult::Outcome;
+        if (result.outcome == Outcome::StoppedAtLine)
+            return refuse(QStringLiteral("server.cfg line %1 %2, so File / Open stops there and its settings "
+                                         "cannot all be read")
+                              .arg(result.lineNumber)
+                              .arg(result.reason));
+        if (result.outcome != Outcome::Done)
+            return refuse(result.reason.isEmpty() ? form.statusText : result.reason);
+    }
+
+    const QJsonObject object = document.object();
+    try {
+        for (auto it = object.begin(); it != object.end(); ++it)
+            applyKey(form, it.key(), it.value());
+    } catch (const Refusal &refusal) {
+        return refuse(refusal.message);
+    }
+
+    QStringList changed;
+    QByteArray diffs;
+    const auto files = filesOf(form.values, object.contains(u"motd"));
+    for (const auto &[name, bytes] : files) {
+        const std::optional<QByteArray> before = currentBytes(name);
+        if (before == bytes)
+            continue;
+        changed.append(name);
+        if (check)
+            diffs += unifiedDiff(name, before, bytes);
+    }
+
+    const QString outcome =
+        changed.isEmpty() ? QStringLiteral("unchanged") : QStringLiteral("changed: ") + changed.join(u' ');
+    if (check) {
+        QTextStream(stdout) << outcome << '\n' << diffs;
+        return 0;
+    }
+    for (const auto &[name, bytes] : files) {
+        if (!changed.contains(name))
+            continue;
+        SafeTextFile file(name);
+        if (!file.open())
+            return failure(QStringLiteral("could not write %1: %2").arg(name, file.errorString()));
+        file.writeBytes(bytes);
+        if (!file.commit())
+            return failure(QStringLiteral("could not write %1: %2").arg(name, file.errorString()));
+    }
+    QTextStream(stdout) << outcome << '\n';
+    return 0;
+}
+
+} // namespace Commands
