@@ -6,6 +6,7 @@
 #include "FileBenchmarks.h"
 #include "GameFolderBenchmarks.h"
 #include "StartupMeasurement.h"
+#include "StatusBenchmarks.h"
 #include "Statistics.h"
 
 #include <QApplication>
@@ -67,9 +68,13 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     const QDir here(QCoreApplication::applicationDirPath());
     const int runs = 15;
-    // "kez-bench game-folders" or "kez-bench apply" runs that table alone.
+    // "kez-bench game-folders", "apply" or "status" runs that table alone.
     if (application.arguments().value(1) == u"game-folders") {
         printTable("Game folders (median and IQR of 15 interleaved runs)", runGameFolderBenchmarks(runs));
+        return 0;
+    }
+    if (application.arguments().value(1) == u"status") {
+        printTable("kezcfg status (median and IQR of 15 interleaved runs)", runStatusBenchmarks(runs));
         return 0;
     }
     if (application.arguments().value(1) == u"apply") {
@@ -128,6 +133,9 @@ int main(int argc, char *argv[])
     const QByteArray applyHeading =
         QStringLiteral("kezcfg apply (median and IQR of %1 interleaved runs)").arg(runs).toLatin1();
     printTable(applyHeading.constData(), runApplyBenchmarks(runs));
+    const QByteArray statusHeading =
+        QStringLiteral("kezcfg status (median and IQR of %1 interleaved runs)").arg(runs).toLatin1();
+    printTable(statusHeading.constData(), runStatusBenchmarks(runs));
 
     // Linear growth: the cost of one map stays the same from size to size.
     std::printf("\n| Map rotation | Maps | Median | Per map | Against the size 10 times smaller |\n");

@@ -13,6 +13,7 @@ int show(const QStringList &arguments);
 int check(const QStringList &arguments);
 int maps(const QStringList &arguments);
 int apply(const QStringList &arguments);
+int status(const QStringList &arguments);
 } // namespace Commands
 
 // Writes "kezcfg: " and message on standard error and returns 2.

@@ -30,6 +30,11 @@ Commands:
                           and write the files that change with File / Save's
                           writer; prints "unchanged" or "changed: FILES";
                           --check writes nothing and prints a unified diff
+  status [--json] [--timeout SECONDS] [--against DIR] HOST[:PORT]...
+                          what running servers announce (the game's status
+                          query only; PORT 27910 unless given), all queried at
+                          once; with --against, where it differs from DIR's
+                          server.cfg
   maps [--json] [DIR]     every map the game server can load from DIR and
                           ../baseq2 beside it, with the file it comes from
 
@@ -37,8 +42,9 @@ FAMILY is a server.cfg variable (dmflags, weaponban, kezweaponban,
 kezsweeperban, kezgrenadeban, featureban, kezfeatureban, kezarmorban,
 fragban) or its tab caption, letter case ignored.
 
-Exit status: 0 on success, 1 when check finds warnings only, 2 on an error
-(for maps: also when DIR and ../baseq2 hold no game data).
+Exit status: 0 on success, 1 when check finds warnings only or a server
+differs from --against DIR, 2 on an error (for maps: also when DIR and
+../baseq2 hold no game data; for status: also when a server did not answer).
 
 Options:
   -h, --help              show this text
@@ -85,5 +91,7 @@ int main(int argc, char *argv[])
         return Commands::maps(arguments);
     if (command == u"apply")
         return Commands::apply(arguments);
+    if (command == u"status")
+        return Commands::status(arguments);
     return failure(QStringLiteral("unknown command \"%1\"; kezcfg --help lists them").arg(command));
 }

@@ -2,7 +2,9 @@
 #include "OpenHarness.h"
 
 #include "configfiles/ArchiveDirectories.h"
+#include "configfiles/StatusAnswer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/mman.h>
@@ -35,4 +37,20 @@ void checkArchives(const uint8_t *data, size_t size)
     for (const QString &map : zip.maps)
         expect(!map.isEmpty(), "a map without a name");
     ::close(fd);
+}
+
+void checkStatusAnswer(const uint8_t *data, size_t size)
+{
+    const std::optional<StatusAnswer> answer =
+        parseStatusAnswer(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    if (!answer)
+        return;
+    // Nothing of the network's bytes reaches a terminal unescaped.
+    const auto printable = [](const QString &text) {
+        return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u' ' && c <= u'~'; });
+    };
+    for (const auto &[key, value] : answer->info)
+        expect(printable(key) && printable(value), "an info field holds an unprintable character");
+    for (const StatusAnswer::Player &player : answer->players)
+        expect(printable(player.name), "a player name holds an unprintable character");
 }

@@ -19,3 +19,7 @@ void checkLineRules(const uint8_t *data, size_t size);
 // Reads one input as a .pak and as a zip archive, and aborts when a reader
 // reports more maps than the input can hold or a map without a name.
 void checkArchives(const uint8_t *data, size_t size);
+
+// Parses one input as a game server's status answer, and aborts when a text
+// of it holds a character that is not printable ASCII.
+void checkStatusAnswer(const uint8_t *data, size_t size);

@@ -23,6 +23,7 @@ int main()
             openAndCheck(bytes, size_t(input.size()));
             checkLineRules(bytes, size_t(input.size()));
             checkArchives(bytes, size_t(input.size()));
+            checkStatusAnswer(bytes, size_t(input.size()));
             ++passed;
         }
     }

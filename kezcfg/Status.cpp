@@ -1,0 +1,350 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// kezcfg status: what running game servers announce, and where that differs
+// from a folder's server.cfg. Sends nothing but the status query.
+#include "Commands.h"
+
+#include "configfiles/ConfigurationLines.h"
+#include "configfiles/ConfigurationReader.h"
+#include "configfiles/RegularFileReading.h"
+#include "configfiles/ServerForm.h"
+#include "configfiles/StatusAnswer.h"
+#include "flags/DecimalText.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+#include <cerrno>
+#include <cstring>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int defaultPort = 27910;
+
+struct Server
+{
+    QString name; // as given
+    QString host;
+    QString port;
+    int socket = -1;
+    QString error; // why it has no answer
+    std::optional<StatusAnswer> answer;
+    QStringList differences;
+};
+
+// HOST, HOST:PORT, [IPv6] or [IPv6]:PORT.
+bool splitTarget(const QString &target, Server &server)
+{
+    server.name = target;
+    QString host = target;
+    QString port = QString::number(defaultPort);
+    if (target.startsWith(u'[')) {
+        const qsizetype close = target.indexOf(u']');
+        if (close < 0)
+            return false;
+        host = target.mid(1, close - 1);
+        const QString after = target.mid(close + 1);
+        if (!after.isEmpty()) {
+            if (!after.startsWith(u':'))
+                return false;
+            port = after.mid(1);
+        }
+    } else if (target.count(u':') == 1) {
+        host = target.section(u':', 0, 0);
+        port = target.section(u':', 1);
+    }
+    bool ok = false;
+    const int number = port.toInt(&ok);
+    server.host = host;
+    server.port = port;
+    return ok && number > 0 && number < 65536 && !host.isEmpty();
+}
+
+// Resolves the server, and sends it the query from a socket connected to
+// its address, so that only an answer from that address is received.
+void sendQuery(Server &server)
+{
+    addrinfo hints = {};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo *found = nullptr;
+    const int resolved = ::getaddrinfo(server.host.toUtf8().constData(), server.port.toUtf8().constData(), &hints, &found);
+    if (resolved != 0) {
+        server.error = QStringLiteral("its name does not resolve (%1)").arg(QString::fromLocal8Bit(gai_strerror(resolved)));
+        return;
+    }
+    server.socket = ::socket(found->ai_family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const QByteArray query = statusQuery();
+    if (server.socket < 0 || ::connect(server.socket, found->ai_addr, found->ai_addrlen) != 0 ||
+        ::send(server.socket, query.constData(), size_t(query.size()), 0) != query.size()) {
+        server.error = QStringLiteral("the query could not be sent (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        if (server.socket >= 0)
+            ::close(server.socket);
+        server.socket = -1;
+    }
+    ::freeaddrinfo(found);
+}
+
+// Waits for every answer at once, until timeoutMs has passed.
+void receiveAnswers(QList<Server> &servers, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray datagram(65536, Qt::Uninitialized);
+    for (;;) {
+        std::vector<pollfd> waiting;
+        std::vector<Server *> owners;
+        for (Server &server : servers) {
+            if (server.socket >= 0 && !server.answer && server.error.isEmpty()) {
+                waiting.push_back({server.socket, POLLIN, 0});
+                owners.push_back(&server);
+            }
+        }
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (waiting.empty() || left <= 0)
+            break;
+        if (::poll(waiting.data(), waiting.size(), int(left)) < 0 && errno != EINTR)
+            break;
+        for (size_t i = 0; i < waiting.size(); ++i) {
+            if (!waiting[i].revents)
+                continue;
+            Server &server = *owners[i];
+            const ssize_t size = ::recv(server.socket, datagram.data(), size_t(datagram.size()), MSG_TRUNC);
+            if (size < 0) {
+                if (errno == ECONNREFUSED)
+                    server.error = QStringLiteral("nothing listens on that port");
+                else if (errno != EAGAIN && errno != EINTR)
+                    server.error = QString::fromLocal8Bit(std::strerror(errno));
+                continue;
+            }
+            std::optional<StatusAnswer> answer = parseStatusAnswer(datagram.left(qMin<qsizetype>(size, datagram.size())));
+            if (!answer)
+                continue; // not a status answer: keep waiting for one
+            if (size > datagram.size())
+                answer->problems.append(QStringLiteral("the answer was longer than a datagram holds and was cut"));
+            server.answer = std::move(answer);
+        }
+    }
+    for (Server &server : servers) {
+        if (!server.answer && server.error.isEmpty())
+            server.error = QStringLiteral("no answer within %1 s").arg(timeoutMs / 1000.0);
+        if (server.socket >= 0)
+            ::close(server.socket);
+    }
+}
+
+// The server-info settings of a folder's server.cfg, by variable: the value
+// of the last line that sets each, and that line's number.
+struct FileSetting
+{
+    QString value;
+    int line;
+};
+
+QHash<QString, FileSetting> settingsOf(const QStringList &lines)
+{
+    using namespace ConfigurationLines;
+    QHash<QString, FileSetting> settings;
+    for (int i = 0; i < lines.size(); ++i) {
+        const ServerKey *key = matchKey(lines[i]);
+        if (!key || !key->key.startsWith(u"set ") || key->wholeLine)
+            continue;
+        const std::optional<QString> value = cutValue(lines[i], *key);
+        if (value)
+            settings.insert(key->key.mid(4).toString().section(u' ', 0, 0).toLower(), {*value, i + 1});
+    }
+    return settings;
+}
+
+bool sameNumber(const QString &a, const QString &b)
+{
+    bool okA = false;
+    bool okB = false;
+    const double x = a.toDouble(&okA);
+    const double y = b.toDouble(&okB);
+    return okA && okB && x == y;
+}
+
+void compare(Server &server, const QHash<QString, FileSetting> &file, const ServerForm &form)
+{
+    const StatusAnswer &answer = *server.answer;
+    for (auto it = file.cbegin(); it != file.cend(); ++it) {
+        const std::optional<QString> announced = answer.value(it.key());
+        if (!announced || *announced == it->value || sameNumber(*announced, it->value))
+            continue;
+        QString line = QStringLiteral("%1: the server has \"%2\", server.cfg line %3 has \"%4\"")
+                           .arg(it.key(), *announced)
+                           .arg(it->line)
+                           .arg(it->value);
+        for (const FlagTable *table : FlagTables::families) {
+            if (it.key() != QString::fromUtf16(table->variable))
+                continue;
+            const FlagCatalogue catalogue = buildCatalogue(*table);
+            const QStringList running = flagNamesIn(catalogue, qint32(announced->toDouble()));
+            const QStringList written = flagNamesIn(catalogue, parseDecimalInteger(it->value).value_or(0));
+            QStringList onlyRunning;
+            QStringList onlyWritten;
+            for (const QString &flag : running)
+                if (!written.contains(flag))
+                    onlyRunning.append(flag);
+            for (const QString &flag : written)
+                if (!running.contains(flag))
+                    onlyWritten.append(flag);
+            line += QStringLiteral(" (only the server: %1; only server.cfg: %2)")
+                        .arg(onlyRunning.isEmpty() ? QStringLiteral("none") : onlyRunning.join(QStringLiteral(", ")),
+                             onlyWritten.isEmpty() ? QStringLiteral("none") : onlyWritten.join(QStringLiteral(", ")));
+        }
+        server.differences.append(line);
+    }
+
+    // The running map may differ from the starting map when the rotation has it.
+    const std::optional<QString> map = answer.value(u"mapname");
+    const QString &start = form.values.text(TextControl::StartingMap);
+    const bool inRotation = map && form.values.mapList && form.values.maps.contains(*map);
+    if (map && !start.isEmpty() && *map != start && !inRotation)
+        server.differences.append(
+            QStringLiteral("mapname: the server runs \"%1\", which is neither server.cfg's starting map \"%2\" nor in "
+                           "its rotation")
+                .arg(*map, start));
+}
+
+QJsonObject toJson(const Server &server)
+{
+    QJsonObject object{{QStringLiteral("server"), server.name}, {QStringLiteral("answered"), bool(server.answer)}};
+    if (!server.error.isEmpty())
+        object.insert(QStringLiteral("error"), server.error);
+    if (server.answer) {
+        QJsonObject info;
+        for (const auto &[key, value] : server.answer->info)
+            info.insert(key, value);
+        QJsonArray players;
+        for (const StatusAnswer::Player &player : server.answer->players)
+            players.append(QJsonObject{{QStringLiteral("score"), player.score},
+                                       {QStringLiteral("ping"), player.ping},
+                                       {QStringLiteral("name"), player.name}});
+        object.insert(QStringLiteral("info"), info);
+        object.insert(QStringLiteral("players"), players);
+        object.insert(QStringLiteral("problems"), QJsonArray::fromStringList(server.answer->problems));
+    }
+    object.insert(QStringLiteral("differences"), QJsonArray::fromStringList(server.differences));
+    return object;
+}
+
+void printText(QTextStream &out, const Server &server)
+{
+    if (!server.answer) {
+        out << server.name << ": " << server.error << '\n';
+        return;
+    }
+    const StatusAnswer &answer = *server.answer;
+    out << server.name << ": " << answer.value(u"hostname").value_or(QString()) << ", map "
+        << answer.value(u"mapname").value_or(QStringLiteral("?")) << ", " << answer.players.size() << " of "
+        << answer.value(u"maxclients").value_or(QStringLiteral("?")) << " players\n";
+    for (const StatusAnswer::Player &player : answer.players)
+        out << QStringLiteral("  player %1  score %2  ping %3\n").arg(player.name).arg(player.score).arg(player.ping);
+    for (const auto &[key, value] : answer.info) {
+        QString shown = value;
+        for (const FlagTable *table : FlagTables::families) {
+            if (key.compare(QString::fromUtf16(table->variable), Qt::CaseInsensitive) == 0) {
+                const QStringList flags = flagNamesIn(buildCatalogue(*table), qint32(value.toDouble()));
+                if (!flags.isEmpty())
+                    shown += QStringLiteral(" = ") + flags.join(QStringLiteral(", "));
+            }
+        }
+        out << "  " << key << ": " << shown << '\n';
+    }
+    for (const QString &problem : answer.problems)
+        out << "  problem: " << problem << '\n';
+    for (const QString &difference : server.differences)
+        out << "  differs: " << difference << '\n';
+}
+
+} // namespace
+
+namespace Commands {
+
+int status(const QStringList &arguments)
+{
+    bool json = false;
+    double timeout = 2.0;
+    QString against;
+    QStringList targets;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == u"--json") {
+            json = true;
+        } else if (argument == u"--timeout" || argument == u"--against") {
+            if (i + 1 >= arguments.size())
+                return failure(QStringLiteral("%1 needs a value").arg(argument));
+            const QString value = arguments[++i];
+            if (argument == u"--against") {
+                against = value;
+                continue;
+            }
+            bool ok = false;
+            timeout = value.toDouble(&ok);
+            if (!ok || timeout <= 0 || timeout > 600)
+                return failure(QStringLiteral("--timeout takes seconds, more than 0 and at most 600"));
+        } else {
+            targets.append(argument);
+        }
+    }
+    if (targets.isEmpty())
+        return failure(QStringLiteral("status takes at least one server, HOST[:PORT]"));
+
+    ServerForm form;
+    QHash<QString, FileSetting> file;
+    if (!against.isEmpty()) {
+        if (!QDir::setCurrent(against))
+            return failure(QStringLiteral("cannot go into the folder \"%1\"").arg(against));
+        const RegularFileRead config = readRegularFile(QStringLiteral("server.cfg"), serverCfgSizeLimit);
+        if (config.outcome != RegularFileRead::Outcome::Read)
+            return failure(QStringLiteral("cannot read server.cfg in %1: %2").arg(against, config.reason));
+        file = settingsOf(ConfigurationLines::splitLines(QString::fromUtf8(config.bytes)));
+        readConfiguration(form);
+    }
+
+    QList<Server> servers(targets.size());
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        if (!splitTarget(targets[i], servers[i]))
+            return failure(QStringLiteral("\"%1\" is no server: give HOST, HOST:PORT or [IPv6]:PORT").arg(targets[i]));
+    }
+    for (Server &server : servers)
+        sendQuery(server);
+    receiveAnswers(servers, int(timeout * 1000));
+
+    bool unanswered = false;
+    bool differs = false;
+    for (Server &server : servers) {
+        if (server.answer && !against.isEmpty())
+            compare(server, file, form);
+        unanswered = unanswered || !server.answer;
+        differs = differs || !server.differences.isEmpty();
+    }
+
+    QTextStream out(stdout);
+    if (json) {
+        QJsonArray list;
+        for (const Server &server : servers)
+            list.append(toJson(server));
+        out << QJsonDocument(list).toJson(QJsonDocument::Indented);
+    } else {
+        for (const Server &server : servers)
+            printText(out, server);
+    }
+    out.flush();
+    for (const Server &server : servers) {
+        if (!server.answer)
+            std::fprintf(stderr, "kezcfg: %s: %s\n", qPrintable(server.name), qPrintable(server.error));
+    }
+    return unanswered ? 2 : differs ? 1 : 0;
+}
+
+} // namespace Commands

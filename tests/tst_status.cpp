@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// kezcfg status against real game servers on loopback ports of their own,
+// each started on a server.cfg that kezcfg apply wrote, and ended here.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString engine = QStringLiteral(KEZ_ENGINE_DIR);
+
+struct Run
+{
+    int status;
+    QString output;
+};
+
+Run kezcfg(const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess process;
+    process.start(QStringLiteral(KEZCFG), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(30000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
+}
+
+// A game folder whose kez/server.cfg kezcfg apply wrote from json.
+class GameTree
+{
+public:
+    explicit GameTree(const QByteArray &json)
+    {
+        ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755); // the server runs as nobody under root
+        QDir().mkpath(m_dir.filePath("data/baseq2/maps"));
+        QDir().mkpath(modFolder());
+        QProcess::execute(engine + "/make-map", {m_dir.filePath("data/baseq2/maps/q2dm1.bsp")});
+        apply(json);
+    }
+    QString modFolder() const { return m_dir.filePath("data/kez"); }
+    QString data() const { return m_dir.filePath("data"); }
+    int apply(const QByteArray &json) const { return kezcfg({"apply", modFolder(), "-"}, json).status; }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A dedicated server on port, ended when this goes.
+class GameServer
+{
+public:
+    GameServer(const GameTree &tree, int port) : m_port(port)
+    {
+        m_process.start(engine + "/run-server", {tree.data(), "+set", "game", "kez", "+set", "port",
+                                                 QString::number(port), "+exec", "server.cfg"});
+    }
+    ~GameServer()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    // Up to ten seconds for the server to answer.
+    bool answers() const
+    {
+        for (int i = 0; i < 40; ++i) {
+            if (kezcfg({"status", "--timeout", "0.25", address()}).status == 0)
+                return true;
+            QTest::qWait(250); // "nothing listens" comes back at once
+        }
+        return false;
+    }
+
+private:
+    int m_port;
+    QProcess m_process;
+};
+
+} // namespace
+
+class TestStatus : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void agreesWithItsFolderUntilTheFileChanges();
+    void manyServersInOneCallTakeOneTimeout();
+};
+
+void TestStatus::initTestCase()
+{
+    if (!QFileInfo(engine + "/run-server").isExecutable())
+        QSKIP("the game server is not at hand");
+}
+
+void TestStatus::agreesWithItsFolderUntilTheFileChanges()
+{
+    const GameTree tree(R"({"serverName": "Frag Night", "maxClients": 12, "startingMap": "q2dm1",
+                            "families": [{"variable": "dmflags", "flags": ["DF_NO_HEALTH"]}]})");
+    const GameServer server(tree, 27971);
+    QVERIFY(server.answers());
+    Run run = kezcfg({"status", "--against", tree.modFolder(), server.address()});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.output.startsWith(server.address() + ": Frag Night, map q2dm1, 0 of 12 players\n"));
+    QVERIFY(run.output.contains("  dmflags: 1 = DF_NO_HEALTH\n"));
+
+    // The file changes; the running server does not.
+    QCOMPARE(tree.apply(R"({"serverName": "Renamed", "families": [{"variable": "dmflags", "flags": ["DF_NO_ITEMS"]}]})"), 0);
+    run = kezcfg({"status", "--against", tree.modFolder(), server.address()});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.output.contains("  differs: hostname: the server has \"Frag Night\", server.cfg line 9 has \"Renamed\"\n"),
+             qPrintable(run.output));
+    QVERIFY(run.output.contains("dmflags: the server has \"1\", server.cfg line 13 has \"2\" (only the server: "
+                                "DF_NO_HEALTH; only server.cfg: DF_NO_ITEMS)"));
+}
+
+void TestStatus::manyServersInOneCallTakeOneTimeout()
+{
+    const GameTree first(R"({"serverName": "One", "startingMap": "q2dm1"})");
+    const GameTree second(R"({"serverName": "Two", "startingMap": "q2dm1"})");
+    const GameServer one(first, 27972);
+    const GameServer two(second, 27973);
+    QVERIFY(one.answers() && two.answers());
+
+    // A port that takes the query and never answers.
+    const int silent = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(27974);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::bind(silent, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+
+    QElapsedTimer clock;
+    clock.start();
+    const Run run = kezcfg({"status", "--json", "--timeout", "1", one.address(), "127.0.0.1:27974", two.address()});
+    const qint64 elapsed = clock.elapsed();
+    ::close(silent);
+    QCOMPARE(run.status, 2);
+    QVERIFY2(elapsed >= 1000 && elapsed < 1800, qPrintable(QString::number(elapsed)));
+    const QJsonArray servers = QJsonDocument::fromJson(run.output.section("\nkezcfg:", 0, 0).toUtf8()).array();
+    QCOMPARE(servers.size(), 3);
+    QCOMPARE(servers[0].toObject()["info"].toObject()["hostname"].toString(), "One");
+    QCOMPARE(servers[1].toObject()["error"].toString(), "no answer within 1 s");
+    QCOMPARE(servers[2].toObject()["info"].toObject()["hostname"].toString(), "Two");
+    QVERIFY(run.output.contains("kezcfg: 127.0.0.1:27974: no answer within 1 s\n"));
+}
+
+QTEST_GUILESS_MAIN(TestStatus)
+#include "tst_status.moc"
