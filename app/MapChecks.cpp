@@ -52,7 +52,9 @@ void ServerConfiguration::completeMapNames(const QStringList &names)
 
 void ServerConfiguration::checkMaps()
 {
-    const auto noteOf = [this](QStringView map) { return mapNote(map); };
+    const auto noteOf = [this](QStringView map) {
+        return mapNote(map);
+    };
     startingMapField->setCheck(noteOf);
     mapList->setItemNotes(noteOf);
     readGameFolders();
@@ -68,11 +70,11 @@ std::optional<ValueNote> ServerConfiguration::mapNote(QStringView map) const
     QStringList folders;
     for (const QString &folder : m_gameFolders.folders())
         folders.append(absolute(folder));
-    const QString text = tr("%1%2.\nLooked for in the maps folders and the archives of %3.")
-                             .arg(verdict->sentence.left(1).toUpper(), verdict->sentence.mid(1),
-                                  folders.join(tr(" and ")));
+    const QString text =
+        tr("%1%2.\nLooked for in the maps folders and the archives of %3.")
+            .arg(verdict->sentence.left(1).toUpper(), verdict->sentence.mid(1), folders.join(tr(" and ")));
     const auto level = verdict->level == GameFolders::Verdict::Level::NoEngine ? ValueNote::Level::Error
-                                                                                : ValueNote::Level::Warning;
+                                                                               : ValueNote::Level::Warning;
     return ValueNote{level, text};
 }
 

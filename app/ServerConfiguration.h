@@ -177,7 +177,7 @@ private:
     QWidget *m_clientArea;
     bool m_released = false;
     GameFolders m_gameFolders;
-    QByteArray m_gameFoldersStamp; // of the folders m_gameFolders was read from
+    QByteArray m_gameFoldersStamp;          // of the folders m_gameFolders was read from
     QStringListModel *m_mapNames = nullptr; // what the map fields complete from
 
 public:

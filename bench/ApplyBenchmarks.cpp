@@ -29,7 +29,8 @@ QString writeJson(const QString &path, const QStringList &maps)
 {
     QFile file(path);
     file.open(QIODevice::WriteOnly);
-    file.write("{\"mapList\": true, \"rotation\": [\"" + maps.join(QStringLiteral("\", \"")).toLatin1() + "\"]}");
+    file.write("{\"mapList\": true, \"rotation\": [\"" + maps.join(QStringLiteral("\", \"")).toLatin1() +
+               "\"]}");
     return path;
 }
 
@@ -58,8 +59,13 @@ std::vector<BenchmarkRow> runApplyBenchmarks(int runs)
     QDir::setCurrent(saved);
     ServerConfiguration window;
     window.mapListCheckbox->setChecked(true);
-    BenchmarkRow changed{QStringLiteral("kezcfg apply, 1,000,000 maps, a changed rotation"), {}, QStringLiteral("ms"),
-                         QStringLiteral("File / Save of the same rotation"), {}, QStringLiteral("<= 2 x"), true};
+    BenchmarkRow changed{QStringLiteral("kezcfg apply, 1,000,000 maps, a changed rotation"),
+                         {},
+                         QStringLiteral("ms"),
+                         QStringLiteral("File / Save of the same rotation"),
+                         {},
+                         QStringLiteral("<= 2 x"),
+                         true};
     for (int i = 0; i < runs; ++i) {
         changed.values.push_back(millisecondsOf([&] { apply(applied, jsons[i % 2]); }));
         window.mapList->removeAll();
@@ -68,8 +74,13 @@ std::vector<BenchmarkRow> runApplyBenchmarks(int runs)
     }
     changed.meetsAim = median(changed.values) <= 2 * median(changed.referenceValues);
 
-    BenchmarkRow unchanged{QStringLiteral("kezcfg apply, 1,000,000 maps, nothing changed"), {}, QStringLiteral("ms"),
-                           QStringLiteral("File / Save of the same rotation"), {}, QStringLiteral("writes nothing"), true};
+    BenchmarkRow unchanged{QStringLiteral("kezcfg apply, 1,000,000 maps, nothing changed"),
+                           {},
+                           QStringLiteral("ms"),
+                           QStringLiteral("File / Save of the same rotation"),
+                           {},
+                           QStringLiteral("writes nothing"),
+                           true};
     const QString list = applied + QStringLiteral("/maplist.txt");
     for (int i = 0; i < runs; ++i) {
         const QDateTime before = QFileInfo(list).lastModified();

@@ -113,11 +113,20 @@ std::vector<BenchmarkRow> runGameFolderBenchmarks(int runs)
     writeRotation(mod);
     writeRotation(bare);
 
-    BenchmarkRow read{QStringLiteral("Read a game folder of 1,000 archives holding 100,000 maps"), {},
-                      QStringLiteral("ms"), QStringLiteral("the same directories read, no name taken out"), {},
-                      QStringLiteral("<= 100 ms"), true};
-    BenchmarkRow memory{QStringLiteral("Read that game folder: memory added at peak"), {}, QStringLiteral("MiB"),
-                        QStringLiteral("-"), {}, QStringLiteral("<= 64 MiB"), true};
+    BenchmarkRow read{QStringLiteral("Read a game folder of 1,000 archives holding 100,000 maps"),
+                      {},
+                      QStringLiteral("ms"),
+                      QStringLiteral("the same directories read, no name taken out"),
+                      {},
+                      QStringLiteral("<= 100 ms"),
+                      true};
+    BenchmarkRow memory{QStringLiteral("Read that game folder: memory added at peak"),
+                        {},
+                        QStringLiteral("MiB"),
+                        QStringLiteral("-"),
+                        {},
+                        QStringLiteral("<= 64 MiB"),
+                        true};
     GameFolders::read(mod); // a warm file cache for both
     for (int i = 0; i < runs; ++i) {
         read.values.push_back(millisecondsOf([&] { GameFolders::read(mod); }));
@@ -136,8 +145,13 @@ std::vector<BenchmarkRow> runGameFolderBenchmarks(int runs)
     ServerConfiguration shownWindow;
     QDir::setCurrent(bare);
     ServerConfiguration bareWindow;
-    BenchmarkRow checked{QStringLiteral("Open, 1,000,000 maps beside that game folder"), {}, QStringLiteral("ms"),
-                         QStringLiteral("the same Open without game data"), {}, QStringLiteral("<= +30 ms"), true};
+    BenchmarkRow checked{QStringLiteral("Open, 1,000,000 maps beside that game folder"),
+                         {},
+                         QStringLiteral("ms"),
+                         QStringLiteral("the same Open without game data"),
+                         {},
+                         QStringLiteral("<= +30 ms"),
+                         true};
     for (int i = 0; i < runs; ++i) {
         checked.values.push_back(openIn(mod, window));
         checked.referenceValues.push_back(openIn(bare, bareWindow));
@@ -145,9 +159,13 @@ std::vector<BenchmarkRow> runGameFolderBenchmarks(int runs)
     checked.meetsAim = median(checked.values) - median(checked.referenceValues) <= 30;
 
     // Shown, the list lays out and paints its rows, and the visible ones are judged.
-    BenchmarkRow shown{QStringLiteral("Open, 1,000,000 maps beside that game folder, window shown"), {},
-                       QStringLiteral("ms"), QStringLiteral("the same Open on a hidden window"), {},
-                       QStringLiteral("<= 1.5 x"), true};
+    BenchmarkRow shown{QStringLiteral("Open, 1,000,000 maps beside that game folder, window shown"),
+                       {},
+                       QStringLiteral("ms"),
+                       QStringLiteral("the same Open on a hidden window"),
+                       {},
+                       QStringLiteral("<= 1.5 x"),
+                       true};
     shownWindow.setVisible(true);
     for (int i = 0; i < runs; ++i) {
         shown.values.push_back(openIn(mod, shownWindow));

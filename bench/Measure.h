@@ -44,4 +44,3 @@ inline double peakMebibytesAddedBy(const std::function<void()> &action)
     QApplication::processEvents();
     return (kibibytesIn("VmHWM:") - before) / 1024.0;
 }
-

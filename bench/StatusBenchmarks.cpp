@@ -58,7 +58,8 @@ private:
                     continue;
                 sockaddr_in from = {};
                 socklen_t length = sizeof from;
-                while (::recvfrom(fd.fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr *>(&from), &length) > 0)
+                while (::recvfrom(fd.fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr *>(&from),
+                                  &length) > 0)
                     ::sendto(fd.fd, reply.constData(), size_t(reply.size()), 0,
                              reinterpret_cast<sockaddr *>(&from), length);
             }
@@ -83,8 +84,13 @@ void status(const QStringList &servers)
 std::vector<BenchmarkRow> runStatusBenchmarks(int runs)
 {
     const StandIns standIns;
-    BenchmarkRow many{QStringLiteral("kezcfg status, 200 servers on loopback"), {}, QStringLiteral("ms"),
-                      QStringLiteral("kezcfg status, one of them"), {}, QStringLiteral("<= 2 x and +50 ms"), true};
+    BenchmarkRow many{QStringLiteral("kezcfg status, 200 servers on loopback"),
+                      {},
+                      QStringLiteral("ms"),
+                      QStringLiteral("kezcfg status, one of them"),
+                      {},
+                      QStringLiteral("<= 2 x and +50 ms"),
+                      true};
     for (int i = 0; i < runs; ++i) {
         many.values.push_back(millisecondsOf([&] { status(standIns.addresses()); }));
         many.referenceValues.push_back(millisecondsOf([&] { status({standIns.addresses().first()}); }));

@@ -6,8 +6,8 @@
 #include "FileBenchmarks.h"
 #include "GameFolderBenchmarks.h"
 #include "StartupMeasurement.h"
-#include "StatusBenchmarks.h"
 #include "Statistics.h"
+#include "StatusBenchmarks.h"
 
 #include <QApplication>
 #include <QDir>

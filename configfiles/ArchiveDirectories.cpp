@@ -80,7 +80,8 @@ private:
                               resolve(functions.freeSource, "zip_source_free") &&
                               resolve(functions.open, "zip_open_from_source") &&
                               resolve(functions.entryCount, "zip_get_num_entries") &&
-                              resolve(functions.name, "zip_get_name") && resolve(functions.discard, "zip_discard");
+                              resolve(functions.name, "zip_get_name") &&
+                              resolve(functions.discard, "zip_discard");
         return complete ? functions : ZipLibrary();
     }
 };
@@ -108,7 +109,8 @@ ArchiveListing listPackMaps(int fd, qint64 size)
     char header[packHeaderSize] = {};
     const qsizetype headerRead = qsizetype(qMin<qint64>(size, packHeaderSize));
     if (!readAt(fd, 0, header, headerRead)) {
-        listing.problems.append(QStringLiteral("could not be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        listing.problems.append(
+            QStringLiteral("could not be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
         return listing;
     }
     if (headerRead < 4 || std::memcmp(header, "PACK", 4) != 0) {
@@ -122,15 +124,17 @@ ArchiveListing listPackMaps(int fd, qint64 size)
     const qint64 offset = qFromLittleEndian<qint32>(header + 4);
     const qint64 length = qFromLittleEndian<qint32>(header + 8);
     if (offset < 0 || length < 0 || offset + length > size) {
-        listing.problems.append(QStringLiteral("names a directory of %1 bytes at offset %2, past its end at %3 bytes")
-                                    .arg(length)
-                                    .arg(offset)
-                                    .arg(size));
+        listing.problems.append(
+            QStringLiteral("names a directory of %1 bytes at offset %2, past its end at %3 bytes")
+                .arg(length)
+                .arg(offset)
+                .arg(size));
         return listing;
     }
     if (length % packEntrySize != 0)
         listing.problems.append(
-            QStringLiteral("has a directory of %1 bytes, which is no whole number of 64-byte entries").arg(length));
+            QStringLiteral("has a directory of %1 bytes, which is no whole number of 64-byte entries")
+                .arg(length));
     qint64 entries = length / packEntrySize;
     if (entries > packEntryLimit) {
         listing.problems.append(
@@ -159,7 +163,8 @@ ArchiveListing listPackMaps(int fd, qint64 size)
     }
     if (unterminated)
         listing.problems.append(
-            QStringLiteral("has %1 entries whose names lack their ending NUL; they were skipped").arg(unterminated));
+            QStringLiteral("has %1 entries whose names lack their ending NUL; they were skipped")
+                .arg(unterminated));
     return listing;
 }
 
@@ -170,8 +175,9 @@ ArchiveListing listZipMaps(int fd)
     FILE *file = zip ? ::fdopen(fd, "rb") : nullptr;
     if (!file) {
         ::close(fd);
-        listing.problems.append(zip ? QStringLiteral("could not be read")
-                                    : QStringLiteral("could not be read: libzip (libzip.so.4) is not installed"));
+        listing.problems.append(
+            zip ? QStringLiteral("could not be read")
+                : QStringLiteral("could not be read: libzip (libzip.so.4) is not installed"));
         return listing;
     }
     zip_error_t error;

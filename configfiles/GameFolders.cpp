@@ -27,7 +27,8 @@ void foldAscii(QStringView from, QString &to)
 QString lowerAscii(const QString &text)
 {
     // Most names are in lower case already, and then share their text.
-    const bool lower = std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'A' && c <= u'Z'; });
+    const bool lower =
+        std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'A' && c <= u'Z'; });
     if (lower)
         return text;
     QString folded;
@@ -41,7 +42,8 @@ bool isNumberedPak(QStringView name)
     if (!name.startsWith(u"pak") || !name.endsWith(u".pak"))
         return false;
     const QStringView number = name.sliced(3, name.size() - 7);
-    const bool digits = std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit() && c.unicode() < 0x80; });
+    const bool digits =
+        std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit() && c.unicode() < 0x80; });
     return digits && (number.size() == 1 || (number.size() == 2 && number.front() != u'0'));
 }
 
@@ -182,10 +184,14 @@ qsizetype GameFolders::readArchive(const QString &path, const QString &shownAs, 
         if (!pack)
             problem(shownAs, false, QStringLiteral("is not a zip archive; no engine can load its maps"));
         else if (numbered)
-            problem(shownAs, true, QStringLiteral("is not a pack file (it does not begin with PACK): the game server stops at start-up"));
+            problem(
+                shownAs, true,
+                QStringLiteral(
+                    "is not a pack file (it does not begin with PACK): the game server stops at start-up"));
         else
             problem(shownAs, false,
-                    QStringLiteral("is not a pack file (it does not begin with PACK): engines that read every .pak stop at start-up"));
+                    QStringLiteral("is not a pack file (it does not begin with PACK): engines that read "
+                                   "every .pak stop at start-up"));
     }
     for (const QString &phrase : std::as_const(listing.problems))
         problem(shownAs, false, phrase + QStringLiteral("; its other maps were read"));
@@ -252,12 +258,15 @@ std::optional<GameFolders::Verdict> GameFolders::verdict(QStringView map) const
         return Verdict{Verdict::Level::EveryEngine, {}};
     const QString file = QStringLiteral("maps/%1.bsp").arg(name);
     if (archived != m_archived.cend())
-        return Verdict{Verdict::Level::SomeEngines,
-                       QStringLiteral("%1 is only in %2, which engines that read pak0.pak to pak9.pak alone do not read")
-                           .arg(file, archived->source)};
+        return Verdict{
+            Verdict::Level::SomeEngines,
+            QStringLiteral("%1 is only in %2, which engines that read pak0.pak to pak9.pak alone do not read")
+                .arg(file, archived->source)};
     if (const auto lower = m_loose.constFind(m_lowerKey); lower != m_loose.cend())
-        return Verdict{Verdict::Level::SomeEngines,
-                       QStringLiteral("%1 is only there as %2, which only engines that also try a name in lower case find")
-                           .arg(file, lower.value())};
+        return Verdict{
+            Verdict::Level::SomeEngines,
+            QStringLiteral(
+                "%1 is only there as %2, which only engines that also try a name in lower case find")
+                .arg(file, lower.value())};
     return Verdict{Verdict::Level::NoEngine, QStringLiteral("the game server cannot find %1").arg(file)};
 }

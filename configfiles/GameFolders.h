@@ -67,7 +67,10 @@ private:
     void readFolder(const QString &folder, const QString &shownAs);
     qsizetype readLooseMaps(const QString &folder, const QString &shownAs);
     qsizetype readArchive(const QString &path, const QString &shownAs, bool numbered);
-    void problem(const QString &file, bool error, const QString &sentence) { m_problems.append({file, error, sentence}); }
+    void problem(const QString &file, bool error, const QString &sentence)
+    {
+        m_problems.append({file, error, sentence});
+    }
 
     QStringList m_folders;
     QList<qsizetype> m_mapCounts;

@@ -92,8 +92,9 @@ std::optional<StatusAnswer> parseStatusAnswer(const QByteArray &datagram)
         if (const std::optional<StatusAnswer::Player> player = parsePlayer(line))
             answer.players.append(*player);
         else
-            answer.problems.append(
-                QStringLiteral("player line %1 does not parse: \"%2\"").arg(number).arg(printable(line.first(qMin<qsizetype>(line.size(), 80)))));
+            answer.problems.append(QStringLiteral("player line %1 does not parse: \"%2\"")
+                                       .arg(number)
+                                       .arg(printable(line.first(qMin<qsizetype>(line.size(), 80)))));
     }
     return answer;
 }

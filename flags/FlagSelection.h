@@ -13,8 +13,7 @@
 // window alike. Names is what holds the names: a QStringList, or the model
 // that the window's list shows (it needs indexOf, at, size, removeAt, clear
 // and append of one name or of many).
-template <typename Names>
-class BasicFlagSelection
+template <typename Names> class BasicFlagSelection
 {
 public:
     explicit BasicFlagSelection(const FlagTable &table) : m_table(table) { build(); }

@@ -33,9 +33,12 @@ struct TextKey
     TextControl control;
 };
 constexpr TextKey textKeys[] = {
-    {"serverName", TextControl::ServerName},     {"adminName", TextControl::AdminName},
-    {"email", TextControl::Email},               {"webpage", TextControl::Webpage},
-    {"rconPassword", TextControl::RconPassword}, {"startingMap", TextControl::StartingMap},
+    {"serverName", TextControl::ServerName},
+    {"adminName", TextControl::AdminName},
+    {"email", TextControl::Email},
+    {"webpage", TextControl::Webpage},
+    {"rconPassword", TextControl::RconPassword},
+    {"startingMap", TextControl::StartingMap},
 };
 struct NumberKey
 {
@@ -43,9 +46,12 @@ struct NumberKey
     SpinnerControl spinner;
 };
 constexpr NumberKey numberKeys[] = {
-    {"maxClients", SpinnerControl::MaxClients},     {"fragLimit", SpinnerControl::FragLimit},
-    {"timeLimit", SpinnerControl::TimeLimit},       {"revengeAward", SpinnerControl::RevengeAward},
-    {"highFraggerAward", SpinnerControl::HighFraggerAward}, {"dayNightTime", SpinnerControl::DayNightTime},
+    {"maxClients", SpinnerControl::MaxClients},
+    {"fragLimit", SpinnerControl::FragLimit},
+    {"timeLimit", SpinnerControl::TimeLimit},
+    {"revengeAward", SpinnerControl::RevengeAward},
+    {"highFraggerAward", SpinnerControl::HighFraggerAward},
+    {"dayNightTime", SpinnerControl::DayNightTime},
 };
 
 // A value the window would refuse: the message names the key and the rule.
@@ -78,7 +84,8 @@ QString typeName(const QJsonValue &value)
 void expectType(const QString &key, const QJsonValue &value, QJsonValue::Type type, const char *wanted)
 {
     if (value.type() != type)
-        throw Refusal{QStringLiteral("\"%1\" must be %2, not %3").arg(key, QLatin1String(wanted), typeName(value))};
+        throw Refusal{
+            QStringLiteral("\"%1\" must be %2, not %3").arg(key, QLatin1String(wanted), typeName(value))};
 }
 
 QString textOf(const QString &key, const QJsonValue &value)
@@ -103,6 +110,17 @@ std::optional<qint32> wholeNumber(const QJsonValue &value)
     return qint32(number);
 }
 
+// Families are named by their server.cfg variable, letter case ignored.
+std::optional<std::size_t> familyOfVariable(const QString &variable)
+{
+    for (std::size_t family = 0; family < FlagTables::familyCount; ++family) {
+        if (QString::fromUtf16(FlagTables::families[family]->variable)
+                .compare(variable, Qt::CaseInsensitive) == 0)
+            return family;
+    }
+    return std::nullopt;
+}
+
 // A family given replaces that family's flags: by name, by mask, or both
 // when they agree.
 void applyFamily(ServerForm &form, const QJsonValue &entry)
@@ -110,8 +128,8 @@ void applyFamily(ServerForm &form, const QJsonValue &entry)
     expectType(QStringLiteral("families"), entry, QJsonValue::Object, "a list of objects");
     const QJsonObject object = entry.toObject();
     const QString variable = textOf(QStringLiteral("families: variable"), object.value(u"variable"));
-    const std::optional<std::size_t> family = familyNamed(variable);
-    if (!family || QString::fromUtf16(FlagTables::families[*family]->variable).compare(variable, Qt::CaseInsensitive) != 0)
+    const std::optional<std::size_t> family = familyOfVariable(variable);
+    if (!family)
         throw Refusal{QStringLiteral("no family has the variable \"%1\"; the families are %2")
                           .arg(variable, familyVariables())};
     FlagSelection &selection = form.families[*family];
@@ -135,7 +153,8 @@ void applyFamily(ServerForm &form, const QJsonValue &entry)
     if (object.contains(u"mask")) {
         const std::optional<qint32> mask = wholeNumber(object.value(u"mask"));
         if (!mask)
-            throw Refusal{QStringLiteral("the %1 mask must be a whole number or decimal integer text").arg(variable)};
+            throw Refusal{
+                QStringLiteral("the %1 mask must be a whole number or decimal integer text").arg(variable)};
         const quint32 unknown = quint32(*mask) & ~carriedBits(selection.catalogue());
         if (unknown)
             throw Refusal{QStringLiteral("the %1 mask %2 has bits that no %3 flag carries")
@@ -214,10 +233,11 @@ QByteArray bytesOf(const QStringList &lines)
 QList<std::pair<QString, QByteArray>> filesOf(const ServerSettings &settings, bool withMotd)
 {
     using namespace ConfigurationLines;
-    QList<std::pair<QString, QByteArray>> files = {{QStringLiteral("server.cfg"), bytesOf(serverCfgLines(settings))}};
+    QList<std::pair<QString, QByteArray>> files = {
+        {QStringLiteral("server.cfg"), bytesOf(serverCfgLines(settings))}};
     if (withMotd)
-        files.append({QStringLiteral("motd.txt"),
-                      bytesOf(motdMessageLines(settings.messageOfTheDay) + motdBanner())});
+        files.append(
+            {QStringLiteral("motd.txt"), bytesOf(motdMessageLines(settings.messageOfTheDay) + motdBanner())});
     if (settings.mapList)
         files.append({QStringLiteral("maplist.txt"), settings.maps.text().toUtf8()});
     return files;
@@ -241,9 +261,9 @@ QByteArray unifiedDiff(const QString &name, const std::optional<QByteArray> &bef
             return QByteArray();
     }
     QProcess diff;
-    diff.start(QStringLiteral("diff"), {QStringLiteral("-u"), QStringLiteral("--label"),
-                                        before ? name : QStringLiteral("/dev/null"), QStringLiteral("--label"), name,
-                                        old, now});
+    diff.start(QStringLiteral("diff"),
+               {QStringLiteral("-u"), QStringLiteral("--label"), before ? name : QStringLiteral("/dev/null"),
+                QStringLiteral("--label"), name, old, now});
     diff.waitForFinished(-1);
     return diff.readAllStandardOutput();
 }
@@ -262,7 +282,8 @@ int apply(const QStringList &arguments)
     QStringList rest = arguments;
     const bool check = rest.removeAll(QStringLiteral("--check")) > 0;
     if (rest.isEmpty() || rest.size() > 2)
-        return failure(QStringLiteral("apply takes an optional folder and a JSON file, or - for standard input"));
+        return failure(
+            QStringLiteral("apply takes an optional folder and a JSON file, or - for standard input"));
     const QString input = rest.takeLast();
     const QString folder = rest.value(0, QStringLiteral("."));
 
@@ -283,7 +304,9 @@ int apply(const QStringList &arguments)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError)
-        return refuse(QStringLiteral("the input is not JSON (%1 at offset %2)").arg(error.errorString()).arg(error.offset));
+        return refuse(QStringLiteral("the input is not JSON (%1 at offset %2)")
+                          .arg(error.errorString())
+                          .arg(error.offset));
     if (!document.isObject())
         return refuse(QStringLiteral("the input must be one JSON object"));
 

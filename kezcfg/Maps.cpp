@@ -47,8 +47,8 @@ void printText(const GameFolders &game)
         out << map.name.leftJustified(width) << "  " << map.source << '\n';
     out.flush();
     for (const GameFolders::Problem &problem : game.problems())
-        std::fprintf(stderr, "kezcfg: %s: %s: %s\n", qPrintable(problem.file), problem.error ? "error" : "warning",
-                     qPrintable(problem.sentence));
+        std::fprintf(stderr, "kezcfg: %s: %s: %s\n", qPrintable(problem.file),
+                     problem.error ? "error" : "warning", qPrintable(problem.sentence));
 }
 
 } // namespace

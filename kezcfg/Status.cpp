@@ -75,16 +75,19 @@ void sendQuery(Server &server)
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo *found = nullptr;
-    const int resolved = ::getaddrinfo(server.host.toUtf8().constData(), server.port.toUtf8().constData(), &hints, &found);
+    const int resolved =
+        ::getaddrinfo(server.host.toUtf8().constData(), server.port.toUtf8().constData(), &hints, &found);
     if (resolved != 0) {
-        server.error = QStringLiteral("its name does not resolve (%1)").arg(QString::fromLocal8Bit(gai_strerror(resolved)));
+        server.error = QStringLiteral("its name does not resolve (%1)")
+                           .arg(QString::fromLocal8Bit(gai_strerror(resolved)));
         return;
     }
     server.socket = ::socket(found->ai_family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     const QByteArray query = statusQuery();
     if (server.socket < 0 || ::connect(server.socket, found->ai_addr, found->ai_addrlen) != 0 ||
         ::send(server.socket, query.constData(), size_t(query.size()), 0) != query.size()) {
-        server.error = QStringLiteral("the query could not be sent (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        server.error = QStringLiteral("the query could not be sent (%1)")
+                           .arg(QString::fromLocal8Bit(std::strerror(errno)));
         if (server.socket >= 0)
             ::close(server.socket);
         server.socket = -1;
@@ -124,11 +127,13 @@ void receiveAnswers(QList<Server> &servers, int timeoutMs)
                     server.error = QString::fromLocal8Bit(std::strerror(errno));
                 continue;
             }
-            std::optional<StatusAnswer> answer = parseStatusAnswer(datagram.left(qMin<qsizetype>(size, datagram.size())));
+            std::optional<StatusAnswer> answer =
+                parseStatusAnswer(datagram.left(qMin<qsizetype>(size, datagram.size())));
             if (!answer)
                 continue; // not a status answer: keep waiting for one
             if (size > datagram.size())
-                answer->problems.append(QStringLiteral("the answer was longer than a datagram holds and was cut"));
+                answer->problems.append(
+                    QStringLiteral("the answer was longer than a datagram holds and was cut"));
             server.answer = std::move(answer);
         }
     }
@@ -198,8 +203,10 @@ void compare(Server &server, const QHash<QString, FileSetting> &file, const Serv
                 if (!running.contains(flag))
                     onlyWritten.append(flag);
             line += QStringLiteral(" (only the server: %1; only server.cfg: %2)")
-                        .arg(onlyRunning.isEmpty() ? QStringLiteral("none") : onlyRunning.join(QStringLiteral(", ")),
-                             onlyWritten.isEmpty() ? QStringLiteral("none") : onlyWritten.join(QStringLiteral(", ")));
+                        .arg(onlyRunning.isEmpty() ? QStringLiteral("none")
+                                                   : onlyRunning.join(QStringLiteral(", ")),
+                             onlyWritten.isEmpty() ? QStringLiteral("none")
+                                                   : onlyWritten.join(QStringLiteral(", ")));
         }
         server.differences.append(line);
     }
@@ -210,14 +217,16 @@ void compare(Server &server, const QHash<QString, FileSetting> &file, const Serv
     const bool inRotation = map && form.values.mapList && form.values.maps.contains(*map);
     if (map && !start.isEmpty() && *map != start && !inRotation)
         server.differences.append(
-            QStringLiteral("mapname: the server runs \"%1\", which is neither server.cfg's starting map \"%2\" nor in "
-                           "its rotation")
+            QStringLiteral(
+                "mapname: the server runs \"%1\", which is neither server.cfg's starting map \"%2\" nor in "
+                "its rotation")
                 .arg(*map, start));
 }
 
 QJsonObject toJson(const Server &server)
 {
-    QJsonObject object{{QStringLiteral("server"), server.name}, {QStringLiteral("answered"), bool(server.answer)}};
+    QJsonObject object{{QStringLiteral("server"), server.name},
+                       {QStringLiteral("answered"), bool(server.answer)}};
     if (!server.error.isEmpty())
         object.insert(QStringLiteral("error"), server.error);
     if (server.answer) {
@@ -248,7 +257,10 @@ void printText(QTextStream &out, const Server &server)
         << answer.value(u"mapname").value_or(QStringLiteral("?")) << ", " << answer.players.size() << " of "
         << answer.value(u"maxclients").value_or(QStringLiteral("?")) << " players\n";
     for (const StatusAnswer::Player &player : answer.players)
-        out << QStringLiteral("  player %1  score %2  ping %3\n").arg(player.name).arg(player.score).arg(player.ping);
+        out << QStringLiteral("  player %1  score %2  ping %3\n")
+                   .arg(player.name)
+                   .arg(player.score)
+                   .arg(player.ping);
     for (const auto &[key, value] : answer.info) {
         QString shown = value;
         for (const FlagTable *table : FlagTables::families) {
@@ -314,7 +326,8 @@ int status(const QStringList &arguments)
     QList<Server> servers(targets.size());
     for (qsizetype i = 0; i < targets.size(); ++i) {
         if (!splitTarget(targets[i], servers[i]))
-            return failure(QStringLiteral("\"%1\" is no server: give HOST, HOST:PORT or [IPv6]:PORT").arg(targets[i]));
+            return failure(
+                QStringLiteral("\"%1\" is no server: give HOST, HOST:PORT or [IPv6]:PORT").arg(targets[i]));
     }
     for (Server &server : servers)
         sendQuery(server);

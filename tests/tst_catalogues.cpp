@@ -244,7 +244,8 @@ void TestCatalogues::selectionMovesFlagsBothWays()
     QCOMPARE(frags.unset(0), FlagMove::Moved);
     QCOMPARE(frags.unset(1), FlagMove::Unchanged);
     QCOMPARE(frags.banned(), QStringList({"frags for blaster"}));
-    QCOMPARE(frags.available(), QStringList({"frags for telefrags", "frags for grappling hook", "frags for kamikazes"}));
+    QCOMPARE(frags.available(),
+             QStringList({"frags for telefrags", "frags for grappling hook", "frags for kamikazes"}));
     QCOMPARE(frags.maskText(), QStringLiteral("134217728"));
 
     // A mask that is no decimal integer stays as it is; the flag moves all the same.

@@ -51,7 +51,8 @@ void putZip(const QString &path, const QList<QByteArray> &names, const QByteArra
     zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     QVERIFY(archive);
     for (const QByteArray &name : names)
-        zip_file_add(archive, name.constData(), zip_source_buffer(archive, body.constData(), body.size(), 0), 0);
+        zip_file_add(archive, name.constData(), zip_source_buffer(archive, body.constData(), body.size(), 0),
+                     0);
     QCOMPARE(zip_close(archive), 0);
 }
 
@@ -104,15 +105,18 @@ void TestGameFolders::verdictsAgreeWithTheGameServer()
     QStringList listed;
     for (const GameFolders::Map &m : game.maps())
         listed << m.name + " " + m.source;
-    QCOMPARE(listed, QStringList({"based ../baseq2/maps/based.bsp", "loose maps/loose.bsp", "Q2DM1 ../baseq2/pak0.pak",
-                                  "sub/deep maps/sub/deep.bsp", "tenth ../baseq2/pak10.pak",
-                                  "unnumbered ../baseq2/extra.pak", "Upper maps/Upper.bsp", "Zipped extra.pk3"}));
+    QCOMPARE(listed, QStringList({"based ../baseq2/maps/based.bsp", "loose maps/loose.bsp",
+                                  "Q2DM1 ../baseq2/pak0.pak", "sub/deep maps/sub/deep.bsp",
+                                  "tenth ../baseq2/pak10.pak", "unnumbered ../baseq2/extra.pak",
+                                  "Upper maps/Upper.bsp", "Zipped extra.pk3"}));
 
     const QList<std::pair<QString, Level>> names = {
-        {"q2dm1", Level::EveryEngine},     {"Q2DM1.bsp", Level::EveryEngine}, {"sub/deep", Level::EveryEngine},
-        {"based", Level::EveryEngine},     {"LOOSE", Level::SomeEngines},     {"zipped", Level::SomeEngines},
-        {"unnumbered", Level::SomeEngines}, {"tenth", Level::SomeEngines},    {"upper", Level::NoEngine},
-        {"nothing", Level::NoEngine},      {"deep", Level::NoEngine},
+        {"q2dm1", Level::EveryEngine},      {"Q2DM1.bsp", Level::EveryEngine},
+        {"sub/deep", Level::EveryEngine},   {"based", Level::EveryEngine},
+        {"LOOSE", Level::SomeEngines},      {"zipped", Level::SomeEngines},
+        {"unnumbered", Level::SomeEngines}, {"tenth", Level::SomeEngines},
+        {"upper", Level::NoEngine},         {"nothing", Level::NoEngine},
+        {"deep", Level::NoEngine},
     };
     QStringList missing;
     for (const auto &[name, level] : names) {
@@ -123,8 +127,8 @@ void TestGameFolders::verdictsAgreeWithTheGameServer()
             missing << "Can't find maps/" + name + ".bsp";
     }
     QCOMPARE(game.verdict(u"nothing")->sentence, "the game server cannot find maps/nothing.bsp");
-    QCOMPARE(game.verdict(u"zipped")->sentence,
-             "maps/zipped.bsp is only in extra.pk3, which engines that read pak0.pak to pak9.pak alone do not read");
+    QCOMPARE(game.verdict(u"zipped")->sentence, "maps/zipped.bsp is only in extra.pk3, which engines that "
+                                                "read pak0.pak to pak9.pak alone do not read");
 
     // The real server is a current engine: it finds every map that some
     // engine finds, and says so of exactly the others.

@@ -176,14 +176,17 @@ void TestKezcfg::commands_data()
                                             << 2;
     QTest::newRow("maps, and the server stops at a broken pak")
         << "game maps" << QStringList{"maps"} << "q2dm1  maps/q2dm1.bsp\nq2dm2  maps/q2dm2.bsp\n"
-        << "kezcfg: pak0.pak: error: is not a pack file (it does not begin with PACK): the game server stops at "
+        << "kezcfg: pak0.pak: error: is not a pack file (it does not begin with PACK): the game server stops "
+           "at "
            "start-up\n"
         << 2;
     QTest::newRow("check judges maps against the game data")
         << "game maps" << QStringList{"check"}
-        << "maplist.txt:2: warning: maps/Q2DM2.bsp is only there as maps/q2dm2.bsp, which only engines that also "
+        << "maplist.txt:2: warning: maps/Q2DM2.bsp is only there as maps/q2dm2.bsp, which only engines that "
+           "also "
            "try a name in lower case find\n"
-           "pak0.pak: error: is not a pack file (it does not begin with PACK): the game server stops at start-up\n"
+           "pak0.pak: error: is not a pack file (it does not begin with PACK): the game server stops at "
+           "start-up\n"
            "server.cfg:2: warning: the starting map \"q2dm9\" is not in the rotation of maplist.txt\n"
            "server.cfg:2: error: the game server cannot find maps/q2dm9.bsp\n"
         << "" << 2;
@@ -354,7 +357,8 @@ void TestKezcfg::applyWritesOnlyWhatChanges()
     QCOMPARE(apply(R"({"fragLimit": 25})", 0, {"--check"}),
              "changed: server.cfg\n--- server.cfg\n+++ server.cfg\n@@ -12,7 +12,7 @@\n"
              " set webpage \"<webpage address goes here>\" s\n set dmflags 0\n set maxclients 0\n"
-             "-set fraglimit 0\n+set fraglimit 25\n set timelimit 0\n set revengeaward 0\n set highfraggeraward 0\n");
+             "-set fraglimit 0\n+set fraglimit 25\n set timelimit 0\n set revengeaward 0\n set "
+             "highfraggeraward 0\n");
     QCOMPARE(contents("server.cfg"), before);
     QCOMPARE(apply(R"({"fragLimit": 25})"), "changed: server.cfg\n");
     QCOMPARE(contents("server.cfg"), QByteArray(before).replace("set fraglimit 0\n", "set fraglimit 25\n"));
@@ -375,16 +379,19 @@ void TestKezcfg::applyRefusesAndTouchesNothing_data()
     QTest::newRow("not JSON") << QByteArray("{\"serverName\": ") << "the input is not JSON";
     QTest::newRow("not an object") << QByteArray("[]") << "the input must be one JSON object";
     QTest::newRow("unknown key") << QByteArray(R"({"hostname": "x"})") << "unknown key \"hostname\"";
-    QTest::newRow("wrong type") << QByteArray(R"({"publicGame": "yes"})") << "\"publicGame\" must be true or false, not text";
+    QTest::newRow("wrong type") << QByteArray(R"({"publicGame": "yes"})")
+                                << "\"publicGame\" must be true or false, not text";
     QTest::newRow("console rule") << QByteArray(R"({"rconPassword": "a$b"})") << "\"rconPassword\" holds $";
     QTest::newRow("spinner out of range") << QByteArray(R"({"timeLimit": 256})") << "from 0 to 255";
     QTest::newRow("fraction") << QByteArray(R"({"timeLimit": 2.5})") << "from 0 to 255";
-    QTest::newRow("flag not in its family") << QByteArray(R"({"families": [{"variable": "fragban", "flags": ["BFG10K"]}]})")
-                                            << "Frag Ban has no flag \"BFG10K\"";
+    QTest::newRow("flag not in its family")
+        << QByteArray(R"({"families": [{"variable": "fragban", "flags": ["BFG10K"]}]})")
+        << "Frag Ban has no flag \"BFG10K\"";
     QTest::newRow("unknown family") << QByteArray(R"({"families": [{"variable": "armorban", "mask": 1}]})")
                                     << "no family has the variable \"armorban\"";
     QTest::newRow("mask and flags disagree")
-        << QByteArray(R"({"families": [{"variable": "weaponban", "mask": "2", "flags": ["BFG10K"]}]})") << "disagree";
+        << QByteArray(R"({"families": [{"variable": "weaponban", "mask": "2", "flags": ["BFG10K"]}]})")
+        << "disagree";
 }
 
 void TestKezcfg::applyRefusesAndTouchesNothing()

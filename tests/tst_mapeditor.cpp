@@ -238,9 +238,10 @@ void TestMapEditor::mapsTheServerCannotFindAreMarked()
     }
     window->Open->trigger();
 
-    QVERIFY(window->startingMapField->toolTip().startsWith("The game server cannot find maps/nothere.bsp.\n"
-                                                            "Looked for in the maps folders and the archives of " +
-                                                            dir.path() + " and "));
+    QVERIFY(
+        window->startingMapField->toolTip().startsWith("The game server cannot find maps/nothere.bsp.\n"
+                                                       "Looked for in the maps folders and the archives of " +
+                                                       dir.path() + " and "));
     QVERIFY(window->startingMapField->styleSheet().contains("192, 0, 0"));
     QVERIFY(!window->mapList->itemNote(0));
     QCOMPARE(window->mapList->itemNote(1)->level, ValueNote::Level::Warning);

@@ -33,7 +33,8 @@ Run kezcfg(const QStringList &arguments, const QByteArray &input = {})
     process.write(input);
     process.closeWriteChannel();
     process.waitForFinished(30000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
+    return {process.exitCode(),
+            QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
 }
 
 // A game folder whose kez/server.cfg kezcfg apply wrote from json.
@@ -117,13 +118,18 @@ void TestStatus::agreesWithItsFolderUntilTheFileChanges()
     QVERIFY(run.output.contains("  dmflags: 1 = DF_NO_HEALTH\n"));
 
     // The file changes; the running server does not.
-    QCOMPARE(tree.apply(R"({"serverName": "Renamed", "families": [{"variable": "dmflags", "flags": ["DF_NO_ITEMS"]}]})"), 0);
+    QCOMPARE(
+        tree.apply(
+            R"({"serverName": "Renamed", "families": [{"variable": "dmflags", "flags": ["DF_NO_ITEMS"]}]})"),
+        0);
     run = kezcfg({"status", "--against", tree.modFolder(), server.address()});
     QCOMPARE(run.status, 1);
-    QVERIFY2(run.output.contains("  differs: hostname: the server has \"Frag Night\", server.cfg line 9 has \"Renamed\"\n"),
+    QVERIFY2(run.output.contains(
+                 "  differs: hostname: the server has \"Frag Night\", server.cfg line 9 has \"Renamed\"\n"),
              qPrintable(run.output));
-    QVERIFY(run.output.contains("dmflags: the server has \"1\", server.cfg line 13 has \"2\" (only the server: "
-                                "DF_NO_HEALTH; only server.cfg: DF_NO_ITEMS)"));
+    QVERIFY(
+        run.output.contains("dmflags: the server has \"1\", server.cfg line 13 has \"2\" (only the server: "
+                            "DF_NO_HEALTH; only server.cfg: DF_NO_ITEMS)"));
 }
 
 void TestStatus::manyServersInOneCallTakeOneTimeout()
@@ -144,12 +150,14 @@ void TestStatus::manyServersInOneCallTakeOneTimeout()
 
     QElapsedTimer clock;
     clock.start();
-    const Run run = kezcfg({"status", "--json", "--timeout", "1", one.address(), "127.0.0.1:27974", two.address()});
+    const Run run =
+        kezcfg({"status", "--json", "--timeout", "1", one.address(), "127.0.0.1:27974", two.address()});
     const qint64 elapsed = clock.elapsed();
     ::close(silent);
     QCOMPARE(run.status, 2);
     QVERIFY2(elapsed >= 1000 && elapsed < 1800, qPrintable(QString::number(elapsed)));
-    const QJsonArray servers = QJsonDocument::fromJson(run.output.section("\nkezcfg:", 0, 0).toUtf8()).array();
+    const QJsonArray servers =
+        QJsonDocument::fromJson(run.output.section("\nkezcfg:", 0, 0).toUtf8()).array();
     QCOMPARE(servers.size(), 3);
     QCOMPARE(servers[0].toObject()["info"].toObject()["hostname"].toString(), "One");
     QCOMPARE(servers[1].toObject()["error"].toString(), "no answer within 1 s");

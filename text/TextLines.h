@@ -45,7 +45,10 @@ public:
     const QString &text() const { return m_text; }
     QStringList toStringList() const;
 
-    friend bool operator==(const TextLines &a, const TextLines &b) { return a.m_ends == b.m_ends && a.m_text == b.m_text; }
+    friend bool operator==(const TextLines &a, const TextLines &b)
+    {
+        return a.m_ends == b.m_ends && a.m_text == b.m_text;
+    }
 
 private:
     qsizetype startOf(qsizetype index) const { return index == 0 ? 0 : m_ends.at(index - 1); }

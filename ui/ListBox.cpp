@@ -14,7 +14,8 @@ namespace {
 class NoteDelegate : public QStyledItemDelegate
 {
 public:
-    NoteDelegate(ListBox *list, const ListBox::NoteOf &noteOf) : QStyledItemDelegate(list), m_noteOf(noteOf) {}
+    NoteDelegate(ListBox *list, const ListBox::NoteOf &noteOf) : QStyledItemDelegate(list), m_noteOf(noteOf)
+    {}
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override

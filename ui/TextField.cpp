@@ -72,17 +72,20 @@ void TextField::showRuleState()
         return;
     const std::optional<QString> fault = m_rule ? m_rule->breach(text()) : std::nullopt;
     const std::optional<ValueNote> note = !fault && m_check ? m_check(text()) : std::nullopt;
-    QString tip = fault ? tr("The game server would not get this value as shown: it %1.\n%2")
-                              .arg(*fault, m_rule->statement)
-                        : m_rule ? m_rule->statement : QString();
+    QString tip = m_rule ? m_rule->statement : QString();
+    if (fault)
+        tip = tr("The game server would not get this value as shown: it %1.\n%2")
+                  .arg(*fault, m_rule->statement);
     if (note)
         tip = tip.isEmpty() ? note->text : note->text + u'\n' + tip;
     setToolTip(tip);
     setAccessibleDescription(tip);
 
-    const std::optional<ValueNote::Level> mark = fault ? ValueNote::Level::Error
-                                                : note ? std::optional(note->level)
-                                                       : std::nullopt;
+    std::optional<ValueNote::Level> mark;
+    if (fault)
+        mark = ValueNote::Level::Error;
+    else if (note)
+        mark = note->level;
     if (m_mark == mark)
         return;
     m_mark = mark;
