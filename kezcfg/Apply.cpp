@@ -110,17 +110,6 @@ std::optional<qint32> wholeNumber(const QJsonValue &value)
     return qint32(number);
 }
 
-// Families are named by their server.cfg variable, letter case ignored.
-std::optional<std::size_t> familyOfVariable(const QString &variable)
-{
-    for (std::size_t family = 0; family < FlagTables::familyCount; ++family) {
-        if (QString::fromUtf16(FlagTables::families[family]->variable)
-                .compare(variable, Qt::CaseInsensitive) == 0)
-            return family;
-    }
-    return std::nullopt;
-}
-
 // A family given replaces that family's flags: by name, by mask, or both
 // when they agree.
 void applyFamily(ServerForm &form, const QJsonValue &entry)

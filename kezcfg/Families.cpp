@@ -14,6 +14,16 @@ std::optional<std::size_t> familyNamed(QStringView name)
     return std::nullopt;
 }
 
+std::optional<std::size_t> familyOfVariable(QStringView variable)
+{
+    for (std::size_t family = 0; family < FlagTables::familyCount; ++family) {
+        if (variable.compare(QString::fromUtf16(FlagTables::families[family]->variable),
+                             Qt::CaseInsensitive) == 0)
+            return family;
+    }
+    return std::nullopt;
+}
+
 QString familyVariables()
 {
     QStringList variables;

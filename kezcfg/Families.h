@@ -10,5 +10,9 @@
 // place in FlagTables::families.
 std::optional<std::size_t> familyNamed(QStringView name);
 
+// A family named by its server.cfg variable alone, letter case ignored, as
+// JSON input and a server's info string name it.
+std::optional<std::size_t> familyOfVariable(QStringView variable);
+
 // "dmflags, weaponban, ...", for messages.
 QString familyVariables();

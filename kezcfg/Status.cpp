@@ -3,6 +3,8 @@
 // from a folder's server.cfg. Sends nothing but the status query.
 #include "Commands.h"
 
+#include "Families.h"
+
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/RegularFileReading.h"
@@ -188,10 +190,8 @@ void compare(Server &server, const QHash<QString, FileSetting> &file, const Serv
                            .arg(it.key(), *announced)
                            .arg(it->line)
                            .arg(it->value);
-        for (const FlagTable *table : FlagTables::families) {
-            if (it.key() != QString::fromUtf16(table->variable))
-                continue;
-            const FlagCatalogue catalogue = buildCatalogue(*table);
+        if (const std::optional<std::size_t> family = familyOfVariable(it.key())) {
+            const FlagCatalogue catalogue = buildCatalogue(*FlagTables::families[*family]);
             const QStringList running = flagNamesIn(catalogue, qint32(announced->toDouble()));
             const QStringList written = flagNamesIn(catalogue, parseDecimalInteger(it->value).value_or(0));
             QStringList onlyRunning;
@@ -263,12 +263,11 @@ void printText(QTextStream &out, const Server &server)
                    .arg(player.ping);
     for (const auto &[key, value] : answer.info) {
         QString shown = value;
-        for (const FlagTable *table : FlagTables::families) {
-            if (key.compare(QString::fromUtf16(table->variable), Qt::CaseInsensitive) == 0) {
-                const QStringList flags = flagNamesIn(buildCatalogue(*table), qint32(value.toDouble()));
-                if (!flags.isEmpty())
-                    shown += QStringLiteral(" = ") + flags.join(QStringLiteral(", "));
-            }
+        if (const std::optional<std::size_t> family = familyOfVariable(key)) {
+            const QStringList flags =
+                flagNamesIn(buildCatalogue(*FlagTables::families[*family]), qint32(value.toDouble()));
+            if (!flags.isEmpty())
+                shown += QStringLiteral(" = ") + flags.join(QStringLiteral(", "));
         }
         out << "  " << key << ": " << shown << '\n';
     }
