@@ -176,8 +176,8 @@ std::vector<BenchmarkRow> runFileBenchmarks(int runs)
         }
     }
 
-    // A shown list lays out every row before it paints: Qt's list view asks
-    // for each row whether it is hidden. That is the operator's wait too.
+    // A shown list lays out and paints its rows, which is the operator's
+    // wait too.
     window.setVisible(true);
     BenchmarkRow shown{QStringLiteral("Open, 1,000,000 maps, window shown, until the list is laid out"), {},
                        QStringLiteral("ms"), QStringLiteral("QFile read and split of the same files"), {},

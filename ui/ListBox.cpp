@@ -36,10 +36,9 @@ private:
 
 } // namespace
 
-ListBox::ListBox(QWidget *parent) : QListView(parent), m_items(new TextLinesModel(this))
+ListBox::ListBox(QWidget *parent) : UniformListView(parent), m_items(new TextLinesModel(this))
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setItems(m_items);
 }
@@ -72,7 +71,7 @@ void ListBox::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end
     // The view would otherwise carry the selection over to a neighbour, and a
     // following remove or move would then act on an item the operator never chose.
     m_selectedItemRemoved = selected >= start && selected <= end;
-    QListView::rowsAboutToBeRemoved(parent, start, end);
+    UniformListView::rowsAboutToBeRemoved(parent, start, end);
 }
 
 QString ListBox::itemText(int index) const
@@ -163,7 +162,7 @@ void ListBox::keyPressEvent(QKeyEvent *event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
-        QListView::keyPressEvent(event);
+        UniformListView::keyPressEvent(event);
         return;
     }
     // The view would emit activated and pass Enter on to the window; here Enter
@@ -175,7 +174,7 @@ void ListBox::keyPressEvent(QKeyEvent *event)
 void ListBox::mousePressEvent(QMouseEvent *event)
 {
     if (onItem(event))
-        QListView::mousePressEvent(event);
+        UniformListView::mousePressEvent(event);
     countPress(event, false);
 }
 
@@ -184,7 +183,7 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
     // Let the view update the selection as for a press, but not start editing or
     // emit its own activation: what a double click does is the handler's business.
     if (onItem(event))
-        QListView::mousePressEvent(event);
+        UniformListView::mousePressEvent(event);
     countPress(event, true);
 }
 
@@ -197,7 +196,7 @@ bool ListBox::onItem(const QMouseEvent *event) const
 
 void ListBox::mouseReleaseEvent(QMouseEvent *event)
 {
-    QListView::mouseReleaseEvent(event);
+    UniformListView::mouseReleaseEvent(event);
     if (!m_pressed)
         return;
     m_pressed = false;
@@ -251,5 +250,5 @@ bool ListBox::viewportEvent(QEvent *event)
             QToolTip::hideText();
         return true;
     }
-    return QListView::viewportEvent(event);
+    return UniformListView::viewportEvent(event);
 }

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "ui/TextLinesModel.h"
+#include "ui/UniformListView.h"
 #include "ui/ValueNote.h"
 
-#include <QListView>
 #include <functional>
 #include <optional>
 
@@ -16,7 +16,7 @@
 // give it the meaning of a double click without mistaking it for the mouse.
 // The items live in a TextLinesModel, the list's own or one lent to it, so
 // that a list of a million items costs little more than their text.
-class ListBox : public QListView
+class ListBox : public UniformListView
 {
     Q_OBJECT
 
