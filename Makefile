@@ -78,7 +78,8 @@ test-sanitize: deps
 	ctest --preset sanitize
 
 # File / Open, the line rules of server.cfg alone, the directories of the
-# game's archives and a game server's status answer under clang's libFuzzer with the sanitizers, from the seed
+# game's archives, a game server's status answer and kezcfg apply's reading
+# of a rotation under clang's libFuzzer with the sanitizers, from the seed
 # corpus in tests/fuzz/corpus,
 # for FUZZ_SECONDS each; any finding fails the run and leaves the input in
 # $(FUZZ_DIR)/ (commit it to tests/fuzz/regressions/). Inputs reach past
@@ -91,7 +92,7 @@ fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz
 	@# Absolute paths: the harness makes a scratch folder the working directory.
-	for target in fuzz_open fuzz_lines fuzz_archives fuzz_status; do \
+	for target in fuzz_open fuzz_lines fuzz_archives fuzz_status fuzz_rotation; do \
 	    mkdir -p $(FUZZ_DIR)/corpus-$$target && \
 	    $(abspath $(FUZZ_DIR))/tests/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
 	        -max_len=$(FUZZ_MAX_LEN) -artifact_prefix=$(abspath $(FUZZ_DIR))/$$target- \

@@ -24,6 +24,10 @@ public:
     virtual void removeAllMapItems() = 0;
     // Appends the maps, in order, after the current items.
     virtual void addMapItems(TextLines maps) = 0;
+    // A form whose rotation is about to be replaced whole has no use for the
+    // maps of maplist.txt. The file is still looked at, so that Open stops
+    // where it would have stopped.
+    virtual bool wantsMapItems() const { return true; }
     virtual void enableAddButton() = 0;
     virtual void enableRemoveButton() = 0;
 

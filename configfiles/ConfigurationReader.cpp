@@ -198,8 +198,11 @@ bool Reader::readMapList(MapListSwitch switched)
 {
     m_form.setStatusText(QStringLiteral("Opening maplist.txt"));
     const bool firstRead = !m_mapFile;
-    if (firstRead)
-        m_mapFile = readRegularFile(QStringLiteral("maplist.txt"), mapListSizeLimit);
+    if (firstRead) {
+        const QString name = QStringLiteral("maplist.txt");
+        m_mapFile = m_form.wantsMapItems() ? readRegularFile(name, mapListSizeLimit)
+                                           : checkRegularFile(name, mapListSizeLimit);
+    }
     switch (m_mapFile->outcome) {
     case FileOutcome::Read:
         break;
@@ -223,7 +226,7 @@ bool Reader::readMapList(MapListSwitch switched)
         m_form.removeAllMapItems();
         return false;
     }
-    if (!m_mapListLaid) {
+    if (!m_mapListLaid && m_form.wantsMapItems()) {
         TextLines maps = TextLines::split(QString::fromUtf8(m_mapFile->bytes));
         const bool anyMap = !maps.isEmpty();
         m_form.removeAllMapItems();

@@ -77,6 +77,17 @@ RegularFileOpening openRegularFile(const QString &fileName)
     return {Outcome::Read, fd, qint64(info.st_size), {}};
 }
 
+RegularFileRead checkRegularFile(const QString &fileName, qint64 sizeLimit)
+{
+    const RegularFileOpening opening = openRegularFile(fileName);
+    if (opening.fd < 0)
+        return failed(opening.outcome, opening.reason);
+    const Descriptor file(opening.fd);
+    if (opening.size > sizeLimit)
+        return failed(Outcome::NotRead, QStringLiteral("it is larger than %1").arg(sizeText(sizeLimit)));
+    return {Outcome::Read, {}, {}};
+}
+
 RegularFileRead readRegularFile(const QString &fileName, qint64 sizeLimit)
 {
     const RegularFileOpening opening = openRegularFile(fileName);

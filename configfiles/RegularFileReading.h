@@ -21,6 +21,9 @@ struct RegularFileRead
 };
 
 RegularFileRead readRegularFile(const QString &fileName, qint64 sizeLimit);
+// The same judgement without reading: Read, with no bytes, where
+// readRegularFile would most likely read the file.
+RegularFileRead checkRegularFile(const QString &fileName, qint64 sizeLimit);
 
 // A regular file opened for reading, for a reader that takes only the parts
 // it needs: fd is -1 when it was not opened, and outcome and reason say why.

@@ -19,6 +19,7 @@ public:
     void setChecked(CheckboxControl checkbox, bool ticked) override;
     void removeAllMapItems() override { values.maps.clear(); }
     void addMapItems(TextLines maps) override { values.maps.append(std::move(maps)); }
+    bool wantsMapItems() const override { return mapItemsWanted; }
     void enableAddButton() override {}
     void enableRemoveButton() override {}
     FlagMove setFlag(std::size_t family, const QString &name) override;
@@ -28,4 +29,5 @@ public:
     ServerSettings values;
     std::vector<FlagSelection> families; // in tab order
     QString statusText;
+    bool mapItemsWanted = true;
 };

@@ -8,7 +8,7 @@
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ConsoleRules.h"
-#include "configfiles/RegularFileReading.h"
+#include "configfiles/PlainRotation.h"
 #include "configfiles/SafeTextFile.h"
 #include "configfiles/ServerForm.h"
 #include "flags/DecimalText.h"
@@ -226,7 +226,8 @@ QByteArray bytesOf(const QStringList &lines)
 }
 
 // The files as File / Save would write them; motd.txt only when given.
-QList<std::pair<QString, QByteArray>> filesOf(const ServerSettings &settings, bool withMotd)
+QList<std::pair<QString, QByteArray>> filesOf(const ServerSettings &settings, bool withMotd,
+                                              const QByteArray *mapListBytes)
 {
     using namespace ConfigurationLines;
     QList<std::pair<QString, QByteArray>> files = {
@@ -235,7 +236,8 @@ QList<std::pair<QString, QByteArray>> filesOf(const ServerSettings &settings, bo
         files.append(
             {QStringLiteral("motd.txt"), bytesOf(motdMessageLines(settings.messageOfTheDay) + motdBanner())});
     if (settings.mapList)
-        files.append({QStringLiteral("maplist.txt"), settings.maps.text().toUtf8()});
+        files.append(
+            {QStringLiteral("maplist.txt"), mapListBytes ? *mapListBytes : settings.maps.text().toUtf8()});
     return files;
 }
 
@@ -311,8 +313,16 @@ int apply(const QStringList &arguments)
     if (!QDir::setCurrent(folder))
         return failure(QStringLiteral("cannot go into the folder \"%1\"").arg(folder));
 
+    std::optional<PlainRotation> plain = readPlainRotation(json);
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    QJsonDocument document = QJsonDocument::fromJson(plain ? plain->rest : json, &error);
+    // Where the rest does not read as the same keys (a key given twice), the
+    // input is read as JSON whole, which also says what is wrong with it.
+    if (plain && (error.error != QJsonParseError::NoError || !document.isObject() ||
+                  document.object().size() != plain->keyCount)) {
+        plain.reset();
+        document = QJsonDocument::fromJson(json, &error);
+    }
     if (error.error != QJsonParseError::NoError)
         return refuse(QStringLiteral("the input is not JSON (%1 at offset %2)")
                           .arg(error.errorString())
@@ -326,7 +336,9 @@ int apply(const QStringList &arguments)
     if (!check && !lock.lock())
         return failure(QStringLiteral("cannot lock the folder: %1").arg(QDir::currentPath()));
 
+    const QJsonObject object = document.object();
     ServerForm form;
+    form.mapItemsWanted = !object.contains(u"rotation");
     if (QFileInfo::exists(QStringLiteral("server.cfg"))) {
         const ConfigurationReadResult result = readConfiguration(form);
         using Outcome = ConfigurationReadResult::Outcome;
@@ -339,7 +351,6 @@ int apply(const QStringList &arguments)
             return refuse(result.reason.isEmpty() ? form.statusText : result.reason);
     }
 
-    const QJsonObject object = document.object();
     try {
         for (auto it = object.begin(); it != object.end(); ++it)
             applyKey(form, it.key(), it.value());
@@ -349,7 +360,7 @@ int apply(const QStringList &arguments)
 
     QStringList changed;
     QByteArray diffs;
-    const auto files = filesOf(form.values, object.contains(u"motd"));
+    const auto files = filesOf(form.values, object.contains(u"motd"), plain ? &plain->mapListBytes : nullptr);
     for (const auto &[name, bytes] : files) {
         QFile current(name);
         const std::optional<QByteArray> before = currentBytes(current);

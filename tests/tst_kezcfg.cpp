@@ -105,6 +105,8 @@ private slots:
     void applyWritesOnlyWhatChanges();
     void applyRefusesAndTouchesNothing_data();
     void applyRefusesAndTouchesNothing();
+    void applyTakesRotationsHoweverWritten_data();
+    void applyTakesRotationsHoweverWritten();
     void concurrentAppliesDoNotMix();
 };
 
@@ -369,6 +371,12 @@ void TestKezcfg::applyWritesOnlyWhatChanges()
     show.start(QStringLiteral(KEZCFG), {"show", "--json"});
     QVERIFY(show.waitForFinished(20000));
     QCOMPARE(apply(show.readAllStandardOutput()), "unchanged\n");
+
+    // A rotation given whole still stops where File / Open stops.
+    QVERIFY(QFile::remove("maplist.txt"));
+    QCOMPARE(mkfifo("maplist.txt", 0600), 0);
+    QVERIFY(apply(R"({"rotation": ["q2dm3"]})", 2)
+                .contains("maplist.txt cannot be read: it is not a regular file"));
 }
 
 void TestKezcfg::applyRefusesAndTouchesNothing_data()
@@ -409,6 +417,57 @@ void TestKezcfg::applyRefusesAndTouchesNothing()
     put("server.cfg", "set maxclients many\n");
     QVERIFY(apply(R"({"maxClients": 8})", 2).contains("server.cfg line 1 holds no decimal integer"));
     QCOMPARE(contents("server.cfg"), "set maxclients many\n");
+}
+
+void TestKezcfg::applyTakesRotationsHoweverWritten_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output"); // its first line, or a part of the refusal
+    QTest::addColumn<QByteArray>("mapList");
+
+    const QByteArray none("(missing)");
+    QTest::newRow("spaced, brackets in other text")
+        << QByteArray(" {\"motd\" :\"a ] } \\\" [ {\",\"mapList\":true,\n\"rotation\" : [ \"q2dm1\" "
+                      ",\"sub/deep\"\t]} ")
+        << 0 << "changed: server.cfg motd.txt maplist.txt" << QByteArray("q2dm1\nsub/deep\n");
+    QTest::newRow("escaped") << QByteArray(R"({"mapList": true, "rotation": ["q2d\u006d1", "a\/b"]})") << 0
+                             << "changed: server.cfg maplist.txt" << QByteArray("q2dm1\na/b\n");
+    QTest::newRow("empty list") << QByteArray(R"({"mapList": true, "rotation": []})") << 0
+                                << "changed: server.cfg maplist.txt" << QByteArray("");
+    QTest::newRow("given twice") << QByteArray(R"({"mapList": true, "rotation": ["a"], "rotation": ["b"]})")
+                                 << 0 << "changed: server.cfg maplist.txt" << QByteArray("b\n");
+    QTest::newRow("not ASCII") << QByteArray(R"({"rotation": ["q2dm1", "k\u00e9z"]})") << 2
+                               << "\"rotation: k\u00e9z\" holds \u00e9, which is not printable ASCII" << none;
+    QTest::newRow("semicolon") << QByteArray(R"({"rotation": ["q2dm1", "a;b"]})") << 2
+                               << "\"rotation: a;b\" holds ;" << none;
+    QTest::newRow("comment") << QByteArray(R"({"rotation": ["//x"]})") << 2 << "begins with //" << none;
+    QTest::newRow("too long") << "{\"rotation\": [\"" + QByteArray(128, 'm') + "\"]}" << 2
+                              << "is longer than 127 characters" << none;
+    QTest::newRow("empty name") << QByteArray(R"({"rotation": [""]})") << 2 << "holds an empty map name"
+                                << none;
+    QTest::newRow("a number") << QByteArray(R"({"rotation": ["a", 5]})") << 2
+                              << "\"rotation\" must be text, not a number" << none;
+    QTest::newRow("not a list") << QByteArray(R"({"rotation": "a"})") << 2
+                                << "\"rotation\" must be a list, not text" << none;
+    QTest::newRow("no comma") << QByteArray(R"({"rotation": ["a" "b"]})") << 2 << "the input is not JSON"
+                              << none;
+    QTest::newRow("garbage after") << QByteArray(R"({"rotation": ["a"]} x)") << 2 << "the input is not JSON"
+                                   << none;
+}
+
+// The names of a rotation are read from the input's bytes where they are
+// plain, and as JSON where they are not: either way with the same outcome.
+void TestKezcfg::applyTakesRotationsHoweverWritten()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    QFETCH(QByteArray, mapList);
+    WorkingDirectory dir;
+    const QString printed = apply(json, status);
+    QVERIFY2(status == 0 ? printed.startsWith(output + '\n') : printed.contains(output), qPrintable(printed));
+    QCOMPARE(contents("maplist.txt"), mapList);
 }
 
 void TestKezcfg::concurrentAppliesDoNotMix()

@@ -23,3 +23,7 @@ void checkArchives(const uint8_t *data, size_t size);
 // Parses one input as a game server's status answer, and aborts when a text
 // of it holds a character that is not printable ASCII.
 void checkStatusAnswer(const uint8_t *data, size_t size);
+
+// Reads one input as kezcfg apply's JSON, the rotation plainly where it can,
+// and aborts when that reading disagrees with the JSON reader's.
+void checkPlainRotation(const uint8_t *data, size_t size);

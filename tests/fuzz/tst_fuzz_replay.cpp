@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Replays the fuzzers' seed corpus and every input they ever found a fault
-// with, through both harnesses, in the ordinary (and the sanitizer) build.
+// with, through every harness, in the ordinary (and the sanitizer) build.
 #include "OpenHarness.h"
 
 #include <QDir>
@@ -24,6 +24,7 @@ int main()
             checkLineRules(bytes, size_t(input.size()));
             checkArchives(bytes, size_t(input.size()));
             checkStatusAnswer(bytes, size_t(input.size()));
+            checkPlainRotation(bytes, size_t(input.size()));
             ++passed;
         }
     }
