@@ -4,6 +4,7 @@
 #include "configfiles/ConsoleRules.h"
 
 #include <array>
+#include <cstring>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -107,23 +108,23 @@ public:
         return false;
     }
 
-    // A list of plain names, as the lines of maplist.txt; false at anything
-    // else. Each byte is judged and copied in one step, since this loop is
-    // what a million-map apply spends its time in.
-    bool readNames(QByteArray &lines)
+    // A list of plain names, as the lines of maplist.txt set against the
+    // current file's: lines are copied only from the first that differs on,
+    // since for a large rotation the copy's fresh memory costs more than
+    // anything else apply does. False at anything but a list of plain names.
+    bool readNames(QByteArrayView current, PlainRotation &rotation)
     {
         const std::array<bool, 256> &plain = plainBytes();
         const qsizetype longest = ConsoleRules::maximumLength(ValueKind::Unquoted);
         if (!take('['))
             return false;
-        // Every name takes two quotes and a comma in the input, and one line
-        // end in the file, so the rest of the input is room enough.
-        lines.resize(m_json.size() - m_at);
-        adviseLargePages(lines);
-        char *out = lines.data();
         const char *const in = m_json.data();
+        qsizetype shared = 0;
+        QByteArray &tail = rotation.tail;
+        char *out = nullptr;
         const auto done = [&](bool read) {
-            lines.truncate(read ? out - lines.data() : 0);
+            rotation.sharedPrefix = read ? shared : 0;
+            tail.truncate(read && out ? out - tail.data() : 0);
             return read;
         };
         skipSpace();
@@ -132,19 +133,30 @@ public:
         for (;;) {
             if (!take('"'))
                 return done(false);
-            // Locals, not members: the bytes written could alias a member,
-            // which would have it reloaded for every byte.
-            const char *from = in + m_at;
-            const char *const end = in + m_json.size();
-            const char *const first = out;
-            while (from < end && plain[uchar(*from)])
-                *out++ = *from++;
-            const qsizetype length = out - first;
-            m_at = from - in;
+            const qsizetype begin = m_at;
+            while (!atEnd() && plain[uchar(in[m_at])])
+                ++m_at;
+            const qsizetype length = m_at - begin;
+            const char *const name = in + begin;
             if (!take('"') || length == 0 || length > longest ||
-                (length >= 2 && first[0] == '/' && first[1] == '/'))
+                (length >= 2 && name[0] == '/' && name[1] == '/'))
                 return done(false);
-            *out++ = '\n';
+            if (!out && current.size() - shared > length && current[shared + length] == '\n' &&
+                std::memcmp(current.data() + shared, name, size_t(length)) == 0) {
+                shared += length + 1;
+            } else {
+                if (!out) {
+                    // Every name takes two quotes and a comma in the input,
+                    // and one line end in the file: the rest of the input is
+                    // room enough.
+                    tail.resize(m_json.size() - begin);
+                    adviseLargePages(tail);
+                    out = tail.data();
+                }
+                std::memcpy(out, name, size_t(length));
+                out += length;
+                *out++ = '\n';
+            }
             skipSpace();
             if (take(']'))
                 return done(true);
@@ -161,7 +173,7 @@ private:
 
 } // namespace
 
-std::optional<PlainRotation> readPlainRotation(QByteArrayView json)
+std::optional<PlainRotation> readPlainRotation(QByteArrayView json, QByteArrayView current)
 {
     Skimmer skim(json);
     PlainRotation plain;
@@ -186,7 +198,7 @@ std::optional<PlainRotation> readPlainRotation(QByteArrayView json)
                 if (listBegin >= 0)
                     return std::nullopt;
                 listBegin = skim.at();
-                if (!skim.readNames(plain.mapListBytes))
+                if (!skim.readNames(current, plain))
                     return std::nullopt;
                 listEnd = skim.at();
             } else if (!skim.skipValue()) {
@@ -205,4 +217,14 @@ std::optional<PlainRotation> readPlainRotation(QByteArrayView json)
         return std::nullopt;
     plain.rest = json.first(listBegin).toByteArray() + "[]" + json.sliced(listEnd).toByteArray();
     return plain;
+}
+
+QByteArrayList PlainRotation::mapListPieces(QByteArrayView current) const
+{
+    QByteArrayList pieces;
+    if (sharedPrefix > 0)
+        pieces.append(QByteArray::fromRawData(current.data(), sharedPrefix));
+    if (!tail.isEmpty())
+        pieces.append(tail);
+    return pieces;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QByteArrayView>
 #include <optional>
 
@@ -16,9 +17,17 @@
 // says what is wrong with it.
 struct PlainRotation
 {
-    QByteArray rest;         // the input with the list given as []
-    int keyCount = 0;        // the keys of the top-level object, as written
-    QByteArray mapListBytes; // each name followed by '\n'
+    QByteArray rest;  // the input with the list given as []
+    int keyCount = 0; // the keys of the top-level object, as written
+    // The lines of maplist.txt for the list, each name followed by '\n': the
+    // first sharedPrefix bytes of the current file, then tail.
+    qsizetype sharedPrefix = 0;
+    QByteArray tail;
+
+    bool sameAs(QByteArrayView current) const { return sharedPrefix == current.size() && tail.isEmpty(); }
+    // The lines in pieces, the first a view of current, which must outlive them.
+    QByteArrayList mapListPieces(QByteArrayView current) const;
 };
 
-std::optional<PlainRotation> readPlainRotation(QByteArrayView json);
+// current: the bytes of maplist.txt as it is, or none.
+std::optional<PlainRotation> readPlainRotation(QByteArrayView json, QByteArrayView current = {});

@@ -35,7 +35,6 @@ bool isAscii(QStringView text)
     return true;
 }
 
-
 QString systemError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -103,17 +102,29 @@ std::variant<Target, QString> resolve(QByteArray path)
     return systemError(ELOOP);
 }
 
-bool writeAll(int fd, const QByteArray &bytes)
+bool writeAll(int fd, const QByteArrayList &pieces)
 {
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
+    off_t offset = 0;
+    for (const QByteArray &bytes : pieces) {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t n = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), offset);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            done += n;
+            offset += n;
+        }
     }
     return true;
+}
+
+qsizetype sizeOf(const QByteArrayList &pieces)
+{
+    qsizetype size = 0;
+    for (const QByteArray &bytes : pieces)
+        size += bytes.size();
+    return size;
 }
 
 std::optional<QByteArray> readAll(int fd)
@@ -212,7 +223,7 @@ void SafeTextFile::write(const QString &text)
     // Plain ASCII, what configuration files nearly always hold, is its own
     // UTF-8, and Qt converts to Latin-1 several times faster than to UTF-8:
     // for a million-map rotation that is a good part of a save.
-    m_text += isAscii(text) ? text.toLatin1() : text.toUtf8();
+    m_text.append(isAscii(text) ? text.toLatin1() : text.toUtf8());
 }
 
 void SafeTextFile::writeLines(const QStringList &lines)
@@ -261,11 +272,11 @@ bool SafeTextFile::commitInPlace()
     // The new text goes over the old one before the file is cut to length,
     // so that a failure never leaves less than the old text's room to put it
     // back into.
-    const bool written = writeAll(m_inPlace, m_text) && ::ftruncate(m_inPlace, off_t(m_text.size())) == 0 &&
+    const bool written = writeAll(m_inPlace, m_text) && ::ftruncate(m_inPlace, off_t(sizeOf(m_text))) == 0 &&
                          ::fsync(m_inPlace) == 0;
     if (!written) {
         const QString reason = systemError(errno);
-        const bool restored = m_previous && writeAll(m_inPlace, *m_previous) &&
+        const bool restored = m_previous && writeAll(m_inPlace, {*m_previous}) &&
                               ::ftruncate(m_inPlace, off_t(m_previous->size())) == 0 &&
                               ::fsync(m_inPlace) == 0;
         return fail(restored ? reason + QStringLiteral("; its old contents were put back")

@@ -4,6 +4,7 @@
 #include "text/TextLines.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QFile>
 #include <QSaveFile>
 #include <QStringList>
@@ -38,8 +39,9 @@ public:
     // reaches the file before commit.
     void writeLines(const QStringList &lines);
     void writeLines(const TextLines &lines);
-    // Adds text that is already encoded, line ends and all.
-    void writeBytes(const QByteArray &bytes) { m_text += bytes; }
+    // Adds text that is already encoded, line ends and all. The bytes are
+    // kept as they are, not copied, until commit writes them.
+    void writeBytes(const QByteArray &bytes) { m_text.append(bytes); }
     // True only when every byte reached the file; on false the file holds
     // what it held before open whenever that can be put back.
     bool commit();
@@ -57,8 +59,8 @@ private:
     bool commitInPlace();
 
     QString m_fileName;
-    QByteArray m_target; // the regular file that the name leads to
-    QByteArray m_text;
+    QByteArray m_target;   // the regular file that the name leads to
+    QByteArrayList m_text; // in order; a million-map rotation is not copied into one
     QString m_error;
     std::unique_ptr<QSaveFile> m_replacement;
     int m_inPlace = -1; // descriptor of a file rewritten in place

@@ -24,6 +24,8 @@
 #include <QTextStream>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <sys/mman.h>
 
 namespace {
 
@@ -225,20 +227,42 @@ QByteArray bytesOf(const QStringList &lines)
     return lines.isEmpty() ? QByteArray() : (lines.join(u'\n') + u'\n').toUtf8();
 }
 
+// A file as apply would write it, in pieces that are written one after
+// another; each piece is shared, never copied.
+struct NewFile
+{
+    QString name;
+    QByteArrayList pieces;
+};
+
 // The files as File / Save would write them; motd.txt only when given.
-QList<std::pair<QString, QByteArray>> filesOf(const ServerSettings &settings, bool withMotd,
-                                              const QByteArray *mapListBytes)
+QList<NewFile> filesOf(const ServerSettings &settings, bool withMotd,
+                       const std::optional<QByteArrayList> &mapList)
 {
     using namespace ConfigurationLines;
-    QList<std::pair<QString, QByteArray>> files = {
-        {QStringLiteral("server.cfg"), bytesOf(serverCfgLines(settings))}};
+    QList<NewFile> files = {{QStringLiteral("server.cfg"), {bytesOf(serverCfgLines(settings))}}};
     if (withMotd)
-        files.append(
-            {QStringLiteral("motd.txt"), bytesOf(motdMessageLines(settings.messageOfTheDay) + motdBanner())});
+        files.append({QStringLiteral("motd.txt"),
+                      {bytesOf(motdMessageLines(settings.messageOfTheDay) + motdBanner())}});
     if (settings.mapList)
         files.append(
-            {QStringLiteral("maplist.txt"), mapListBytes ? *mapListBytes : settings.maps.text().toUtf8()});
+            {QStringLiteral("maplist.txt"), mapList.value_or(QByteArrayList{settings.maps.text().toUtf8()})});
     return files;
+}
+
+bool sameBytes(QByteArrayView before, const QByteArrayList &pieces)
+{
+    qsizetype offset = 0;
+    for (const QByteArray &piece : pieces) {
+        if (before.size() - offset < piece.size())
+            return false;
+        // A piece that is a view of the current file is the same by being it.
+        if (piece.constData() != before.data() + offset &&
+            std::memcmp(piece.constData(), before.data() + offset, size_t(piece.size())) != 0)
+            return false;
+        offset += piece.size();
+    }
+    return offset == before.size();
 }
 
 // A file's bytes, mapped into memory where it is a regular file: the bytes
@@ -249,8 +273,12 @@ std::optional<QByteArray> bytesOf(QFile &file, qint64 sizeLimit)
     if (!file.open(QIODevice::ReadOnly) || (file.size() > sizeLimit && !file.isSequential()))
         return std::nullopt;
     if (!file.isSequential() && file.size() > 0) {
-        if (const uchar *mapped = file.map(0, file.size()))
+        if (uchar *mapped = file.map(0, file.size())) {
+            // Entered into the process at once rather than by a fault for
+            // every few pages, which on a virtual machine costs more.
+            madvise(mapped, size_t(file.size()), MADV_POPULATE_READ);
             return QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), file.size());
+        }
     }
     return file.readAll();
 }
@@ -313,7 +341,15 @@ int apply(const QStringList &arguments)
     if (!QDir::setCurrent(folder))
         return failure(QStringLiteral("cannot go into the folder \"%1\"").arg(folder));
 
-    std::optional<PlainRotation> plain = readPlainRotation(json);
+    // One apply at a time in a folder, so that two never mix their files.
+    QLockFile lock(QStringLiteral(".kezcfg-apply.lock"));
+    lock.setStaleLockTime(0);
+    if (!check && !lock.lock())
+        return failure(QStringLiteral("cannot lock the folder: %1").arg(QDir::currentPath()));
+
+    QFile mapListFile(QStringLiteral("maplist.txt"));
+    const std::optional<QByteArray> mapListNow = currentBytes(mapListFile);
+    std::optional<PlainRotation> plain = readPlainRotation(json, mapListNow.value_or(QByteArray()));
     QJsonParseError error;
     QJsonDocument document = QJsonDocument::fromJson(plain ? plain->rest : json, &error);
     // Where the rest does not read as the same keys (a key given twice), the
@@ -329,12 +365,6 @@ int apply(const QStringList &arguments)
                           .arg(error.offset));
     if (!document.isObject())
         return refuse(QStringLiteral("the input must be one JSON object"));
-
-    // One apply at a time in a folder, so that two never mix their files.
-    QLockFile lock(QStringLiteral(".kezcfg-apply.lock"));
-    lock.setStaleLockTime(0);
-    if (!check && !lock.lock())
-        return failure(QStringLiteral("cannot lock the folder: %1").arg(QDir::currentPath()));
 
     const QJsonObject object = document.object();
     ServerForm form;
@@ -360,15 +390,18 @@ int apply(const QStringList &arguments)
 
     QStringList changed;
     QByteArray diffs;
-    const auto files = filesOf(form.values, object.contains(u"motd"), plain ? &plain->mapListBytes : nullptr);
-    for (const auto &[name, bytes] : files) {
+    const std::optional<QByteArrayList> plainMapList =
+        plain ? std::optional(plain->mapListPieces(mapListNow.value_or(QByteArray()))) : std::nullopt;
+    const auto files = filesOf(form.values, object.contains(u"motd"), plainMapList);
+    for (const auto &[name, pieces] : files) {
         QFile current(name);
-        const std::optional<QByteArray> before = currentBytes(current);
-        if (before == bytes)
+        const std::optional<QByteArray> before =
+            name == mapListFile.fileName() ? mapListNow : currentBytes(current);
+        if (before && sameBytes(*before, pieces))
             continue;
         changed.append(name);
         if (check)
-            diffs += unifiedDiff(name, before, bytes);
+            diffs += unifiedDiff(name, before, pieces.join());
     }
 
     const QString outcome =
@@ -377,13 +410,14 @@ int apply(const QStringList &arguments)
         QTextStream(stdout) << outcome << '\n' << diffs;
         return 0;
     }
-    for (const auto &[name, bytes] : files) {
+    for (const auto &[name, pieces] : files) {
         if (!changed.contains(name))
             continue;
         SafeTextFile file(name);
         if (!file.open())
             return failure(QStringLiteral("could not write %1: %2").arg(name, file.errorString()));
-        file.writeBytes(bytes);
+        for (const QByteArray &piece : pieces)
+            file.writeBytes(piece);
         if (!file.commit())
             return failure(QStringLiteral("could not write %1: %2").arg(name, file.errorString()));
     }

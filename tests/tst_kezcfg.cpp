@@ -107,6 +107,7 @@ private slots:
     void applyRefusesAndTouchesNothing();
     void applyTakesRotationsHoweverWritten_data();
     void applyTakesRotationsHoweverWritten();
+    void applyChangesARotationAnywhere();
     void concurrentAppliesDoNotMix();
 };
 
@@ -468,6 +469,25 @@ void TestKezcfg::applyTakesRotationsHoweverWritten()
     const QString printed = apply(json, status);
     QVERIFY2(status == 0 ? printed.startsWith(output + '\n') : printed.contains(output), qPrintable(printed));
     QCOMPARE(contents("maplist.txt"), mapList);
+}
+
+void TestKezcfg::applyChangesARotationAnywhere()
+{
+    WorkingDirectory dir;
+    const QList<std::pair<QByteArray, QByteArray>> steps{
+        {R"(["q2dm1", "q2dm2", "q2dm3"])", "q2dm1\nq2dm2\nq2dm3\n"},
+        {R"(["q2dm1", "q2dm2", "q2dm8"])", "q2dm1\nq2dm2\nq2dm8\n"}, // the last
+        {R"(["q2dm1", "q2dm2"])", "q2dm1\nq2dm2\n"},                 // one fewer
+        {R"(["q2dm1", "q2dm2", "q2dm2"])", "q2dm1\nq2dm2\nq2dm2\n"}, // one more
+        {R"(["q2dm", "q2dm2", "q2dm2"])", "q2dm\nq2dm2\nq2dm2\n"},   // a prefix of the first
+        {R"(["q2dm10", "q2dm2", "q2dm2"])", "q2dm10\nq2dm2\nq2dm2\n"},
+    };
+    QCOMPARE(apply(R"({"mapList": true})"), "changed: server.cfg maplist.txt\n");
+    for (const auto &[rotation, lines] : steps) {
+        QCOMPARE(apply("{\"rotation\": " + rotation + "}"), "changed: maplist.txt\n");
+        QCOMPARE(contents("maplist.txt"), lines);
+        QCOMPARE(apply("{\"rotation\": " + rotation + "}"), "unchanged\n");
+    }
 }
 
 void TestKezcfg::concurrentAppliesDoNotMix()
