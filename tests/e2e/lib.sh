@@ -114,6 +114,8 @@ choose_file_menu_item_from_end() {
     local before
     before=$(window_count)
     open_popup xdotool mousemove --window "$wid" 20 8 click 1
+    # A menu on screen may not hold the keyboard yet on a busy machine.
+    sleep 0.2
     xdotool key --repeat "$1" Up
     xdotool key Return
     # The menu closes; after Close the main window goes too.
