@@ -26,10 +26,11 @@ const std::array<bool, 256> &plainBytes()
     return plain;
 }
 
-// Megabytes written from start to end in a fresh process: each page of them
-// would otherwise come with a fault of its own, and on a virtual machine the
-// faults cost more than the writing. Only a hint; where the system has no
-// large pages nothing changes.
+// The lines from the first difference on, megabytes for a new rotation,
+// written from start to end in a fresh process: each page of them would
+// otherwise come with a fault of its own, and on a virtual machine the faults
+// cost more than the writing. Only a hint; where the system has no large
+// pages nothing changes.
 void adviseLargePages(QByteArray &buffer)
 {
     const quintptr page = quintptr(sysconf(_SC_PAGESIZE));

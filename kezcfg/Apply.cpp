@@ -198,6 +198,7 @@ void applyKey(ServerForm &form, const QString &key, const QJsonValue &value)
         TextLines maps;
         const QJsonArray names = value.toArray();
         for (const QJsonValueConstRef map : names) {
+            // Asked first, so that a name is not copied into a value only to be checked.
             if (!map.isString())
                 expectType(key, map, QJsonValue::String, "text");
             const QString name = map.toString();
@@ -268,7 +269,7 @@ bool sameBytes(QByteArrayView before, const QByteArrayList &pieces)
 // A file's bytes, mapped into memory where it is a regular file: the bytes
 // of a million-map rotation read into fresh memory cost a process more than
 // all it does with them. They last as long as the file object.
-std::optional<QByteArray> bytesOf(QFile &file, qint64 sizeLimit)
+std::optional<QByteArray> mappedBytes(QFile &file, qint64 sizeLimit)
 {
     if (!file.open(QIODevice::ReadOnly) || (file.size() > sizeLimit && !file.isSequential()))
         return std::nullopt;
@@ -287,7 +288,7 @@ std::optional<QByteArray> currentBytes(QFile &file)
 {
     if (!QFileInfo(file.fileName()).isFile())
         return std::nullopt;
-    return bytesOf(file, mapListSizeLimit);
+    return mappedBytes(file, mapListSizeLimit);
 }
 
 // A unified diff from diff(1), which every Debian system has.
@@ -333,7 +334,7 @@ int apply(const QStringList &arguments)
     if (input == u"-") {
         in.open(stdin, QIODevice::ReadOnly);
         json = in.readAll();
-    } else if (const std::optional<QByteArray> bytes = bytesOf(in, std::numeric_limits<qint64>::max())) {
+    } else if (const std::optional<QByteArray> bytes = mappedBytes(in, std::numeric_limits<qint64>::max())) {
         json = *bytes;
     } else {
         return failure(QStringLiteral("cannot read \"%1\": %2").arg(input, in.errorString()));
