@@ -4,6 +4,7 @@
 #include "Commands.h"
 
 #include "Families.h"
+#include "FolderLock.h"
 
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
@@ -18,7 +19,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -343,8 +343,7 @@ int apply(const QStringList &arguments)
         return failure(QStringLiteral("cannot go into the folder \"%1\"").arg(folder));
 
     // One apply at a time in a folder, so that two never mix their files.
-    QLockFile lock(QStringLiteral(".kezcfg-apply.lock"));
-    lock.setStaleLockTime(0);
+    FolderLock lock;
     if (!check && !lock.lock())
         return failure(QStringLiteral("cannot lock the folder: %1").arg(QDir::currentPath()));
 

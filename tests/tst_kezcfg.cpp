@@ -13,7 +13,10 @@
 #include <QProcess>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using TestSupport::WorkingDirectory;
 
@@ -109,6 +112,7 @@ private slots:
     void applyTakesRotationsHoweverWritten();
     void applyChangesARotationAnywhere();
     void concurrentAppliesDoNotMix();
+    void applyWaitsWhileTheFolderIsHeld();
 };
 
 namespace {
@@ -515,6 +519,22 @@ void TestKezcfg::concurrentAppliesDoNotMix()
     QVERIFY(contents("maplist.txt").startsWith(name + "0\n" + name + "1\n"));
     QVERIFY(contents("maplist.txt").endsWith(name + "19999\n"));
     QVERIFY(!QFile::exists(".kezcfg-apply.lock"));
+}
+
+void TestKezcfg::applyWaitsWhileTheFolderIsHeld()
+{
+    WorkingDirectory dir;
+    const int folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(folder >= 0 && ::flock(folder, LOCK_EX) == 0);
+    QProcess kezcfg;
+    kezcfg.start(QStringLiteral(KEZCFG), {"apply", ".", "-"});
+    kezcfg.write(R"({"serverName": "held"})");
+    kezcfg.closeWriteChannel();
+    QVERIFY(!kezcfg.waitForFinished(500));
+    QVERIFY(!QFile::exists("server.cfg"));
+    ::close(folder);
+    QVERIFY(kezcfg.waitForFinished(20000));
+    QCOMPARE(kezcfg.readAllStandardOutput(), "changed: server.cfg\n");
 }
 
 QTEST_GUILESS_MAIN(TestKezcfg)
