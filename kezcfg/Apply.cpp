@@ -10,6 +10,7 @@
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ConsoleRules.h"
 #include "configfiles/PlainRotation.h"
+#include "configfiles/RegularFileReading.h"
 #include "configfiles/SafeTextFile.h"
 #include "configfiles/ServerForm.h"
 #include "flags/DecimalText.h"
@@ -26,6 +27,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -266,13 +268,11 @@ bool sameBytes(QByteArrayView before, const QByteArrayList &pieces)
     return offset == before.size();
 }
 
-// A file's bytes, mapped into memory where it is a regular file: the bytes
+// The bytes of an open file, mapped into memory where it can be: the bytes
 // of a million-map rotation read into fresh memory cost a process more than
 // all it does with them. They last as long as the file object.
-std::optional<QByteArray> mappedBytes(QFile &file, qint64 sizeLimit)
+QByteArray mappedBytes(QFile &file)
 {
-    if (!file.open(QIODevice::ReadOnly) || (file.size() > sizeLimit && !file.isSequential()))
-        return std::nullopt;
     if (!file.isSequential() && file.size() > 0) {
         if (uchar *mapped = file.map(0, file.size())) {
             // Entered into the process at once rather than by a fault for
@@ -284,11 +284,19 @@ std::optional<QByteArray> mappedBytes(QFile &file, qint64 sizeLimit)
     return file.readAll();
 }
 
+// A file's bytes as File / Open would take them: none where it is not a
+// regular file of at most the size File / Open reads.
 std::optional<QByteArray> currentBytes(QFile &file)
 {
-    if (!QFileInfo(file.fileName()).isFile())
+    const RegularFileOpening opening = openRegularFile(file.fileName());
+    if (opening.fd < 0)
         return std::nullopt;
-    return mappedBytes(file, mapListSizeLimit);
+    if (opening.size > mapListSizeLimit ||
+        !file.open(opening.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(opening.fd);
+        return std::nullopt;
+    }
+    return mappedBytes(file);
 }
 
 // A unified diff from diff(1), which every Debian system has.
@@ -334,8 +342,8 @@ int apply(const QStringList &arguments)
     if (input == u"-") {
         in.open(stdin, QIODevice::ReadOnly);
         json = in.readAll();
-    } else if (const std::optional<QByteArray> bytes = mappedBytes(in, std::numeric_limits<qint64>::max())) {
-        json = *bytes;
+    } else if (in.open(QIODevice::ReadOnly)) {
+        json = mappedBytes(in);
     } else {
         return failure(QStringLiteral("cannot read \"%1\": %2").arg(input, in.errorString()));
     }
