@@ -18,10 +18,11 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # file (cpack finds the programs to inspect with it); its menu entry, metadata
 # and manual page are checked with desktop-file-utils, appstream and
 # groff-base, and the package with lintian; the fleet example runs with
-# ansible-core. Both programs read zip archives with libzip (found with pkgconf).
+# ansible-core; strace kills kezcfg apply at each of its writes in the test of
+# interrupted applies. Both programs read zip archives with libzip (found with pkgconf).
 RUN_PACKAGES := g++ cmake ninja-build pkgconf qt6-base-dev libzip-dev fonts-liberation2
 PACKAGES := $(RUN_PACKAGES) clang libclang-rt-14-dev xvfb xauth xdotool x11-utils libx11-dev openbox \
-            dpkg-dev file desktop-file-utils appstream groff-base lintian ansible-core
+            dpkg-dev file desktop-file-utils appstream groff-base lintian ansible-core strace
 
 .PHONY: all deps deps-run configure build build-program run test test-sanitize fuzz bench package clean
 

@@ -8,6 +8,8 @@
 #include "configfiles/ConfigurationForm.h"
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ConfigurationWriter.h"
+#include "configfiles/FileSetWriter.h"
+#include "flags/Diagnostics.h"
 
 namespace {
 
@@ -51,12 +53,15 @@ public:
     }
 
     void setStatusText(const QString &text) override { w.serverStatusBar->setStatusText(text); }
+    void setKeptLines(const QStringList &lines) override { keptLines = lines; }
+
+    std::optional<QStringList> keptLines; // when server.cfg was read
 
 private:
     ServerConfiguration &w;
 };
 
-ServerSettings settingsOf(ServerConfiguration &window)
+ServerSettings settingsOf(ServerConfiguration &window, const QStringList &keptLines)
 {
     ServerSettings settings;
     for (TextControl control : allTextControls)
@@ -69,6 +74,7 @@ ServerSettings settingsOf(ServerConfiguration &window)
     settings.mapList = window.mapListCheckbox->isChecked();
     settings.messageOfTheDay = window.motdTextArea->text();
     settings.maps = window.mapList->lines();
+    settings.keptLines = keptLines;
     return settings;
 }
 
@@ -76,8 +82,9 @@ ServerSettings settingsOf(ServerConfiguration &window)
 
 void ServerConfiguration::Save_ActionPerformed()
 {
-    const ConfigurationWriteResult result = writeConfigurationSet(
-        settingsOf(*this), [this](const QString &text) { serverStatusBar->setStatusText(text); });
+    const ConfigurationWriteResult result =
+        writeConfigurationSet(settingsOf(*this, m_keptLines),
+                              [this](const QString &text) { serverStatusBar->setStatusText(text); });
     explainStatus(result.diagnostic);
 }
 
@@ -85,8 +92,15 @@ void ServerConfiguration::Open_ActionPerformed()
 {
     // Maps may have come or gone since the window started.
     readGameFolders();
+    // A save that was interrupted while its files changed places is
+    // finished first, so that Open reads one whole set.
+    const Recovery recovery = FileSetWriter::recover();
+    if (recovery.outcome != Recovery::Outcome::Nothing && recovery.outcome != Recovery::Outcome::Busy)
+        Diagnostics::warn(recovery.message + u'.');
     FormControls form(*this);
     const ConfigurationReadResult result = readConfiguration(form);
+    if (form.keptLines)
+        m_keptLines = *form.keptLines;
     if (result.outcome == ConfigurationReadResult::Outcome::Done)
         explainStatus(QString());
     else

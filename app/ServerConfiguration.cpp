@@ -311,6 +311,10 @@ void ServerConfiguration::New_ActionPerformed()
     publicGameCheckbox->setChecked(false);
     mapListCheckbox->setChecked(false);
     mapList->removeAll();
+    if (!m_keptLines.isEmpty()) {
+        m_keptLines.clear();
+        explainStatus(QString());
+    }
 }
 
 void ServerConfiguration::About_ActionPerformed()
@@ -339,6 +343,11 @@ void ServerConfiguration::explainStatus(const QString &problem)
     QString text = tr("Save writes and Open reads server.cfg, motd.txt and maplist.txt in %1")
                        .arg(QDir::toNativeSeparators(QDir::currentPath()));
     text += u'\n' + gameFolderSummary();
+    if (!m_keptLines.isEmpty())
+        text += u'\n' + (m_keptLines.size() == 1
+                             ? tr("Save keeps 1 line of the opened server.cfg that the form does not set")
+                             : tr("Save keeps %1 lines of the opened server.cfg that the form does not set")
+                                   .arg(m_keptLines.size()));
     if (!problem.isEmpty())
         text += u'\n' + tr("Last problem: %1").arg(problem);
     serverStatusBar->setToolTip(text);

@@ -179,6 +179,9 @@ private:
     GameFolders m_gameFolders;
     QByteArray m_gameFoldersStamp;          // of the folders m_gameFolders was read from
     QStringListModel *m_mapNames = nullptr; // what the map fields complete from
+    // Lines of the opened server.cfg that no control holds; Save writes them
+    // again, and New forgets them.
+    QStringList m_keptLines;
 
 public:
     // The controls, named as the form names them.

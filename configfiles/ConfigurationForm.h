@@ -36,4 +36,8 @@ public:
     virtual FlagMove setFlag(std::size_t family, const QString &name) = 0;
 
     virtual void setStatusText(const QString &text) = 0;
+
+    // The lines of server.cfg that the form does not own, for the next Save
+    // to keep; they replace those of an earlier Open.
+    virtual void setKeptLines(const QStringList &lines) = 0;
 };

@@ -22,8 +22,12 @@ QStringList splitLines(QStringView text);
 
 // --- Writing ---------------------------------------------------------------
 
-// The 28 to 30 lines of server.cfg, in file order.
+// The lines of server.cfg, in file order: 28 to 30 of the form's own, and
+// the kept lines of settings before the starting map's line.
 QStringList serverCfgLines(const ServerSettings &settings);
+
+// The comment lines with which server.cfg begins.
+QStringList serverCfgHeader();
 
 // The message of the day as motd.txt lines: split at each line feed, which
 // alone is consumed; a final line feed gives no extra empty line.

@@ -3,6 +3,7 @@
 
 #include "configfiles/ConfigurationForm.h"
 #include "configfiles/ConfigurationLines.h"
+#include "configfiles/KeptLines.h"
 #include "configfiles/RegularFileReading.h"
 #include "flags/DecimalText.h"
 #include "flags/Diagnostics.h"
@@ -82,6 +83,9 @@ ConfigurationReadResult Reader::run()
         return ended(Outcome::ReadFailed);
     }
     const QStringList serverBuff = splitLines(QString::fromUtf8(serverCfg.bytes));
+    // Taken from the whole file, also where Open stops at a line: Save keeps
+    // them all the same.
+    m_form.setKeptLines(KeptLines::keptLines(serverBuff));
 
     for (const QString &line : std::as_const(serverBuff)) {
         ++m_lineNumber;

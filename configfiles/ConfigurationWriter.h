@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "configfiles/FileSetWriter.h"
 #include "configfiles/FormFields.h"
 
 #include <functional>
 
 // File / Save: writes server.cfg, motd.txt and, with the map list ticked,
-// maplist.txt into the working directory, reporting each stage through
-// setStatusText. A file that cannot be written stops the save at its stage:
-// that file and the later ones are left as they were, and the status line
-// keeps the last stage reached.
+// maplist.txt into the working directory, all of them or none, reporting
+// each stage through setStatusText. When a file cannot be written no file
+// changes, and the status line keeps the last stage reached.
 struct ConfigurationWriteResult
 {
     bool complete;      // every file was written completely
@@ -17,3 +17,11 @@ struct ConfigurationWriteResult
 };
 ConfigurationWriteResult writeConfigurationSet(const ServerSettings &settings,
                                                const std::function<void(const QString &)> &setStatusText);
+
+// Lines as the files hold them: each ended by the platform's line separator,
+// in UTF-8.
+QByteArray encodedLines(const QStringList &lines);
+QByteArray encodedLines(const TextLines &lines);
+
+// The files of the configuration set as File / Save writes them.
+QList<FileToWrite> configurationFiles(const ServerSettings &settings);

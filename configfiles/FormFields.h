@@ -43,6 +43,9 @@ struct ServerSettings
     bool mapList = false;
     QString messageOfTheDay;
     TextLines maps;
+    // Lines of the opened server.cfg that the form does not own, written
+    // again as they stood.
+    QStringList keptLines;
 
     QString &text(TextControl c) { return texts[std::size_t(c)]; }
     const QString &text(TextControl c) const { return texts[std::size_t(c)]; }

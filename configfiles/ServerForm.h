@@ -24,6 +24,7 @@ public:
     void enableRemoveButton() override {}
     FlagMove setFlag(std::size_t family, const QString &name) override;
     void setStatusText(const QString &text) override { statusText = text; }
+    void setKeptLines(const QStringList &lines) override { values.keptLines = lines; }
 
     // The values as File / Save would write them; each mask is its family's.
     ServerSettings values;

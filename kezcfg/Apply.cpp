@@ -4,14 +4,14 @@
 #include "Commands.h"
 
 #include "Families.h"
-#include "FolderLock.h"
 
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ConsoleRules.h"
+#include "configfiles/FileSetWriter.h"
+#include "configfiles/FolderLock.h"
 #include "configfiles/PlainRotation.h"
 #include "configfiles/RegularFileReading.h"
-#include "configfiles/SafeTextFile.h"
 #include "configfiles/ServerForm.h"
 #include "flags/DecimalText.h"
 
@@ -318,6 +318,19 @@ QByteArray unifiedDiff(const QString &name, const std::optional<QByteArray> &bef
     return diff.readAllStandardOutput();
 }
 
+constexpr std::chrono::milliseconds defaultLockWait = std::chrono::minutes(1);
+constexpr std::chrono::seconds longestLockWait = std::chrono::hours(24);
+
+// A finite number of seconds, from 0 to the longest wait.
+std::optional<double> secondsIn(const QString &text)
+{
+    bool ok = false;
+    const double seconds = text.toDouble(&ok);
+    if (!ok || !std::isfinite(seconds) || seconds < 0 || seconds > double(longestLockWait.count()))
+        return std::nullopt;
+    return seconds;
+}
+
 int refuse(const QString &message)
 {
     return failure(QStringLiteral("apply refused: %1; no file was changed").arg(message));
@@ -331,6 +344,15 @@ int apply(const QStringList &arguments)
 {
     QStringList rest = arguments;
     const bool check = rest.removeAll(QStringLiteral("--check")) > 0;
+    std::chrono::milliseconds wait = defaultLockWait;
+    if (const qsizetype at = rest.indexOf(QStringLiteral("--wait")); at >= 0) {
+        const std::optional<double> seconds = at + 1 < rest.size() ? secondsIn(rest[at + 1]) : std::nullopt;
+        if (!seconds)
+            return failure(
+                QStringLiteral("--wait takes a number of seconds from 0 to %1").arg(longestLockWait.count()));
+        wait = std::chrono::milliseconds(qint64(*seconds * 1000));
+        rest.remove(at, 2);
+    }
     if (rest.isEmpty() || rest.size() > 2)
         return failure(
             QStringLiteral("apply takes an optional folder and a JSON file, or - for standard input"));
@@ -352,8 +374,18 @@ int apply(const QStringList &arguments)
 
     // One apply at a time in a folder, so that two never mix their files.
     FolderLock lock;
-    if (!check && !lock.lock())
-        return failure(QStringLiteral("cannot lock the folder: %1").arg(QDir::currentPath()));
+    if (!check) {
+        if (const std::optional<QString> refusal = lock.lock(
+                wait, [](const QString &text) { std::fprintf(stderr, "kezcfg: %s\n", qPrintable(text)); }))
+            return failure(QStringLiteral("apply refused: %1").arg(*refusal));
+    }
+    // What an interrupted write left is finished first, so that what is
+    // compared is a whole set.
+    const Recovery recovery = check ? FileSetWriter::inspect() : FileSetWriter::recover();
+    if (recovery.outcome == Recovery::Outcome::Failed || recovery.outcome == Recovery::Outcome::Busy)
+        return refuse(recovery.message);
+    if (recovery.outcome == Recovery::Outcome::Completed)
+        std::fprintf(stderr, "kezcfg: %s\n", qPrintable(recovery.message));
 
     QFile mapListFile(QStringLiteral("maplist.txt"));
     const std::optional<QByteArray> mapListNow = currentBytes(mapListFile);
@@ -395,6 +427,19 @@ int apply(const QStringList &arguments)
     } catch (const Refusal &refusal) {
         return refuse(refusal.message);
     }
+    // The rotation kept is the one maplist.txt holds: where that cannot be
+    // read, writing the list would empty it.
+    if (form.values.mapList && !object.contains(u"rotation") && !mapListNow) {
+        const RegularFileOpening opening = openRegularFile(mapListFile.fileName());
+        if (opening.fd >= 0)
+            ::close(opening.fd);
+        if (opening.outcome != RegularFileRead::Outcome::Missing)
+            return refuse(
+                QStringLiteral("maplist.txt cannot be read (%1), so its rotation cannot be kept; give "
+                               "\"rotation\" or let this user read it")
+                    .arg(opening.fd >= 0 ? QStringLiteral("it is larger than File / Open reads")
+                                         : opening.reason));
+    }
 
     QStringList changed;
     QByteArray diffs;
@@ -418,17 +463,14 @@ int apply(const QStringList &arguments)
         QTextStream(stdout) << outcome << '\n' << diffs;
         return 0;
     }
+    QList<FileToWrite> toWrite;
     for (const auto &[name, pieces] : files) {
-        if (!changed.contains(name))
-            continue;
-        SafeTextFile file(name);
-        if (!file.open())
-            return failure(QStringLiteral("could not write %1: %2").arg(name, file.errorString()));
-        for (const QByteArray &piece : pieces)
-            file.writeBytes(piece);
-        if (!file.commit())
-            return failure(QStringLiteral("could not write %1: %2").arg(name, file.errorString()));
+        if (changed.contains(name))
+            toWrite.append({name, pieces});
     }
+    const FileSetOutcome written = FileSetWriter::write(toWrite);
+    if (!written.complete)
+        return failure(QStringLiteral("apply stopped: %1").arg(written.message()));
     QTextStream(stdout) << outcome << '\n';
     return 0;
 }

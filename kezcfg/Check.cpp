@@ -6,7 +6,9 @@
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ConsoleRules.h"
+#include "configfiles/FileSetWriter.h"
 #include "configfiles/GameFolders.h"
+#include "configfiles/KeptLines.h"
 #include "configfiles/RegularFileReading.h"
 #include "configfiles/ServerForm.h"
 #include "flags/DecimalText.h"
@@ -49,6 +51,14 @@ QString nameOf(TextControl control)
         return QStringLiteral("the starting map");
     }
     Q_UNREACHABLE();
+}
+
+// The lines that the writer writes the same for every form, which File /
+// Open has no need to read back.
+const QStringList &writersOwnLines()
+{
+    static const QStringList lines = serverCfgLines(ServerSettings());
+    return lines;
 }
 
 class Checker
@@ -123,8 +133,13 @@ void Checker::checkLine(int number, const QString &line)
         if (const ServerKey *near = matchKeyIgnoringCase(line))
             warn(file, number,
                  QStringLiteral("\"%1\" is written in another letter case: File / Open skips the line, the "
-                                "game's console does not")
+                                "game's console does not; Save and apply replace it")
                      .arg(near->key));
+        else if (const std::optional<QString> setting = KeptLines::formSettingOf(line);
+                 setting && !writersOwnLines().contains(line))
+            warn(file, number,
+                 QStringLiteral("Save and apply replace this line: it sets \"%1\", which the form writes")
+                     .arg(*setting));
         return;
     }
 
@@ -193,10 +208,17 @@ void Checker::checkForm(const ServerForm &form, const ConfigurationReadResult &r
     const ServerSettings &values = form.values;
     const int mapListLine = m_lastLineOfKey.value(QStringLiteral("set maplist"));
     if (values.mapList && values.maps.isEmpty()) {
-        const bool exists = QFileInfo::exists(QStringLiteral("maplist.txt"));
-        warn(QStringLiteral("server.cfg"), mapListLine,
-             exists ? QStringLiteral("the map list is on, but maplist.txt is empty")
-                    : QStringLiteral("the map list is on, but there is no maplist.txt"));
+        const RegularFileRead mapList = checkRegularFile(QStringLiteral("maplist.txt"), mapListSizeLimit);
+        if (mapList.outcome == RegularFileRead::Outcome::NotOpened)
+            fail(QStringLiteral("maplist.txt"), 0,
+                 QStringLiteral("maplist.txt cannot be read (%1): File / Open leaves the map list empty, and "
+                                "apply refuses to write it without a rotation")
+                     .arg(mapList.reason));
+        else
+            warn(QStringLiteral("server.cfg"), mapListLine,
+                 mapList.outcome == RegularFileRead::Outcome::Missing
+                     ? QStringLiteral("the map list is on, but there is no maplist.txt")
+                     : QStringLiteral("the map list is on, but maplist.txt is empty"));
     }
     const QString &startingMap = values.text(TextControl::StartingMap);
     if (values.mapList && !values.maps.isEmpty() && !startingMap.isEmpty() &&
@@ -269,6 +291,10 @@ int Checker::report()
 
 int Checker::run()
 {
+    const Recovery interrupted = FileSetWriter::inspect();
+    if (interrupted.outcome == Recovery::Outcome::Completed ||
+        interrupted.outcome == Recovery::Outcome::Failed)
+        fail(FileSetWriter::journalName(), 0, interrupted.message);
     const RegularFileRead file = readRegularFile(QStringLiteral("server.cfg"), serverCfgSizeLimit);
     switch (file.outcome) {
     case RegularFileRead::Outcome::Read:

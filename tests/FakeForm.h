@@ -32,6 +32,7 @@ public:
         return family == unreadableFamily ? FlagMove::MaskUnreadable : FlagMove::Moved;
     }
     void setStatusText(const QString &text) override { statusTexts.append(text); }
+    void setKeptLines(const QStringList &lines) override { keptLines = lines; }
 
     QString text(TextControl control) const { return texts[std::size_t(control)]; }
     int number(SpinnerControl spinner) const { return numbers[std::size_t(spinner)]; }
@@ -46,4 +47,5 @@ public:
     QStringList flagCalls;
     std::optional<std::size_t> unreadableFamily; // whose set-method finds its mask field unreadable
     QStringList statusTexts;
+    QStringList keptLines;
 };

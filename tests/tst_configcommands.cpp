@@ -221,6 +221,7 @@ private slots:
     void openLeavesSpinnersEnabledAsTheyAre();
     void openSetsAnOutOfRangeValueToTheBound();
     void savedFormsComeBack();
+    void saveKeepsTheLinesTheFormDoesNotSet();
 
 private:
     std::unique_ptr<ServerConfiguration> window;
@@ -363,6 +364,24 @@ void TestConfigCommands::savedFormsComeBack()
                  qPrintable(where + "\nread:     " + describe(read) + "\nexpected: " + describe(expected)));
         QCOMPARE(window->motdTextArea->toPlainText(), motd);
     }
+}
+
+void TestConfigCommands::saveKeepsTheLinesTheFormDoesNotSet()
+{
+    WorkingDirectory dir;
+    put("server.cfg",
+        QByteArray(startUpServerCfg)
+            .replace("set maplist 0\n", "set maplist 0\nset password secretjoin\nsv addip 10.0.0.1\n"
+                                        "gamemap q2dm3\n"));
+    window->Open->trigger();
+    QVERIFY(window->serverStatusBar->toolTip().contains("Save keeps 2 lines of the opened server.cfg"));
+    window->Save->trigger();
+    QCOMPARE(contents("server.cfg"), startUpServerCfg + "set password secretjoin\nsv addip 10.0.0.1\n");
+
+    window->New->trigger();
+    QVERIFY(!window->serverStatusBar->toolTip().contains("Save keeps"));
+    window->Save->trigger();
+    QCOMPARE(contents("server.cfg"), startUpServerCfg);
 }
 
 QTEST_MAIN(TestConfigCommands)

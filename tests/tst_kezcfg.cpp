@@ -4,7 +4,10 @@
 #include "SaveRun.h"
 #include "WorkingDirectory.h"
 
+#include "configfiles/FolderLock.h"
+
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -113,6 +116,11 @@ private slots:
     void applyChangesARotationAnywhere();
     void concurrentAppliesDoNotMix();
     void applyWaitsWhileTheFolderIsHeld();
+    void applyKeepsTheLinesTheFormDoesNotOwn();
+    void applyWritesNothingWhenOneFileCannotBe_data();
+    void applyWritesNothingWhenOneFileCannotBe();
+    void applyKeepsAnUnreadableRotation();
+    void aForeignLockFileIsReportedNotWaitedFor();
 };
 
 namespace {
@@ -245,6 +253,8 @@ void TestKezcfg::commands_data()
         << "faults" << QStringList{"check"}
         << "server.cfg:1: warning: \"set public 0\" comes before setmaster (line 2), which makes the server "
            "public again: this server is public\n"
+           "server.cfg:2: warning: Save and apply replace this line: it sets \"setmaster\", which the form "
+           "writes\n"
            "server.cfg:3: warning: the server name is still the placeholder\n"
            "server.cfg:4: warning: the admin name holds ;, which ends a console command\n"
            "server.cfg:5: warning: the e-mail address holds \", which ends the quoted value early\n"
@@ -252,7 +262,7 @@ void TestKezcfg::commands_data()
            "server.cfg:7: warning: the rcon password holds ;, which ends a console command\n"
            "server.cfg:8: warning: \"set maxclients\" is written in another letter case: File / Open skips "
            "the "
-           "line, the game's console does not\n"
+           "line, the game's console does not; Save and apply replace it\n"
            "server.cfg:9: warning: 300 is outside 0 to 255; File / Open sets the nearest of them\n"
            "server.cfg:10: warning: \"set fraglimit\" comes again (first at line 9): the later line counts\n"
            "server.cfg:11: warning: \"set revengeaward\" is set, but DMFLAGS lacks DF_REVENGE_FACTOR, which "
@@ -535,6 +545,144 @@ void TestKezcfg::applyWaitsWhileTheFolderIsHeld()
     ::close(folder);
     QVERIFY(kezcfg.waitForFinished(20000));
     QCOMPARE(kezcfg.readAllStandardOutput(), "changed: server.cfg\n");
+    QVERIFY(kezcfg.readAllStandardError().startsWith("kezcfg: waiting for process "));
+
+    // A bounded wait ends with the holder named, and nothing written.
+    const int holder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(::flock(holder, LOCK_EX) == 0);
+    const QString output = apply(R"({"serverName": "late"})", 2, {"--wait", "0.2"});
+    ::close(holder);
+    QVERIFY2(output.contains("apply refused: process ") && output.contains(" still holds the folder ") &&
+                 output.contains(" after 0.2 s; nothing was written"),
+             qPrintable(output));
+    QVERIFY(contents("server.cfg").contains("set hostname \"held\""));
+    QVERIFY(apply("{}", 2, {"--wait", "nan"}).contains("--wait takes a number of seconds from 0 to 86400"));
+}
+
+void TestKezcfg::applyKeepsTheLinesTheFormDoesNotOwn()
+{
+    WorkingDirectory dir;
+    QVERIFY(fullForm().run());
+    const QByteArray saved = contents("server.cfg");
+    put("server.cfg", QByteArray(saved).replace("set maplist 1\n", "set maplist 1\nset password secretjoin\n"
+                                                                   "SET FRAGLIMIT 99\nsv addip 10.0.0.1\n"));
+
+    QProcess check;
+    check.start(QStringLiteral(KEZCFG), {"check", "."});
+    QVERIFY(check.waitForFinished(20000));
+    QVERIFY2(
+        check.readAllStandardOutput().contains(
+            "server.cfg:31: warning: \"set fraglimit\" is written in another letter case: File / Open skips "
+            "the line, the game's console does not; Save and apply replace it\n"),
+        "check names the line that apply replaces");
+
+    QCOMPARE(apply("{}"), "changed: server.cfg\n");
+    const QByteArray kept = QByteArray(saved).replace(
+        "set maplist 1\n", "set maplist 1\nset password secretjoin\nsv addip 10.0.0.1\n");
+    QCOMPARE(contents("server.cfg"), kept);
+    QProcess show;
+    show.start(QStringLiteral(KEZCFG), {"show", "--json"});
+    QVERIFY(show.waitForFinished(20000));
+    QCOMPARE(apply(show.readAllStandardOutput()), "unchanged\n");
+    QCOMPARE(apply(R"({"fragLimit": 5})"), "changed: server.cfg\n");
+    QCOMPARE(contents("server.cfg"), QByteArray(kept).replace("set fraglimit 30\n", "set fraglimit 5\n"));
+}
+
+void TestKezcfg::applyWritesNothingWhenOneFileCannotBe_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a FIFO") << "fifo motd"
+                            << "could not write motd.txt: it leads to a FIFO";
+    QTest::newRow("a folder") << "folder maplist"
+                              << "could not write maplist.txt: it leads to a folder";
+    QTest::newRow("another user's link to nothing")
+        << "dangling link"
+        << "could not write motd.txt: \"motd.txt\" is a link of user nobody (65534) to "
+           "\"nowhere/motd.txt\", which does not exist";
+    QTest::newRow("another user's link to root's file")
+        << "planted link"
+        << "could not write motd.txt: \"motd.txt\" is a link of user nobody (65534) to "
+           "\"secret\", which belongs to user root (0)";
+}
+
+void TestKezcfg::applyWritesNothingWhenOneFileCannotBe()
+{
+    QFETCH(QString, setup);
+    QFETCH(QString, message);
+    WorkingDirectory dir;
+    QVERIFY(fullForm().run());
+    if (setup.contains("link") && ::geteuid() != 0)
+        QSKIP("a link of another user is made by root");
+    if (setup == "fifo motd") {
+        QVERIFY(QFile::remove("motd.txt"));
+        QCOMPARE(::mkfifo("motd.txt", 0600), 0);
+    } else if (setup == "folder maplist") {
+        QVERIFY(QFile::remove("maplist.txt") && QDir().mkdir("maplist.txt"));
+    } else {
+        QVERIFY(QFile::remove("motd.txt"));
+        put("secret", "root's own\n");
+        QCOMPARE(::chmod("secret", 0600), 0);
+        QCOMPARE(::symlink(setup == "planted link" ? "secret" : "nowhere/motd.txt", "motd.txt"), 0);
+        QCOMPARE(::lchown("motd.txt", 65534, 65534), 0);
+        QCOMPARE(::chown(".", 65534, 65534), 0);
+    }
+    const QByteArray before = contents("server.cfg") + contents("maplist.txt") + contents("secret");
+    const QString output = apply(R"({"serverName": "New", "motd": "Welcome", "rotation": ["q2dm3"]})", 2);
+    QVERIFY2(output.contains(message) && output.contains("; no file was changed"), qPrintable(output));
+    QCOMPARE(contents("server.cfg") + contents("maplist.txt") + contents("secret"), before);
+    QCOMPARE(QDir(".").entryList({".*kezcfg*"}, QDir::Hidden | QDir::Files | QDir::System), QStringList());
+}
+
+void TestKezcfg::applyKeepsAnUnreadableRotation()
+{
+    if (::geteuid() == 0)
+        QSKIP("root reads every file; the case is tried as the file's owner");
+    WorkingDirectory dir;
+    QVERIFY(fullForm().run());
+    QCOMPARE(::chmod("maplist.txt", 0200), 0);
+    const QString output = apply(R"({"serverName": "Renamed"})", 2);
+    QVERIFY2(
+        output.contains("maplist.txt cannot be read (Permission denied), so its rotation cannot be kept"),
+        qPrintable(output));
+    QCOMPARE(::chmod("maplist.txt", 0600), 0);
+    QCOMPARE(contents("maplist.txt"), "q2dm1\nq2dm2\n");
+}
+
+void TestKezcfg::aForeignLockFileIsReportedNotWaitedFor()
+{
+    WorkingDirectory dir;
+    // The lock file as QLockFile writes it: process, program, host.
+    put(".kezcfg-apply.lock", "4242\nkezcfg\nfaraway-host\n");
+    const auto held = [] {
+        FolderLock lock(FolderLock::Method::LockFile);
+        QStringList said;
+        QElapsedTimer timer;
+        timer.start();
+        const std::optional<QString> refusal =
+            lock.lock(std::chrono::milliseconds(300), [&](const QString &text) { said.append(text); });
+        return std::tuple(refusal.value_or(QString()), said, timer.elapsed());
+    };
+    auto [refusal, said, elapsed] = held();
+    QVERIFY2(
+        refusal.contains("process 4242 of host faraway-host still holds the lock file .kezcfg-apply.lock"),
+        qPrintable(refusal));
+    QCOMPARE(said.size(), 1);
+    QVERIFY(said.first().startsWith("waiting for process 4242 of host faraway-host"));
+    QVERIFY(elapsed >= 300 && elapsed < 5000);
+
+    const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
+    QFile lockFile(".kezcfg-apply.lock");
+    QVERIFY(lockFile.open(QIODevice::ReadWrite) &&
+            lockFile.setFileTime(old, QFileDevice::FileModificationTime));
+    lockFile.close();
+    std::tie(refusal, said, elapsed) = held();
+    QVERIFY2(refusal.contains("the lock file .kezcfg-apply.lock") &&
+                 refusal.contains("is stale: process 4242 of "
+                                  "host faraway-host left it 60 minutes ago"),
+             qPrintable(refusal));
+    QVERIFY(said.isEmpty());
+    QVERIFY(QFile::exists(".kezcfg-apply.lock")); // never removed by itself
 }
 
 QTEST_GUILESS_MAIN(TestKezcfg)

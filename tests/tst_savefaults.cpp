@@ -5,6 +5,7 @@
 // as lines of text ("server.cfg: old", "motd.txt: FIFO" ...).
 #include "SaveRun.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,7 +32,11 @@ enum class Setup {
     OwnLinkInSticky, // server.cfg is nobody's own link in a sticky shared folder
     StrangersFile,   // server.cfg belongs to the stranger, who lets everyone write it
     StrangersFileAsRoot,
-    HardLink, // server.cfg has a second name, other.cfg
+    HardLink,              // server.cfg has a second name, other.cfg
+    PlantedLinkAsRoot,     // root saves into nobody's folder, where motd.txt is nobody's link to root's file
+    ReadOnlyFile,          // motd.txt may not be written
+    FolderInTheWay,        // maplist.txt is a folder
+    StrangersDanglingLink, // motd.txt is a stranger's link to nothing
 };
 
 void check(bool ok, const char *what)
@@ -69,8 +74,11 @@ QString fact(const char *name)
     QString kind;
     if (S_ISLNK(info.st_mode)) {
         kind = QStringLiteral("link to ");
-        check(::stat(name, &info) == 0, name);
+        if (::stat(name, &info) != 0)
+            return QStringLiteral("%1: link to nothing").arg(name);
     }
+    if (S_ISDIR(info.st_mode))
+        return QStringLiteral("%1: %2folder").arg(name, kind);
     if (S_ISCHR(info.st_mode))
         return QStringLiteral("%1: %2device").arg(name, kind);
     if (S_ISFIFO(info.st_mode))
@@ -135,6 +143,25 @@ QString fact(const char *name)
     case Setup::HardLink:
         check(::link("server.cfg", "other.cfg") == 0, "link");
         break;
+    case Setup::PlantedLinkAsRoot:
+        asRoot = true;
+        put("secret", "old\n", 0);
+        check(::chmod("secret", 0600) == 0 && ::unlink("motd.txt") == 0 &&
+                  ::symlink("secret", "motd.txt") == 0 && ::lchown("motd.txt", nobody, nobody) == 0 &&
+                  ::chown(".", nobody, nobody) == 0,
+              "planted link");
+        break;
+    case Setup::ReadOnlyFile:
+        check(::chmod("motd.txt", 0444) == 0, "chmod");
+        break;
+    case Setup::FolderInTheWay:
+        check(::unlink("maplist.txt") == 0 && ::mkdir("maplist.txt", 0777) == 0, "mkdir");
+        break;
+    case Setup::StrangersDanglingLink:
+        check(::unlink("motd.txt") == 0 && ::symlink("nowhere/motd.txt", "motd.txt") == 0 &&
+                  ::lchown("motd.txt", stranger, stranger) == 0,
+              "dangling link");
+        break;
     }
     if (!asRoot)
         check(::setgroups(0, nullptr) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0,
@@ -156,6 +183,12 @@ QString fact(const char *name)
         if (::lstat(name, &info) == 0)
             facts.append(fact(name));
     }
+    // Nothing of the writer's own may be left behind, whatever happened.
+    if (const int left =
+            QDir(QStringLiteral("."))
+                .entryList({QStringLiteral(".*kezcfg*")}, QDir::Hidden | QDir::Files | QDir::System)
+                .size())
+        facts.append(QStringLiteral("%1 temporary files left").arg(left));
     const QByteArray report = facts.join(u'\n').toUtf8();
     check(::write(pipe, report.constData(), size_t(report.size())) == report.size(), "report");
     ::_exit(0);
@@ -189,21 +222,36 @@ void TestSaveFaults::faults_data()
     QTest::newRow("disk full at server.cfg")
         << Setup::FullDisk << 0 << QString()
         << QStringList{"Generating server.cfg", "server.cfg: old", "motd.txt: old", "maplist.txt: old"};
+    // A failure at any file leaves every file as it was.
     QTest::newRow("disk full at motd.txt")
         << Setup::FullDisk << 1 << "motd.txt"
-        << QStringList{"Generating motd.txt", "server.cfg: new", "motd.txt: old", "maplist.txt: old"};
+        << QStringList{"Generating motd.txt", "server.cfg: old", "motd.txt: old", "maplist.txt: old"};
     QTest::newRow("disk full at maplist.txt")
-        << Setup::FullDisk << 1 << "maplist.txt"
-        << QStringList{"Generating maplist.txt", "server.cfg: new", "motd.txt: new", "maplist.txt: old"};
-    QTest::newRow("disk full, written in place: the old text is put back")
+        << Setup::FullDisk << 2 << "maplist.txt"
+        << QStringList{"Generating maplist.txt", "server.cfg: old", "motd.txt: old", "maplist.txt: old"};
+    QTest::newRow("disk full, written in place: the old texts are put back")
         << Setup::FullDiskInPlace << 0 << "motd.txt"
-        << QStringList{"Generating motd.txt", "server.cfg: new", "motd.txt: old", "maplist.txt: old"};
+        << QStringList{"Generating maplist.txt", "server.cfg: old", "motd.txt: old", "maplist.txt: old"};
     QTest::newRow("a link to a device")
         << Setup::DeviceLink << 0 << QString()
         << QStringList{"Generating Files", "server.cfg: link to device", "motd.txt: old", "maplist.txt: old"};
     QTest::newRow("a FIFO") << Setup::Fifo << 0 << QString()
-                            << QStringList{"Generating server.cfg", "server.cfg: new", "motd.txt: FIFO",
+                            << QStringList{"Generating Files", "server.cfg: old", "motd.txt: FIFO",
                                            "maplist.txt: old"};
+    QTest::newRow("a read-only file")
+        << Setup::ReadOnlyFile << 0 << QString()
+        << QStringList{"Generating Files", "server.cfg: old", "motd.txt: old", "maplist.txt: old"};
+    QTest::newRow("a folder in the way")
+        << Setup::FolderInTheWay << 0 << QString()
+        << QStringList{"Generating Files", "server.cfg: old", "motd.txt: old", "maplist.txt: folder"};
+    QTest::newRow("a stranger's link to nothing")
+        << Setup::StrangersDanglingLink << 0 << QString()
+        << QStringList{"Generating Files", "server.cfg: old", "motd.txt: link to nothing",
+                       "maplist.txt: old"};
+    QTest::newRow("root never writes through a link the folder's owner planted")
+        << Setup::PlantedLinkAsRoot << 0 << QString()
+        << QStringList{"Generating Files", "server.cfg: old", "motd.txt: link to old, owner 0:0",
+                       "maplist.txt: old"};
     QTest::newRow("a stranger's link in a sticky shared folder")
         << Setup::StrangersLink << 0 << QString()
         << QStringList{"Generating Files", "server.cfg: link to old, owner 4321:4321", "motd.txt: old",

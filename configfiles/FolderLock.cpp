@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "configfiles/FolderLock.h"
+
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSysInfo>
+#include <QThread>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr unsigned long pollInterval = 20; // milliseconds
+
+QString seconds(std::chrono::milliseconds wait)
+{
+    return QString::number(double(wait.count()) / 1000.0);
+}
+
+// The process that holds a lock on the folder, from the kernel's table of
+// locks: "1: FLOCK  ADVISORY  WRITE 1234 08:01:5678 0 EOF".
+QString folderHolder(int folder)
+{
+    struct stat info = {};
+    if (::fstat(folder, &info) != 0)
+        return QString();
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray inode = ':' + QByteArray::number(quint64(info.st_ino));
+    for (const QByteArray &line : locks.readAll().split('\n')) {
+        const QByteArrayList fields = line.simplified().split(' ');
+        if (fields.size() >= 6 && fields[1] == "FLOCK" && fields[5].endsWith(inode)) {
+            const QByteArray pid = fields[4];
+            QFile command(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(pid)));
+            const QString name = command.open(QIODevice::ReadOnly)
+                                     ? QString::fromLocal8Bit(command.readAll().trimmed())
+                                     : QString();
+            return name.isEmpty() ? QStringLiteral("process %1").arg(QString::fromLatin1(pid))
+                                  : QStringLiteral("process %1 (%2)").arg(QString::fromLatin1(pid), name);
+        }
+    }
+    return QString();
+}
+
+} // namespace
+
+FolderLock::~FolderLock()
+{
+    if (m_folder >= 0)
+        ::close(m_folder); // lets go of the lock
+}
+
+std::optional<QString> FolderLock::lock(std::chrono::milliseconds wait,
+                                        const std::function<void(const QString &)> &say)
+{
+    if (m_method == Method::LockFile)
+        return lockFile(wait, say);
+    m_folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_folder < 0)
+        return lockFile(wait, say);
+    const QDeadlineTimer deadline(wait);
+    bool told = false;
+    for (;;) {
+        if (::flock(m_folder, LOCK_EX | LOCK_NB) == 0)
+            return std::nullopt;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK) {
+            // This file system cannot lock a folder.
+            ::close(m_folder);
+            m_folder = -1;
+            return lockFile(wait, say);
+        }
+        const QString holder = folderHolder(m_folder);
+        const QString who = holder.isEmpty() ? QStringLiteral("another apply") : holder;
+        if (deadline.hasExpired())
+            return QStringLiteral("%1 still holds the folder %2 after %3 s; nothing was written")
+                .arg(who, QDir::currentPath(), seconds(wait));
+        if (!told) {
+            say(QStringLiteral("waiting for %1, which holds the folder %2 (at most %3 s)")
+                    .arg(who, QDir::currentPath(), seconds(wait)));
+            told = true;
+        }
+        QThread::msleep(pollInterval);
+    }
+}
+
+std::optional<QString> FolderLock::lockFile(std::chrono::milliseconds wait,
+                                            const std::function<void(const QString &)> &say)
+{
+    const QString name = QStringLiteral(".kezcfg-apply.lock");
+    m_file.emplace(name);
+    // A lock file of this host whose process is gone is taken over at once;
+    // QLockFile asks the system whether that process still runs.
+    m_file->setStaleLockTime(0);
+    const QDeadlineTimer deadline(wait);
+    bool told = false;
+    for (;;) {
+        if (m_file->tryLock(0))
+            return std::nullopt;
+        if (m_file->error() != QLockFile::LockFailedError)
+            return QStringLiteral("cannot make the lock file %1 in %2").arg(name, QDir::currentPath());
+        qint64 pid = 0;
+        QString host;
+        QString application;
+        m_file->getLockInfo(&pid, &host, &application);
+        const QString holder =
+            QStringLiteral("process %1 of host %2").arg(pid).arg(host.isEmpty() ? QStringLiteral("?") : host);
+        const QDateTime since = QFileInfo(name).lastModified();
+        const bool foreign = !host.isEmpty() && host != QSysInfo::machineHostName();
+        if (foreign && since.isValid() &&
+            since.secsTo(QDateTime::currentDateTime()) > std::chrono::seconds(staleAge).count())
+            return QStringLiteral(
+                       "the lock file %1 in %2 is stale: %3 left it %4 minutes ago; remove it once no "
+                       "apply runs there; nothing was written")
+                .arg(name, QDir::currentPath(), holder)
+                .arg(since.secsTo(QDateTime::currentDateTime()) / 60);
+        if (deadline.hasExpired())
+            return QStringLiteral("%1 still holds the lock file %2 in %3 after %4 s; nothing was written")
+                .arg(holder, name, QDir::currentPath(), seconds(wait));
+        if (!told) {
+            say(QStringLiteral("waiting for %1, which holds the lock file %2 in %3 (at most %4 s)")
+                    .arg(holder, name, QDir::currentPath(), seconds(wait)));
+            told = true;
+        }
+        QThread::msleep(pollInterval);
+    }
+}

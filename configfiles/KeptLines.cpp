@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "configfiles/KeptLines.h"
+
+#include "configfiles/ConfigurationLines.h"
+
+#include <QSet>
+
+namespace KeptLines {
+
+namespace {
+
+// The console ends a command at a line break or at a ';' outside quotes; a
+// "//" does not hide a ';' from it, only the words after it from the command.
+QList<QStringView> commandsOf(QStringView line)
+{
+    QList<QStringView> commands;
+    bool quoted = false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == u'"')
+            quoted = !quoted;
+        else if (line[i] == u';' && !quoted) {
+            commands.append(line.sliced(start, i - start));
+            start = i + 1;
+        }
+    }
+    commands.append(line.sliced(start));
+    return commands;
+}
+
+// The first words of a command as the console parses them: white space
+// (every character up to the space) separates, a quote holds a word
+// together, and "//" ends the command.
+QStringList wordsOf(QStringView command, int count)
+{
+    QStringList words;
+    qsizetype i = 0;
+    while (words.size() < count) {
+        while (i < command.size() && command[i] <= u' ')
+            ++i;
+        if (i >= command.size() || command.sliced(i).startsWith(u"//"))
+            break;
+        QString word;
+        if (command[i] == u'"') {
+            for (++i; i < command.size() && command[i] != u'"'; ++i)
+                word += command[i];
+            ++i;
+        } else {
+            for (; i < command.size() && command[i] > u' '; ++i)
+                word += command[i];
+        }
+        words.append(word);
+    }
+    return words;
+}
+
+bool isSetCommand(const QString &word)
+{
+    static const QSet<QString> spellings = {QStringLiteral("set"), QStringLiteral("seta"),
+                                            QStringLiteral("sets"), QStringLiteral("setu")};
+    return spellings.contains(word);
+}
+
+// What each command of a line sets, in lower case: the variable of a set
+// command or of a bare "variable value", otherwise the command itself.
+QStringList settingsOf(QStringView line)
+{
+    QStringList settings;
+    for (QStringView command : commandsOf(line)) {
+        const QStringList words = wordsOf(command, 3);
+        if (words.isEmpty())
+            continue;
+        const QString first = words[0].toLower();
+        if (isSetCommand(first) && words.size() >= 2)
+            settings.append(words[1].toLower());
+        else if (words.size() >= 2 || first == u"setmaster")
+            settings.append(first); // "fraglimit 5" sets fraglimit; "fraglimit" alone prints it
+    }
+    return settings;
+}
+
+// Everything the writer's own lines set, taken from a form that fills every
+// optional line, so that the two can never disagree; "gamemap" starts a
+// level just as the writer's "map" line does.
+const QSet<QString> &formSettings()
+{
+    static const QSet<QString> settings = [] {
+        ServerSettings full;
+        full.text(TextControl::RconPassword) = QStringLiteral("x");
+        full.text(TextControl::StartingMap) = QStringLiteral("x");
+        QSet<QString> names = {QStringLiteral("gamemap")};
+        for (const QString &line : ConfigurationLines::serverCfgLines(full)) {
+            for (const QString &name : settingsOf(line))
+                names.insert(name);
+        }
+        return names;
+    }();
+    return settings;
+}
+
+bool isBlank(QStringView line)
+{
+    for (QChar c : line) {
+        if (c > u' ')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<QString> formSettingOf(QStringView line)
+{
+    for (const QString &name : settingsOf(line)) {
+        if (formSettings().contains(name))
+            return name;
+    }
+    return std::nullopt;
+}
+
+QStringList keptLines(const QStringList &serverCfgLines)
+{
+    const QStringList header = ConfigurationLines::serverCfgHeader();
+    QStringList kept;
+    for (const QString &line : serverCfgLines) {
+        if (isBlank(line) || header.contains(line) || ConfigurationLines::matchKey(line) ||
+            formSettingOf(line))
+            continue;
+        kept.append(line);
+    }
+    return kept;
+}
+
+} // namespace KeptLines

@@ -1,0 +1,172 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "configfiles/WriteTarget.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a FIFO");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    return QStringLiteral("not a regular file");
+}
+
+QString shown(const QByteArray &path)
+{
+    return QStringLiteral("\"%1\"").arg(QFile::decodeName(path));
+}
+
+// A folder to write in, opened for reading where that is allowed (so that
+// it can be synced) and as a bare path where only passing through is.
+int openFolder(int from, const QByteArray &path)
+{
+    const int fd = ::openat(from, path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0 || errno != EACCES)
+        return fd;
+    return ::openat(from, path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+QByteArray joined(const QByteArray &folder, const QByteArray &path)
+{
+    if (path.startsWith('/') || folder == ".")
+        return path;
+    return folder + '/' + path;
+}
+
+} // namespace
+
+void UniqueFd::reset(int fd)
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = fd;
+}
+
+QString userName(uid_t user)
+{
+    struct passwd entry = {};
+    struct passwd *found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(user, &entry, buffer, sizeof buffer, &found) == 0 && found)
+        return QStringLiteral("user %1 (%2)").arg(QString::fromLocal8Bit(found->pw_name)).arg(user);
+    return QStringLiteral("user %1").arg(user);
+}
+
+QString plainReason(int error, ErrorContext context)
+{
+    const bool folder = context == ErrorContext::Folder;
+    switch (error) {
+    case ENOENT:
+        return folder ? QStringLiteral("the folder no longer exists") : QStringLiteral("it no longer exists");
+    case EACCES:
+        return folder ? QStringLiteral("this user may not make files in its folder (permission denied)")
+                      : QStringLiteral("this user may not write it (permission denied)");
+    case EPERM:
+        return QStringLiteral("the system does not allow it (operation not permitted)");
+    case ENOSPC:
+        return QStringLiteral("the disk is full");
+    case EDQUOT:
+        return QStringLiteral("the disk quota is used up");
+    case EROFS:
+        return QStringLiteral("the file system is read-only");
+    case ELOOP:
+        return QStringLiteral("too many links lead on from one to the next");
+    case EISDIR:
+        return QStringLiteral("it is a folder");
+    case ENOTDIR:
+        return QStringLiteral("a part of its path is not a folder");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, int workingFolder)
+{
+    WriteTarget target;
+    const qsizetype slash = name.lastIndexOf('/');
+    target.folderPath = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : name.left(slash);
+    target.base = name.sliced(slash + 1);
+    target.folder.reset(openFolder(workingFolder, target.folderPath));
+    QByteArray path = name; // for messages: where the links have led so far
+    const uid_t me = ::geteuid();
+
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat folderInfo = {};
+        if (target.folder.get() < 0 || ::fstat(target.folder.get(), &folderInfo) != 0)
+            return plainReason(errno, ErrorContext::Folder);
+        target.folderDevice = folderInfo.st_dev;
+        target.folderInode = folderInfo.st_ino;
+        if (target.base.isEmpty() || target.base == "." || target.base == "..")
+            return QStringLiteral("%1 is a folder").arg(shown(path));
+
+        struct stat info = {};
+        if (::fstatat(target.folder.get(), target.base.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT)
+                return target;
+            return plainReason(errno, ErrorContext::File);
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            if (!S_ISREG(info.st_mode))
+                return QStringLiteral("it leads to %1, and only regular files are written")
+                    .arg(kindOf(info.st_mode));
+            target.existing = info;
+            return target;
+        }
+
+        const bool sharedSticky = (folderInfo.st_mode & S_ISVTX) && (folderInfo.st_mode & S_IWOTH);
+        if (sharedSticky && info.st_uid != me && info.st_uid != folderInfo.st_uid)
+            return QStringLiteral("%1 is a link of %2 in a shared sticky folder, and only your own links or "
+                                  "those of the folder's owner are followed there")
+                .arg(shown(path), userName(info.st_uid));
+        QByteArray link(PATH_MAX + 1, '\0');
+        const ssize_t length =
+            ::readlinkat(target.folder.get(), target.base.constData(), link.data(), size_t(link.size()));
+        if (length < 0)
+            return plainReason(errno, ErrorContext::File);
+        if (length > PATH_MAX)
+            return plainReason(ENAMETOOLONG, ErrorContext::File);
+        link.truncate(length);
+
+        // Whoever made the link must have been able to write what it leads
+        // to; else the link would let them choose what this user overwrites.
+        if (info.st_uid != me) {
+            struct stat destination = {};
+            if (::fstatat(target.folder.get(), link.constData(), &destination, 0) != 0)
+                return QStringLiteral(
+                           "%1 is a link of %2 to %3, which does not exist; only your own links are "
+                           "followed to make a file")
+                    .arg(shown(path), userName(info.st_uid), shown(link));
+            if (destination.st_uid != info.st_uid)
+                return QStringLiteral(
+                           "%1 is a link of %2 to %3, which belongs to %4; a link is followed only when "
+                           "it is your own or its owner owns what it leads to")
+                    .arg(shown(path), userName(info.st_uid), shown(link), userName(destination.st_uid));
+        }
+
+        const qsizetype linkSlash = link.lastIndexOf('/');
+        if (linkSlash >= 0) {
+            const QByteArray folder = linkSlash == 0 ? QByteArray("/") : link.left(linkSlash);
+            target.folder.reset(openFolder(target.folder.get(), folder));
+            target.folderPath = joined(target.folderPath, folder);
+            target.base = link.sliced(linkSlash + 1);
+        } else {
+            target.base = link;
+        }
+        path = link;
+    }
+    return plainReason(ELOOP, ErrorContext::File);
+}

@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <sys/stat.h>
+#include <utility>
+#include <variant>
+
+// A file descriptor that closes itself.
+class UniqueFd
+{
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    ~UniqueFd() { reset(); }
+    UniqueFd(UniqueFd &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    UniqueFd &operator=(UniqueFd &&other) noexcept
+    {
+        reset(std::exchange(other.m_fd, -1));
+        return *this;
+    }
+    UniqueFd(const UniqueFd &) = delete;
+    UniqueFd &operator=(const UniqueFd &) = delete;
+
+    int get() const { return m_fd; }
+    void reset(int fd = -1);
+
+private:
+    int m_fd = -1;
+};
+
+// Where a write of a name lands: the folder that holds the regular file the
+// name leads to, held open so that no folder renamed on the way later can
+// send the write elsewhere, and the file's name in that folder.
+struct WriteTarget
+{
+    UniqueFd folder;
+    QByteArray folderPath; // as reached from the working folder: "." or a path
+    QByteArray base;
+    std::optional<struct stat> existing; // none when the file is still to be made
+    dev_t folderDevice = 0;
+    ino_t folderInode = 0;
+
+    struct Id
+    {
+        dev_t device;
+        ino_t inode;
+    };
+    Id folderId() const { return {folderDevice, folderInode}; }
+};
+
+// Follows name, from the folder workingFolder, to the file that writing it
+// would change, one link at a time. A link is followed only where its owner
+// could have written what it leads to: it is the writer's own, or its owner
+// owns that file; and in a sticky folder that everyone may write, only a link
+// of the writer or of the folder's owner. What is not a regular file, and
+// any other link, is refused with a sentence that says why (naming the link,
+// its owner and what it leads to).
+std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, int workingFolder);
+
+// What the failure of a system call means for a file or for the folder that
+// was to hold it, in an operator's words.
+enum class ErrorContext { File, Folder };
+QString plainReason(int error, ErrorContext context);
+
+// "user nobody (65534)"
+QString userName(uid_t user);
