@@ -35,5 +35,8 @@ public:
     // list and adds its value to the mask field.
     virtual FlagMove setFlag(std::size_t family, const QString &name) = 0;
 
+    // The message of the day, as motd.txt holds it before its banner.
+    virtual void setMessageOfTheDay(const QString &text) = 0;
+
     virtual void setStatusText(const QString &text) = 0;
 };

@@ -31,6 +31,7 @@ public:
         flagCalls.append(QLatin1String(variables[family]) + u':' + name);
         return family == unreadableFamily ? FlagMove::MaskUnreadable : FlagMove::Moved;
     }
+    void setMessageOfTheDay(const QString &text) override { messageOfTheDay = text; }
     void setStatusText(const QString &text) override { statusTexts.append(text); }
 
     QString text(TextControl control) const { return texts[std::size_t(control)]; }
@@ -46,4 +47,5 @@ public:
     QStringList flagCalls;
     std::optional<std::size_t> unreadableFamily; // whose set-method finds its mask field unreadable
     QStringList statusTexts;
+    std::optional<QString> messageOfTheDay; // none until set
 };

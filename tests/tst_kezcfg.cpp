@@ -269,8 +269,8 @@ void TestKezcfg::commands_data()
            "server.cfg:16: warning: the starting map holds $, which the console expands to a variable's "
            "value\n"
            "server.cfg:17: warning: the line is 1103 characters long; the game's console cuts it at 1024\n"
-           "server.cfg:18: error: the line holds no decimal integer, so File / Open stops here and does not "
-           "read line 19\n"
+           "server.cfg:18: error: the line holds no decimal integer: \"x\" is in the way, so File / Open stops "
+           "here and does not read line 19\n"
         << "" << 2;
     QTest::newRow("check the map rotation")
         << "map faults" << QStringList{"check"}

@@ -129,10 +129,11 @@ void TestLook::statusBarTellsWhereAndWhy()
     const QString where = "Save writes and Open reads server.cfg, motd.txt and maplist.txt in " + dir.path() +
                           "\nNo game data (a maps folder, .pak, .pk3 or .pkz) in " + dir.path() + " or " +
                           QDir::cleanPath(dir.path() + "/../baseq2") + ", so map names are not checked";
-    QCOMPARE(window->serverStatusBar->toolTip(),
-             where +
-                 "\nLast problem: server.cfg line 1 \"set maxclients many\" holds no decimal integer; Open "
-                 "stopped at this line.");
+    QCOMPARE(
+        window->serverStatusBar->toolTip(),
+        where +
+            "\nLast problem: server.cfg line 1 \"set maxclients many\" holds no decimal integer: \"many\" "
+            "is in the way; Open stopped at this line.");
     QCOMPARE(window->serverStatusBar->statusText(), "Reading server.cfg");
 
     window->Save->trigger();
