@@ -2,6 +2,7 @@
 #include "configfiles/SafeTextFile.h"
 
 #include "configfiles/ConfigurationLines.h"
+#include "configfiles/FileSystemWords.h"
 
 #include <cerrno>
 #include <climits>
@@ -156,7 +157,7 @@ SafeTextFile::~SafeTextFile()
 
 bool SafeTextFile::fail(const QString &reason)
 {
-    m_error = reason;
+    m_error = fileErrorInPlainWords(m_target.isEmpty() ? QFile::encodeName(m_fileName) : m_target, reason);
     m_replacement.reset(); // an uncommitted replacement removes itself
     if (m_inPlace >= 0) {
         ::close(m_inPlace);
