@@ -77,21 +77,46 @@ int main(int argc, char *argv[])
         std::printf("kezcfg %s\n", KEZ_VERSION);
         return 0;
     }
-    if (command == u"flags")
-        return Commands::flags(arguments);
-    if (command == u"decode")
-        return Commands::decode(arguments);
-    if (command == u"encode")
-        return Commands::encode(arguments);
-    if (command == u"show")
-        return Commands::show(arguments);
-    if (command == u"check")
-        return Commands::check(arguments);
-    if (command == u"maps")
-        return Commands::maps(arguments);
-    if (command == u"apply")
-        return Commands::apply(arguments);
-    if (command == u"status")
-        return Commands::status(arguments);
-    return failure(QStringLiteral("unknown command \"%1\"; kezcfg --help lists them").arg(command));
+    // Each command with the options it knows, and those that take a value:
+    // an option it does not know is named, never taken for a folder or a name.
+    struct Command
+    {
+        const char *name;
+        int (*run)(const QStringList &);
+        QStringList options;
+        QStringList valued;
+    };
+    const Command commands[] = {
+        {"flags", Commands::flags, {}, {}},
+        {"decode", Commands::decode, {}, {}},
+        {"encode", Commands::encode, {}, {}},
+        {"show", Commands::show, {QStringLiteral("--json")}, {}},
+        {"check", Commands::check, {}, {}},
+        {"maps", Commands::maps, {QStringLiteral("--json")}, {}},
+        {"apply", Commands::apply, {QStringLiteral("--check"), QStringLiteral("--force")}, {}},
+        {"status",
+         Commands::status,
+         {QStringLiteral("--json"), QStringLiteral("--timeout"), QStringLiteral("--against")},
+         {QStringLiteral("--timeout"), QStringLiteral("--against")}},
+    };
+    QStringList names;
+    for (const Command &known : commands) {
+        if (command != QLatin1String(known.name)) {
+            names.append(QLatin1String(known.name));
+            continue;
+        }
+        if (arguments.contains(u"--help") || arguments.contains(u"-h")) {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (const std::optional<int> refused =
+                refuseUnknownOption(command, arguments, known.options, known.valued))
+            return *refused;
+        return known.run(arguments);
+    }
+    QString message = QStringLiteral("unknown command \"%1\"").arg(command);
+    const QString bare = command.startsWith(u"--") ? command.mid(2) : command;
+    if (const std::optional<QString> nearest = nearestOf(bare, names))
+        return failure(message + QStringLiteral("; did you mean %1? kezcfg --help lists them").arg(*nearest));
+    return failure(message + QStringLiteral("; kezcfg --help lists them"));
 }
