@@ -18,18 +18,20 @@ Commands:
   flags [FAMILY]          list each family's flags: bit, value and name
   decode FAMILY MASK      the flags of MASK, and the bits no flag carries
   encode FAMILY NAME...   the mask of the named flags (letter case ignored)
-  show [--json] [DIR]     server.cfg and maplist.txt of DIR (default: the
-                          working directory) as File / Open lays them over a
-                          form fresh from start-up
+  show [--json] [DIR]     server.cfg, motd.txt and maplist.txt of DIR
+                          (default: the working directory) as File / Open
+                          lays them over a form fresh from start-up
   check [DIR]             what File / Open, the game's console and the game's
                           maps would make of DIR's configuration: errors and
                           warnings with file and line
-  apply [--check] [DIR] FILE|-
+  apply [--check] [--force] [DIR] FILE|-
                           lay the keys of a JSON object (those of show --json,
                           each optional, and "motd") over DIR's configuration
                           and write the files that change with File / Save's
                           writer; prints "unchanged" or "changed: FILES";
-                          --check writes nothing and prints a unified diff
+                          --check writes nothing and prints a unified diff;
+                          maps the game data beside DIR lacks are refused
+                          with check's lines unless --force is given
   status [--json] [--timeout SECONDS] [--against DIR] HOST[:PORT]...
                           what running servers announce (the game's status
                           query only; PORT 27910 unless given), all queried at
