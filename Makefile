@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Entry points for a fresh Debian 12 machine, run as root or with sudo:
 #   make run      installs what is missing, builds into build/ and starts the program
+#                 in build/run, where its File / Save and File / Open work
 #   make test     installs what is missing, builds and runs every test through CTest
 #   make package  installs what is missing, builds and makes build/kez-server-config_*.deb
 
@@ -54,12 +55,18 @@ build-program: deps-run
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
 	cmake --build $(BUILD_DIR) --target kez-server-config
 
+# The program works on the files of the folder it starts in: started in a
+# folder of its own in the build tree, a File / Save leaves nothing in the
+# checkout.
+RUN_DIR ?= $(BUILD_DIR)/run
+
 run: build-program
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	    echo "kez-server-config needs a graphical display: run it from a desktop session, or set DISPLAY (for example with xvfb-run make run)."; \
 	    exit 1; \
 	fi
-	$(BUILD_DIR)/kez-server-config
+	mkdir -p $(RUN_DIR)
+	cd $(RUN_DIR) && $(abspath $(BUILD_DIR))/kez-server-config
 
 # Every test at once on the machine's cores: each end-to-end test runs on a
 # display server of its own. `ctest -L unit` (or e2e, package, fuzz) in

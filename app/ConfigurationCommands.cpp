@@ -52,6 +52,7 @@ public:
         return (w.*flagFamilyRows[family].set)(name);
     }
 
+    void setMessageOfTheDay(const QString &text) override { w.motdTextArea->setPlainText(text); }
     void setStatusText(const QString &text) override { w.serverStatusBar->setStatusText(text); }
     void setKeptLines(const QStringList &lines) override { keptLines = lines; }
 

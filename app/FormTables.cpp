@@ -56,7 +56,7 @@ std::span<const MainPageControl> mainPageControls()
          nullptr,
          SpinnerControl::HighFraggerAward,
          "Enabled while DMFLAGS sets DF_REVENGE_FACTOR"},
-        {CONTROL(dayNightTimeLabel), {336, 99, 90, 18}, "Day-Night Time:", CONTROL(dayNightTimeSpinner)},
+        {CONTROL(dayNightTimeLabel), {332, 99, 94, 18}, "Day-Night Time:", CONTROL(dayNightTimeSpinner)},
         {CONTROL(dayNightTimeSpinner),
          {426, 93, 48, 30},
          nullptr,

@@ -35,6 +35,9 @@ public:
     // list and adds its value to the mask field.
     virtual FlagMove setFlag(std::size_t family, const QString &name) = 0;
 
+    // The message of the day, as motd.txt holds it before its banner.
+    virtual void setMessageOfTheDay(const QString &text) = 0;
+
     virtual void setStatusText(const QString &text) = 0;
 
     // The lines of server.cfg that the form does not own, for the next Save

@@ -17,6 +17,81 @@ namespace {
 
 using FileOutcome = RegularFileRead::Outcome;
 
+bool isDigits(QStringView text)
+{
+    if (text.startsWith(u'-'))
+        text = text.sliced(1);
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+QString spaceName(QChar c)
+{
+    return c == u'\t' ? QStringLiteral("tab") : QStringLiteral("space");
+}
+
+// Why a value is no decimal integer, naming what is in the way, and the line
+// as Open would take it where taking out a comment, spaces or quotes leaves
+// one: the usual hand edits of a line that the console reads as meant.
+QString notAnInteger(const ServerKey &key, QStringView value)
+{
+    QStringList inTheWay;
+    QStringView number = value;
+    if (const qsizetype comment = number.indexOf(u"//"); comment >= 0) {
+        inTheWay.append(
+            QStringLiteral("the comment %1").arg(Diagnostics::quoted(number.sliced(comment).trimmed())));
+        number = number.first(comment);
+    }
+    const QStringView trimmed = number.trimmed();
+    if (!trimmed.isEmpty() && number.front().isSpace())
+        inTheWay.append(
+            QStringLiteral("the %1 before %2").arg(spaceName(number.front()), Diagnostics::quoted(trimmed)));
+    if (!trimmed.isEmpty() && number.back().isSpace() && inTheWay.isEmpty())
+        inTheWay.append(
+            QStringLiteral("the %1 after %2").arg(spaceName(number.back()), Diagnostics::quoted(trimmed)));
+    number = trimmed;
+    if (number.size() >= 2 && number.startsWith(u'"') && number.endsWith(u'"')) {
+        number = number.sliced(1, number.size() - 2);
+        inTheWay.append(QStringLiteral("the quotes around %1").arg(number));
+    }
+    if (isDigits(number)) {
+        if (!parseDecimalInteger(number)) {
+            const bool negative = number.startsWith(u'-');
+            return QStringLiteral("holds %1, which is %2 than %3, the %4 a line of server.cfg takes")
+                .arg(number.toString(), negative ? QStringLiteral("smaller") : QStringLiteral("larger"),
+                     negative ? QStringLiteral("-2147483648") : QStringLiteral("2147483647"),
+                     negative ? QStringLiteral("smallest") : QStringLiteral("largest"));
+        }
+        return QStringLiteral("holds no decimal integer: %1 %2 in the way (write it as: %3 %4)")
+            .arg(inTheWay.join(QStringLiteral(" and ")),
+                 inTheWay.size() == 1 && !inTheWay.front().startsWith(u"the quotes") ? QStringLiteral("is")
+                                                                                     : QStringLiteral("are"),
+                 key.key, number);
+    }
+    // Nothing to take out: the first character that is no part of a number.
+    qsizetype good = value.startsWith(u'-') ? 1 : 0;
+    while (good < value.size() && value[good] >= u'0' && value[good] <= u'9')
+        ++good;
+    if (value.isEmpty())
+        return QStringLiteral("holds no decimal integer: the value is empty");
+    // The word in the way, up to a space; of a long one its first character,
+    // since the line itself is quoted beside the reason.
+    constexpr qsizetype longestWordShown = 20;
+    QStringView word = value.sliced(good);
+    if (const auto space = std::find_if(word.begin(), word.end(), [](QChar c) { return c.isSpace(); });
+        space != word.begin())
+        word = word.first(space - word.begin());
+    const QString inTheWayNow =
+        word.size() > longestWordShown
+            ? QStringLiteral("the character %1")
+                  .arg(Diagnostics::quoted(word.first(word.front().isHighSurrogate() ? 2 : 1)))
+            : Diagnostics::quoted(word);
+    if (good == 0 || (good == 1 && value.startsWith(u'-')))
+        return QStringLiteral("holds no decimal integer: %1 is in the way").arg(inTheWayNow);
+    return QStringLiteral("holds no decimal integer: %1 after %2 is in the way")
+        .arg(inTheWayNow, Diagnostics::quoted(value.first(good)));
+}
+
 class Reader
 {
 public:
@@ -36,6 +111,7 @@ private:
     Stop applyNumber(const ServerKey &key, SpinnerControl spinner);
     Stop applyMask(const ServerKey &key, std::size_t family);
     bool readMapList(MapListSwitch switched);
+    void readMessageOfTheDay();
 
     // Writes a diagnostic line, kept as the reason should the command end.
     void warn(const QString &text)
@@ -86,6 +162,7 @@ ConfigurationReadResult Reader::run()
     // Taken from the whole file, also where Open stops at a line: Save keeps
     // them all the same.
     m_form.setKeptLines(KeptLines::keptLines(serverBuff));
+    readMessageOfTheDay();
 
     for (const QString &line : std::as_const(serverBuff)) {
         ++m_lineNumber;
@@ -151,7 +228,7 @@ Reader::Stop Reader::readInteger(const ServerKey &key, qint32 &number) const
         return QStringLiteral("is too short to hold a value");
     const std::optional<qint32> parsed = parseDecimalInteger(*value);
     if (!parsed)
-        return QStringLiteral("holds no decimal integer");
+        return notAnInteger(key, *value);
     number = *parsed;
     return std::nullopt;
 }
@@ -241,6 +318,45 @@ bool Reader::readMapList(MapListSwitch switched)
     }
     m_form.setStatusText(QStringLiteral("Done reading maplist.txt"));
     return true;
+}
+
+// The message is what comes before the banner that File / Save writes after
+// it; a file that does not end with that banner was written by hand or by
+// another program and is the message whole. The text given back is one that
+// File / Save writes as the same lines again.
+void Reader::readMessageOfTheDay()
+{
+    const RegularFileRead motd = readRegularFile(QStringLiteral("motd.txt"), motdSizeLimit);
+    switch (motd.outcome) {
+    case FileOutcome::Read:
+        break;
+    case FileOutcome::Missing:
+        return; // as for a line missing from server.cfg, the text area stays as it is
+    case FileOutcome::NotOpened:
+    case FileOutcome::NotRead:
+        warn(QStringLiteral("motd.txt cannot be read: %1; the message of the day was left as it was.")
+                 .arg(motd.reason));
+        return;
+    }
+    // Split at line feeds alone, as File / Save writes it, so that a carriage
+    // return inside a message line comes back as it was; a file with CR LF
+    // endings throughout is read as its lines.
+    QStringList lines = QString::fromUtf8(motd.bytes).split(u'\n');
+    if (lines.constLast().isEmpty())
+        lines.removeLast();
+    if (!lines.isEmpty() &&
+        std::all_of(lines.cbegin(), lines.cend(), [](const QString &line) { return line.endsWith(u'\r'); })) {
+        for (QString &line : lines)
+            line.chop(1);
+    }
+    const QStringList banner = motdBanner();
+    if (lines.size() >= banner.size() && lines.sliced(lines.size() - banner.size()) == banner)
+        lines.resize(lines.size() - banner.size());
+    QString message = lines.join(u'\n');
+    // A last empty line is written only for a text that ends in two line feeds.
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        message += u'\n';
+    m_form.setMessageOfTheDay(message);
 }
 
 } // namespace

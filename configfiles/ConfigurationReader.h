@@ -26,9 +26,11 @@ struct ConfigurationReadResult
 // freeze the window or exhaust its memory.
 inline constexpr qint64 serverCfgSizeLimit = 1024 * 1024;
 inline constexpr qint64 mapListSizeLimit = 256 * 1024 * 1024;
+inline constexpr qint64 motdSizeLimit = 1024 * 1024;
 
-// File / Open: reads server.cfg and, at each of its map-list lines,
-// maplist.txt from the working directory and lays what it recognises over
-// the form as it stands. Nothing is reset first: a control whose line is
-// missing keeps its contents, and flags already set stay set.
+// File / Open: reads server.cfg, motd.txt and, at each of server.cfg's
+// map-list lines, maplist.txt from the working directory and lays what it
+// recognises over the form as it stands. Nothing is reset first: a control
+// whose line is missing keeps its contents, flags already set stay set, and
+// without a motd.txt the message of the day stays as it is.
 ConfigurationReadResult readConfiguration(ConfigurationForm &form);

@@ -440,7 +440,7 @@ std::optional<QString> SetWriter::check(Entry &entry) const
     if (::fstat(folder, &folderInfo) != 0)
         return plainReason(errno, ErrorContext::Folder);
     if (folderInfo.st_nlink == 0)
-        return QStringLiteral("its folder no longer exists");
+        return plainReason(ENOENT, ErrorContext::Folder);
     const bool folderWritable = ::faccessat(folder, ".", W_OK | X_OK, AT_EACCESS) == 0;
     if (!entry.target.existing) {
         if (!folderWritable)
@@ -552,7 +552,7 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
     if (m_working.get() < 0 || ::fstat(m_working.get(), &workingInfo) != 0)
         return fail(QString(), plainReason(errno, ErrorContext::Folder));
     if (workingInfo.st_nlink == 0)
-        return fail(QString(), QStringLiteral("the folder no longer exists"));
+        return fail(files.isEmpty() ? QString() : files.first().name, plainReason(ENOENT, ErrorContext::Folder));
     m_workingId = idOf(workingInfo);
 
     const Recovery recovery = recoverIn(m_working.get(), true);

@@ -23,6 +23,11 @@ public:
     void enableAddButton() override {}
     void enableRemoveButton() override {}
     FlagMove setFlag(std::size_t family, const QString &name) override;
+    void setMessageOfTheDay(const QString &text) override
+    {
+        values.messageOfTheDay = text;
+        messageOfTheDayRead = true;
+    }
     void setStatusText(const QString &text) override { statusText = text; }
     void setKeptLines(const QStringList &lines) override { values.keptLines = lines; }
 
@@ -31,4 +36,5 @@ public:
     std::vector<FlagSelection> families; // in tab order
     QString statusText;
     bool mapItemsWanted = true;
+    bool messageOfTheDayRead = false; // whether File / Open found a motd.txt to read
 };

@@ -71,7 +71,8 @@ QString plainReason(int error, ErrorContext context)
     const bool folder = context == ErrorContext::Folder;
     switch (error) {
     case ENOENT:
-        return folder ? QStringLiteral("the folder no longer exists") : QStringLiteral("it no longer exists");
+        return folder ? QStringLiteral("its folder no longer exists (it was deleted or moved away)")
+                      : QStringLiteral("it no longer exists");
     case EACCES:
         return folder ? QStringLiteral("this user may not make files in its folder (permission denied)")
                       : QStringLiteral("this user may not write it (permission denied)");

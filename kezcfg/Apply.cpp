@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // kezcfg apply: lays the values of a JSON object over the configuration of a
 // folder and writes what changed, with the window's writer and its rules.
+#include "CheckFindings.h"
 #include "Commands.h"
 
 #include "Families.h"
@@ -10,6 +11,7 @@
 #include "configfiles/ConsoleRules.h"
 #include "configfiles/FileSetWriter.h"
 #include "configfiles/FolderLock.h"
+#include "configfiles/GameFolders.h"
 #include "configfiles/PlainRotation.h"
 #include "configfiles/RegularFileReading.h"
 #include "configfiles/ServerForm.h"
@@ -114,23 +116,51 @@ std::optional<qint32> wholeNumber(const QJsonValue &value)
     return qint32(number);
 }
 
+// The family an entry names by "variable" or "caption", each taking either
+// the server.cfg variable or the tab caption, as the command line does.
+std::size_t familyOfEntry(const QJsonObject &object)
+{
+    std::optional<std::size_t> family;
+    for (const char16_t *key : {u"variable", u"caption"}) {
+        if (!object.contains(key))
+            continue;
+        const QString name =
+            textOf(QStringLiteral("families: ") + QString::fromUtf16(key), object.value(key));
+        const std::optional<std::size_t> named = familyNamed(name);
+        if (!named)
+            throw Refusal{
+                QStringLiteral("no family has the %1 \"%2\"; the families are %3, or their tab captions")
+                    .arg(QString::fromUtf16(key), name, familyVariables())};
+        if (family && *family != *named)
+            throw Refusal{
+                QStringLiteral("the \"variable\" and \"caption\" of a families entry name two families")};
+        family = named;
+    }
+    if (!family)
+        throw Refusal{QStringLiteral("a families entry names no family: give \"variable\" (or \"caption\")")};
+    return *family;
+}
+
 // A family given replaces that family's flags: by name, by mask, or both
 // when they agree.
 void applyFamily(ServerForm &form, const QJsonValue &entry)
 {
     expectType(QStringLiteral("families"), entry, QJsonValue::Object, "a list of objects");
     const QJsonObject object = entry.toObject();
-    const QString variable = textOf(QStringLiteral("families: variable"), object.value(u"variable"));
-    const std::optional<std::size_t> family = familyOfVariable(variable);
-    if (!family)
-        throw Refusal{QStringLiteral("no family has the variable \"%1\"; the families are %2")
-                          .arg(variable, familyVariables())};
-    FlagSelection &selection = form.families[*family];
+    const std::size_t family = familyOfEntry(object);
+    FlagSelection &selection = form.families[family];
     const QString caption = QString::fromUtf16(selection.table().caption);
+    const QString variable = QString::fromUtf16(selection.table().variable);
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (it.key() != u"variable" && it.key() != u"caption" && it.key() != u"mask" && it.key() != u"flags")
             throw Refusal{QStringLiteral("the %1 entry has an unknown key \"%2\"").arg(variable, it.key())};
     }
+    // An entry that gives neither would clear the family without a word.
+    if (!object.contains(u"flags") && !object.contains(u"mask"))
+        throw Refusal{
+            QStringLiteral("the %1 (%2) entry gives neither \"flags\" nor \"mask\"; \"flags\": [] clears "
+                           "the family")
+                .arg(caption, variable)};
 
     selection.build();
     if (object.contains(u"flags")) {
@@ -165,7 +195,7 @@ void applyFamily(ServerForm &form, const QJsonValue &entry)
                 selection.set(name);
         }
     }
-    form.values.masks[*family] = selection.maskText();
+    form.values.masks[family] = selection.maskText();
 }
 
 void applyKey(ServerForm &form, const QString &key, const QJsonValue &value)
@@ -336,6 +366,54 @@ int refuse(const QString &message)
     return failure(QStringLiteral("apply refused: %1; no file was changed").arg(message));
 }
 
+// The "map" line of server.cfg as File / Save would write it; 0 without one.
+int startingMapLine(const ServerSettings &settings)
+{
+    const QStringList lines = ConfigurationLines::serverCfgLines(settings);
+    for (qsizetype i = lines.size(); i-- > 0;) {
+        const ConfigurationLines::ServerKey *key = ConfigurationLines::matchKey(lines[i]);
+        const auto *control = key ? std::get_if<TextControl>(&key->target) : nullptr;
+        if (control && *control == TextControl::StartingMap)
+            return int(i + 1);
+    }
+    return 0;
+}
+
+// A configuration that names a map no engine finds takes the server down:
+// it runs no level at start-up, or drops every player at the change of
+// level. Judged as check judges the files apply would leave, where there is
+// game data to judge by. Nothing when apply may go on; with force it always
+// may, and says what it writes anyway.
+std::optional<int> refuseMapsNoEngineFinds(const ServerSettings &settings,
+                                           const std::optional<PlainRotation> &plain,
+                                           QByteArrayView mapListNow, bool force)
+{
+    const GameFolders game = GameFolders::read(QStringLiteral("."));
+    if (!game.hasGameData())
+        return std::nullopt;
+    TextLines plainMaps;
+    const TextLines *rotation = nullptr;
+    if (settings.mapList) {
+        if (plain)
+            plainMaps = TextLines::split(QString::fromUtf8(plain->mapListPieces(mapListNow).join()));
+        rotation = plain ? &plainMaps : &settings.maps;
+    }
+    const MapJudgement judged =
+        judgeMaps(game, settings.text(TextControl::StartingMap), startingMapLine(settings), rotation);
+    if (!judged.hasErrorInMaps())
+        return std::nullopt;
+    for (const Finding &finding : judged.maps) {
+        if (finding.level == Finding::Level::Error)
+            std::fprintf(stderr, "%s\n", qPrintable(findingLine(finding)));
+    }
+    if (force) {
+        std::fprintf(stderr,
+                     "kezcfg: --force: written although the game server cannot load the maps above\n");
+        return std::nullopt;
+    }
+    return refuse(QStringLiteral("the game server cannot load the maps above (--force writes them anyway)"));
+}
+
 } // namespace
 
 namespace Commands {
@@ -353,6 +431,7 @@ int apply(const QStringList &arguments)
         wait = std::chrono::milliseconds(qint64(*seconds * 1000));
         rest.remove(at, 2);
     }
+    const bool force = rest.removeAll(QStringLiteral("--force")) > 0;
     if (rest.isEmpty() || rest.size() > 2)
         return failure(
             QStringLiteral("apply takes an optional folder and a JSON file, or - for standard input"));
@@ -370,7 +449,7 @@ int apply(const QStringList &arguments)
         return failure(QStringLiteral("cannot read \"%1\": %2").arg(input, in.errorString()));
     }
     if (!QDir::setCurrent(folder))
-        return failure(QStringLiteral("cannot go into the folder \"%1\"").arg(folder));
+        return folderFailure(folder);
 
     // One apply at a time in a folder, so that two never mix their files.
     FolderLock lock;
@@ -440,6 +519,9 @@ int apply(const QStringList &arguments)
                     .arg(opening.fd >= 0 ? QStringLiteral("it is larger than File / Open reads")
                                          : opening.reason));
     }
+    if (const std::optional<int> refused =
+            refuseMapsNoEngineFinds(form.values, plain, mapListNow.value_or(QByteArray()), force))
+        return *refused;
 
     QStringList changed;
     QByteArray diffs;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // kezcfg check: what File / Open and the game's console would make of a
 // configuration, line by line, without changing anything.
+#include "CheckFindings.h"
 #include "Commands.h"
 
 #include "configfiles/ConfigurationLines.h"
@@ -25,14 +26,6 @@ namespace {
 
 // The game console's command line holds this many characters.
 constexpr qsizetype consoleLineLength = 1024;
-
-struct Finding
-{
-    QString file;
-    int line; // 0: the file as a whole
-    bool error;
-    QString sentence;
-};
 
 QString nameOf(TextControl control)
 {
@@ -69,11 +62,15 @@ public:
 private:
     void warn(const QString &file, int line, const QString &sentence)
     {
-        m_findings.append({file, line, false, sentence});
+        m_findings.append({file, line, Finding::Level::Warning, sentence});
     }
     void fail(const QString &file, int line, const QString &sentence)
     {
-        m_findings.append({file, line, true, sentence});
+        m_findings.append({file, line, Finding::Level::Error, sentence});
+    }
+    void note(const QString &file, int line, const QString &sentence)
+    {
+        m_findings.append({file, line, Finding::Level::Note, sentence});
     }
     void checkLine(int number, const QString &line);
     void checkMask(int number, std::size_t family, qint32 mask);
@@ -226,10 +223,25 @@ void Checker::checkForm(const ServerForm &form, const ConfigurationReadResult &r
         warn(
             QStringLiteral("server.cfg"), m_lastLineOfKey.value(QStringLiteral("map")),
             QStringLiteral("the starting map \"%1\" is not in the rotation of maplist.txt").arg(startingMap));
-    for (qsizetype i = 0; i < values.maps.size(); ++i) {
-        if (const auto fault = ConsoleRules::breach(ConsoleRules::ValueKind::Unquoted, values.maps[i]))
-            warn(QStringLiteral("maplist.txt"), int(i + 1), QStringLiteral("the map name %1").arg(*fault));
+    if (values.mapList) {
+        for (qsizetype i = 0; i < values.maps.size(); ++i) {
+            if (const auto fault = ConsoleRules::breach(ConsoleRules::ValueKind::Unquoted, values.maps[i]))
+                warn(QStringLiteral("maplist.txt"), int(i + 1),
+                     QStringLiteral("the map name %1").arg(*fault));
+        }
+    } else if (!values.maps.isEmpty()) {
+        note(QStringLiteral("maplist.txt"), 0,
+             QStringLiteral(
+                 "not judged: the map list is off (server.cfg line %1), so the game server does not "
+                 "read it")
+                 .arg(mapListLine));
     }
+    // Without a "map" line the server starts no level, unless its own command
+    // line names one, which a check of the folder cannot see.
+    if (!m_lastLineOfKey.contains(QStringLiteral("map")))
+        warn(QStringLiteral("server.cfg"), 0,
+             QStringLiteral("there is no \"map\" line, so the game server starts no level unless its command "
+                            "line names one (+map NAME)"));
 
     const QStringList set = form.families.front().banned();
     const auto awardWithoutFlag = [&](SpinnerControl spinner, const char *key, const char *flag) {
@@ -256,37 +268,32 @@ void Checker::checkForm(const ServerForm &form, const ConfigurationReadResult &r
 void Checker::checkMaps(const ServerSettings &values)
 {
     const GameFolders game = GameFolders::read(QStringLiteral("."));
-    for (const GameFolders::Problem &problem : game.problems())
-        m_findings.append({problem.file, 0, problem.error, problem.sentence});
+    const MapJudgement judged =
+        judgeMaps(game, values.text(TextControl::StartingMap), m_lastLineOfKey.value(QStringLiteral("map")),
+                  values.mapList ? &values.maps : nullptr);
+    m_findings += judged.gameData;
+    m_findings += judged.maps;
     if (!game.hasGameData())
-        return;
-    const auto judge = [&](const QString &file, int line, QStringView map) {
-        const std::optional<GameFolders::Verdict> verdict = game.verdict(map);
-        if (verdict && verdict->level == GameFolders::Verdict::Level::NoEngine)
-            fail(file, line, verdict->sentence);
-        else if (verdict && verdict->level == GameFolders::Verdict::Level::SomeEngines)
-            warn(file, line, verdict->sentence);
-    };
-    if (const QString &startingMap = values.text(TextControl::StartingMap); !startingMap.isEmpty())
-        judge(QStringLiteral("server.cfg"), m_lastLineOfKey.value(QStringLiteral("map")), startingMap);
-    for (qsizetype i = 0; i < values.maps.size(); ++i)
-        judge(QStringLiteral("maplist.txt"), int(i + 1), values.maps.at(i));
+        m_findings.append(mapsNotChecked(game));
 }
 
 int Checker::report()
 {
+    // Notes on what was left out come after what was found.
     std::stable_sort(m_findings.begin(), m_findings.end(), [](const Finding &a, const Finding &b) {
-        return std::tie(a.file, a.line) < std::tie(b.file, b.line);
+        const bool aNote = a.level == Finding::Level::Note;
+        const bool bNote = b.level == Finding::Level::Note;
+        return std::tie(aNote, a.file, a.line) < std::tie(bNote, b.file, b.line);
     });
     QTextStream out(stdout);
     bool errors = false;
+    bool warnings = false;
     for (const Finding &finding : std::as_const(m_findings)) {
-        errors |= finding.error;
-        const QString where =
-            finding.line ? QStringLiteral("%1:%2").arg(finding.file).arg(finding.line) : finding.file;
-        out << where << (finding.error ? ": error: " : ": warning: ") << finding.sentence << '\n';
+        errors |= finding.level == Finding::Level::Error;
+        warnings |= finding.level == Finding::Level::Warning;
+        out << findingLine(finding) << '\n';
     }
-    return errors ? 2 : m_findings.isEmpty() ? 0 : 1;
+    return errors ? 2 : warnings ? 1 : 0;
 }
 
 int Checker::run()
@@ -322,6 +329,58 @@ int Checker::run()
 
 } // namespace
 
+QString findingLine(const Finding &finding)
+{
+    QString where = finding.file;
+    if (finding.line)
+        where += QStringLiteral(":%1").arg(finding.line);
+    const char *level = finding.level == Finding::Level::Error     ? "error: "
+                        : finding.level == Finding::Level::Warning ? "warning: "
+                                                                   : "note: ";
+    return (where.isEmpty() ? QString() : where + QStringLiteral(": ")) + QLatin1String(level) +
+           finding.sentence;
+}
+
+bool MapJudgement::hasErrorInMaps() const
+{
+    return std::any_of(maps.cbegin(), maps.cend(),
+                       [](const Finding &finding) { return finding.level == Finding::Level::Error; });
+}
+
+MapJudgement judgeMaps(const GameFolders &game, QStringView startingMap, int startingMapLine,
+                       const TextLines *rotation)
+{
+    MapJudgement judged;
+    for (const GameFolders::Problem &problem : game.problems())
+        judged.gameData.append({problem.file, 0,
+                                problem.error ? Finding::Level::Error : Finding::Level::Warning,
+                                problem.sentence});
+    if (!game.hasGameData())
+        return judged;
+    const auto judge = [&](const QString &file, int line, QStringView map) {
+        const std::optional<GameFolders::Verdict> verdict = game.verdict(map);
+        if (verdict && verdict->level == GameFolders::Verdict::Level::NoEngine)
+            judged.maps.append({file, line, Finding::Level::Error, verdict->sentence});
+        else if (verdict && verdict->level == GameFolders::Verdict::Level::SomeEngines)
+            judged.maps.append({file, line, Finding::Level::Warning, verdict->sentence});
+    };
+    if (!startingMap.isEmpty())
+        judge(QStringLiteral("server.cfg"), startingMapLine, startingMap);
+    if (rotation) {
+        for (qsizetype i = 0; i < rotation->size(); ++i)
+            judge(QStringLiteral("maplist.txt"), int(i + 1), rotation->at(i));
+    }
+    return judged;
+}
+
+Finding mapsNotChecked(const GameFolders &game)
+{
+    return {QString(), 0, Finding::Level::Note,
+            QStringLiteral("the maps were not checked: there is no game data (a maps folder, .pak, .pk3 or "
+                           ".pkz) in %1")
+                .arg(game.folders().join(QStringLiteral(" or ")))};
+}
+
 namespace Commands {
 
 int check(const QStringList &arguments)
@@ -330,7 +389,7 @@ int check(const QStringList &arguments)
         return failure(QStringLiteral("check takes at most one folder"));
     const QString folder = arguments.value(0, QStringLiteral("."));
     if (!QDir::setCurrent(folder))
-        return failure(QStringLiteral("cannot go into the folder \"%1\"").arg(folder));
+        return folderFailure(folder);
     return Checker().run();
 }
 

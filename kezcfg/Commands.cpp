@@ -3,14 +3,17 @@
 
 #include "Families.h"
 
+#include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ServerForm.h"
 #include "flags/DecimalText.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
 
@@ -84,6 +87,13 @@ void printText(const ServerForm &form)
             line += QStringLiteral(" = ") + family.banned().join(QStringLiteral(", "));
         printField(QString::fromUtf16(family.table().caption), line);
     }
+    if (form.messageOfTheDayRead) {
+        const QStringList lines = ConfigurationLines::motdMessageLines(values.messageOfTheDay);
+        if (lines.isEmpty())
+            printField(QStringLiteral("Message of the day"), QString());
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            printField(i == 0 ? QStringLiteral("Message of the day") : QString(), lines[i]);
+    }
 }
 
 void printJson(const ServerForm &form, bool complete)
@@ -107,6 +117,10 @@ void printJson(const ServerForm &form, bool complete)
         });
     }
     document.insert(QStringLiteral("families"), families);
+    // Only what motd.txt holds: a message made up here would write a
+    // motd.txt where there was none when applied.
+    if (form.messageOfTheDayRead)
+        document.insert(QStringLiteral("motd"), values.messageOfTheDay);
     document.insert(QStringLiteral("complete"), complete);
     out() << QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
@@ -117,6 +131,81 @@ int failure(const QString &message)
 {
     std::fprintf(stderr, "kezcfg: %s\n", qPrintable(message));
     return 2;
+}
+
+std::optional<QString> nearestOf(const QString &given, const QStringList &candidates)
+{
+    // Edit distance: letters left out, added, changed or swapped count one each.
+    const auto distance = [](QStringView a, QStringView b) {
+        QList<qsizetype> previous(b.size() + 1), current(b.size() + 1), before(b.size() + 1);
+        for (qsizetype j = 0; j <= b.size(); ++j)
+            current[j] = j;
+        for (qsizetype i = 1; i <= a.size(); ++i) {
+            before = previous;
+            previous = current;
+            current[0] = i;
+            for (qsizetype j = 1; j <= b.size(); ++j) {
+                const qsizetype change = a[i - 1].toLower() == b[j - 1].toLower() ? 0 : 1;
+                current[j] = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + change});
+                if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                    current[j] = std::min(current[j], before[j - 2] + 1);
+            }
+        }
+        return current[b.size()];
+    };
+    std::optional<QString> nearest;
+    qsizetype best = 0;
+    for (const QString &candidate : candidates) {
+        const qsizetype d = distance(given, candidate);
+        if (!nearest || d < best) {
+            nearest = candidate;
+            best = d;
+        }
+    }
+    // Beyond a third of the word it is no longer a slip of the finger.
+    if (!nearest || best > std::max<qsizetype>(2, nearest->size() / 3))
+        return std::nullopt;
+    return nearest;
+}
+
+std::optional<int> refuseUnknownOption(const QString &command, const QStringList &arguments,
+                                       const QStringList &known, const QStringList &valued)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (valued.contains(argument)) {
+            ++i;
+            continue;
+        }
+        // "-" is standard input and "-5" a number; "--" or "-x" begins an option.
+        const bool option = argument.startsWith(u"--") ||
+                            (argument.size() > 1 && argument.startsWith(u'-') && !argument[1].isDigit());
+        if (!option || known.contains(argument))
+            continue;
+        QString message = QStringLiteral("%1: unknown option \"%2\"").arg(command, argument);
+        if (known.isEmpty())
+            message += QStringLiteral("; %1 takes no options").arg(command);
+        else if (const std::optional<QString> nearest = nearestOf(argument, known))
+            message += QStringLiteral("; did you mean %1?").arg(*nearest);
+        else
+            message += QStringLiteral("; its options are %1").arg(known.join(QStringLiteral(", ")));
+        return failure(message);
+    }
+    return std::nullopt;
+}
+
+int folderFailure(const QString &folder)
+{
+    const QFileInfo info(folder);
+    QString why;
+    if (!info.exists())
+        why = info.isSymLink() ? QStringLiteral("it is a link to nothing")
+                               : QStringLiteral("there is no such folder");
+    else if (!info.isDir())
+        why = QStringLiteral("it is not a folder");
+    else
+        why = QStringLiteral("you may not enter it");
+    return failure(QStringLiteral("cannot go into the folder \"%1\": %2").arg(folder, why));
 }
 
 namespace Commands {
@@ -156,8 +245,18 @@ int decode(const QStringList &arguments)
     if (!family)
         return unknownFamily(arguments[0]);
     const std::optional<qint32> mask = parseDecimalInteger(arguments[1]);
-    if (!mask)
+    if (!mask) {
+        static const QRegularExpression digits(QStringLiteral("^-?[0-9]+$"));
+        if (digits.match(arguments[1]).hasMatch()) {
+            const bool negative = arguments[1].startsWith(u'-');
+            return failure(QStringLiteral("the mask %1 is too %2: a mask is %3")
+                               .arg(arguments[1],
+                                    negative ? QStringLiteral("small") : QStringLiteral("large"),
+                                    negative ? QStringLiteral("at least -2147483648")
+                                             : QStringLiteral("at most 2147483647")));
+        }
         return failure(QStringLiteral("the mask \"%1\" is not a decimal integer").arg(arguments[1]));
+    }
     const FlagCatalogue catalogue = buildCatalogue(*FlagTables::families[*family]);
     for (const QString &name : flagNamesIn(catalogue, *mask))
         out() << name << '\n';
@@ -198,7 +297,7 @@ int show(const QStringList &arguments)
         return failure(QStringLiteral("show takes at most one folder"));
     const QString folder = rest.value(0, QStringLiteral("."));
     if (!QDir::setCurrent(folder))
-        return failure(QStringLiteral("cannot go into the folder \"%1\"").arg(folder));
+        return folderFailure(folder);
     ServerForm form;
     const ConfigurationReadResult result = readConfiguration(form);
     if (result.outcome == ConfigurationReadResult::Outcome::ServerCfgNotFound)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QStringList>
+#include <optional>
 
 // The commands of kezcfg. Each returns the exit status: 0 on success, 1 when
 // check finds warnings only, 2 on an error (with one line on standard error).
@@ -18,3 +19,16 @@ int status(const QStringList &arguments);
 
 // Writes "kezcfg: " and message on standard error and returns 2.
 int failure(const QString &message);
+
+// The one of candidates nearest to given in spelling, when near enough to be
+// what was meant.
+std::optional<QString> nearestOf(const QString &given, const QStringList &candidates);
+
+// Refuses the first argument of command that looks like an option and is
+// none of known, naming the nearest known one; valued: the options that take
+// the next argument as their value. Nothing when every option is known.
+std::optional<int> refuseUnknownOption(const QString &command, const QStringList &arguments,
+                                       const QStringList &known, const QStringList &valued = {});
+
+// Why the folder cannot be gone into, in words for the case.
+int folderFailure(const QString &folder);

@@ -63,7 +63,7 @@ int maps(const QStringList &arguments)
         return failure(QStringLiteral("maps takes at most one folder"));
     const QString folder = rest.value(0, QStringLiteral("."));
     if (!QDir::setCurrent(folder))
-        return failure(QStringLiteral("cannot go into the folder \"%1\"").arg(folder));
+        return folderFailure(folder);
     const GameFolders game = GameFolders::read(QStringLiteral("."));
     if (json)
         printJson(game);

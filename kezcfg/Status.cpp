@@ -248,10 +248,8 @@ QJsonObject toJson(const Server &server)
 
 void printText(QTextStream &out, const Server &server)
 {
-    if (!server.answer) {
-        out << server.name << ": " << server.error << '\n';
-        return;
-    }
+    if (!server.answer)
+        return; // said once, on standard error
     const StatusAnswer &answer = *server.answer;
     out << server.name << ": " << answer.value(u"hostname").value_or(QString()) << ", map "
         << answer.value(u"mapname").value_or(QStringLiteral("?")) << ", " << answer.players.size() << " of "
@@ -314,7 +312,7 @@ int status(const QStringList &arguments)
     QHash<QString, FileSetting> file;
     if (!against.isEmpty()) {
         if (!QDir::setCurrent(against))
-            return failure(QStringLiteral("cannot go into the folder \"%1\"").arg(against));
+            return folderFailure(against);
         const RegularFileRead config = readRegularFile(QStringLiteral("server.cfg"), serverCfgSizeLimit);
         if (config.outcome != RegularFileRead::Outcome::Read)
             return failure(QStringLiteral("cannot read server.cfg in %1: %2").arg(against, config.reason));

@@ -18,18 +18,21 @@ Commands:
   flags [FAMILY]          list each family's flags: bit, value and name
   decode FAMILY MASK      the flags of MASK, and the bits no flag carries
   encode FAMILY NAME...   the mask of the named flags (letter case ignored)
-  show [--json] [DIR]     server.cfg and maplist.txt of DIR (default: the
-                          working directory) as File / Open lays them over a
-                          form fresh from start-up
+  show [--json] [DIR]     server.cfg, motd.txt and maplist.txt of DIR
+                          (default: the working directory) as File / Open
+                          lays them over a form fresh from start-up
   check [DIR]             what File / Open, the game's console and the game's
                           maps would make of DIR's configuration: errors and
                           warnings with file and line
-  apply [--check] [DIR] FILE|-
+  apply [--check] [--force] [--wait SECONDS] [DIR] FILE|-
                           lay the keys of a JSON object (those of show --json,
                           each optional, and "motd") over DIR's configuration
                           and write the files that change with File / Save's
                           writer; prints "unchanged" or "changed: FILES";
-                          --check writes nothing and prints a unified diff
+                          --check writes nothing and prints a unified diff;
+                          maps the game data beside DIR lacks are refused
+                          with check's lines unless --force is given;
+                          waits at most --wait seconds (60) for another apply
   status [--json] [--timeout SECONDS] [--against DIR] HOST[:PORT]...
                           what running servers announce (the game's status
                           query only; PORT 27910 unless given), all queried at
@@ -77,21 +80,47 @@ int main(int argc, char *argv[])
         std::printf("kezcfg %s\n", KEZ_VERSION);
         return 0;
     }
-    if (command == u"flags")
-        return Commands::flags(arguments);
-    if (command == u"decode")
-        return Commands::decode(arguments);
-    if (command == u"encode")
-        return Commands::encode(arguments);
-    if (command == u"show")
-        return Commands::show(arguments);
-    if (command == u"check")
-        return Commands::check(arguments);
-    if (command == u"maps")
-        return Commands::maps(arguments);
-    if (command == u"apply")
-        return Commands::apply(arguments);
-    if (command == u"status")
-        return Commands::status(arguments);
-    return failure(QStringLiteral("unknown command \"%1\"; kezcfg --help lists them").arg(command));
+    // Each command with the options it knows, and those that take a value:
+    // an option it does not know is named, never taken for a folder or a name.
+    struct Command
+    {
+        const char *name;
+        int (*run)(const QStringList &);
+        QStringList options;
+        QStringList valued;
+    };
+    const Command commands[] = {
+        {"flags", Commands::flags, {}, {}},
+        {"decode", Commands::decode, {}, {}},
+        {"encode", Commands::encode, {}, {}},
+        {"show", Commands::show, {QStringLiteral("--json")}, {}},
+        {"check", Commands::check, {}, {}},
+        {"maps", Commands::maps, {QStringLiteral("--json")}, {}},
+        {"apply", Commands::apply, {QStringLiteral("--check"), QStringLiteral("--force"), QStringLiteral("--wait")},
+         {QStringLiteral("--wait")}},
+        {"status",
+         Commands::status,
+         {QStringLiteral("--json"), QStringLiteral("--timeout"), QStringLiteral("--against")},
+         {QStringLiteral("--timeout"), QStringLiteral("--against")}},
+    };
+    QStringList names;
+    for (const Command &known : commands) {
+        if (command != QLatin1String(known.name)) {
+            names.append(QLatin1String(known.name));
+            continue;
+        }
+        if (arguments.contains(u"--help") || arguments.contains(u"-h")) {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (const std::optional<int> refused =
+                refuseUnknownOption(command, arguments, known.options, known.valued))
+            return *refused;
+        return known.run(arguments);
+    }
+    QString message = QStringLiteral("unknown command \"%1\"").arg(command);
+    const QString bare = command.startsWith(u"--") ? command.mid(2) : command;
+    if (const std::optional<QString> nearest = nearestOf(bare, names))
+        return failure(message + QStringLiteral("; did you mean %1? kezcfg --help lists them").arg(*nearest));
+    return failure(message + QStringLiteral("; kezcfg --help lists them"));
 }

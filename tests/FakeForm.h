@@ -31,6 +31,7 @@ public:
         flagCalls.append(QLatin1String(variables[family]) + u':' + name);
         return family == unreadableFamily ? FlagMove::MaskUnreadable : FlagMove::Moved;
     }
+    void setMessageOfTheDay(const QString &text) override { messageOfTheDay = text; }
     void setStatusText(const QString &text) override { statusTexts.append(text); }
     void setKeptLines(const QStringList &lines) override { keptLines = lines; }
 
@@ -48,4 +49,5 @@ public:
     std::optional<std::size_t> unreadableFamily; // whose set-method finds its mask field unreadable
     QStringList statusTexts;
     QStringList keptLines;
+    std::optional<QString> messageOfTheDay; // none until set
 };

@@ -2,6 +2,7 @@
 #include "configfiles/ConfigurationReader.h"
 
 #include "FakeForm.h"
+#include "SaveRun.h"
 #include "WorkingDirectory.h"
 
 #include <QElapsedTimer>
@@ -112,6 +113,11 @@ private slots:
     void filesThatAreNotReadWhole();
     void repeatedMapListLinesReadTheListOnce();
     void diagnosticsQuoteLinesSafely();
+    void stopsSayWhatIsInTheWay_data();
+    void stopsSayWhatIsInTheWay();
+    void messageOfTheDay_data();
+    void messageOfTheDay();
+    void savedMessageOpensAsTheSameText();
 };
 
 void TestConfigReader::serverCfgThatCannotBeOpened_data()
@@ -444,6 +450,129 @@ void TestConfigReader::diagnosticsQuoteLinesSafely()
     QVERIFY(written[0].contains("line 1 \"set maxclients \\x1b]0;owned\\x07xxx"));
     QVERIFY(written[0].contains("100025 characters, the first 200 shown"));
     QVERIFY(!written[0].contains(QChar(0x1b)) && !written[0].contains(QChar(0x07)));
+}
+
+void TestConfigReader::stopsSayWhatIsInTheWay_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("a trailing space")
+        << QByteArray("set fraglimit 25 ")
+        << "holds no decimal integer: the space after \"25\" is in the way (write it as: set fraglimit 25)";
+    QTest::newRow("a trailing comment")
+        << QByteArray("set fraglimit 25 // note")
+        << "holds no decimal integer: the comment \"// note\" is in the way (write it as: set fraglimit 25)";
+    QTest::newRow("quotes")
+        << QByteArray("set fraglimit \"25\"")
+        << "holds no decimal integer: the quotes around 25 are in the way (write it as: set "
+           "fraglimit 25)";
+    QTest::newRow("a tab before a mask") << QByteArray("set weaponban \t524290")
+                                         << "holds no decimal integer: the tab before \"524290\" is in the "
+                                            "way (write it as: set weaponban 524290)";
+    QTest::newRow("a word") << QByteArray("set maxclients many")
+                            << "holds no decimal integer: \"many\" is in the way";
+    QTest::newRow("a unit after the number")
+        << QByteArray("set timelimit 20min")
+        << "holds no decimal integer: \"min\" after \"20\" is in the way";
+    QTest::newRow("too large") << QByteArray("set weaponban 99999999999")
+                               << "holds 99999999999, which is larger than 2147483647, the largest a line of "
+                                  "server.cfg takes";
+    QTest::newRow("too small")
+        << QByteArray("set dmflags -2147483649")
+        << "holds -2147483649, which is smaller than -2147483648, the smallest a line of "
+           "server.cfg takes";
+}
+
+void TestConfigReader::stopsSayWhatIsInTheWay()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, reason);
+    WorkingDirectory dir;
+    put("server.cfg", "set maxclients 8\n" + line + "\n");
+    FakeForm form;
+    QStringList written;
+    ConfigurationReadResult result{Outcome::Done};
+    {
+        DiagnosticLines stderrLines;
+        result = readConfiguration(form);
+        written = DiagnosticLines::lines();
+    }
+    QCOMPARE(result.outcome, Outcome::StoppedAtLine);
+    QCOMPARE(result.lineNumber, 2);
+    QCOMPARE(result.reason, reason);
+    // The line itself, then why, once.
+    QCOMPARE(written.size(), 1);
+    QVERIFY2(written[0].contains("server.cfg line 2 \"" +
+                                 QString::fromUtf8(line).replace('"', "\\\"").replace("\t", "\\x09") + "\" " +
+                                 reason + "; Open stopped at this line."),
+             qPrintable(written[0]));
+}
+
+void TestConfigReader::messageOfTheDay_data()
+{
+    QTest::addColumn<QByteArray>("motd"); // null: no motd.txt
+    QTest::addColumn<QString>("text");    // null: the text area is left alone
+
+    const QByteArray banner = startUpMotd;
+    QTest::newRow("the message before the banner")
+        << "Welcome to Frag Night\nBe nice\n" + banner << "Welcome to Frag Night\nBe nice";
+    QTest::newRow("the banner alone: no message") << banner << "";
+    QTest::newRow("an empty line inside the message") << "a\n\nb\n" + banner << "a\n\nb";
+    QTest::newRow("no banner: the file whole") << QByteArray("Hello\r\nthere\r\n") << "Hello\nthere";
+    QTest::newRow("a banner changed by hand is message")
+        << QByteArray(banner).replace("Official", "Unofficial")
+        << QString::fromUtf8(QByteArray(banner).replace("Official", "Unofficial")).chopped(1);
+    QTest::newRow("no motd.txt") << QByteArray() << QString();
+}
+
+void TestConfigReader::messageOfTheDay()
+{
+    QFETCH(QByteArray, motd);
+    QFETCH(QString, text);
+    WorkingDirectory dir;
+    put("server.cfg", "set maxclients 8\n");
+    if (!motd.isNull())
+        put("motd.txt", motd);
+    FakeForm form;
+    QCOMPARE(readConfiguration(form).outcome, Outcome::Done);
+    QCOMPARE(form.messageOfTheDay.has_value(), !text.isNull());
+    if (!text.isNull())
+        QCOMPARE(*form.messageOfTheDay, text);
+}
+
+// What Save writes, Open gives back, and saving that again writes the same
+// file. Save writes "Welcome" and "Welcome" with a line feed after it alike,
+// so Open cannot tell them apart and gives the first.
+void TestConfigReader::savedMessageOpensAsTheSameText()
+{
+    const QStringList texts = {"Welcome to Frag Night\nBe nice",
+                               "",
+                               "\n",
+                               "a\n\n",
+                               "a\n\n\nb",
+                               "  spaced  ",
+                               "=====================================================",
+                               "Welcome\n"};
+    for (const QString &text : texts) {
+        WorkingDirectory dir;
+        SaveRun save;
+        save.settings.messageOfTheDay = text;
+        QVERIFY(save.run());
+        QFile written("motd.txt");
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray first = written.readAll();
+
+        FakeForm form;
+        QCOMPARE(readConfiguration(form).outcome, Outcome::Done);
+        QVERIFY(form.messageOfTheDay);
+        QCOMPARE(*form.messageOfTheDay, text == "Welcome\n" ? QString("Welcome") : text);
+        save.settings.messageOfTheDay = *form.messageOfTheDay;
+        QVERIFY(save.run());
+        written.close();
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), first);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestConfigReader)

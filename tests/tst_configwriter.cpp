@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <grp.h>
@@ -114,6 +115,7 @@ private slots:
     void symbolicLinksAreWrittenThrough();
     void permissionBitsAreKept_data();
     void permissionBitsAreKept();
+    void folderDeletedBeforeTheSave();
 };
 
 void TestConfigWriter::startUpFormWritesTwoFiles()
@@ -329,6 +331,26 @@ void TestConfigWriter::permissionBitsAreKept()
         QVERIFY2(rewritten(name), qPrintable(name));
         QCOMPARE(modeOf(name), mode_t(mode));
     }
+}
+
+// The system answers "Operation not permitted" for a file in a folder that
+// is gone, which sends an operator looking at permissions.
+void TestConfigWriter::folderDeletedBeforeTheSave()
+{
+    const QString previous = QDir::currentPath();
+    {
+        QTemporaryDir scratch;
+        QVERIFY(QDir::setCurrent(scratch.path()));
+        QVERIFY(QDir().rmdir(scratch.path()));
+        SaveRun save;
+        const ConfigurationWriteResult result = writeConfigurationSet(save.settings, [](const QString &) {});
+        QVERIFY(!result.complete);
+        QVERIFY2(result.diagnostic.contains("could not write server.cfg: its folder no longer exists (it was "
+                                            "deleted or moved away)"),
+                 qPrintable(result.diagnostic));
+        QVERIFY(!result.diagnostic.contains("not permitted"));
+    }
+    QVERIFY(QDir::setCurrent(previous));
 }
 
 QTEST_GUILESS_MAIN(TestConfigWriter)

@@ -84,7 +84,7 @@ void TestFormShape::controls_data()
     QTest::newRow("highFraggerAwardLabel")
         << "mainPanel" << QRect(306, 159, 120, 18) << "High Fragger Award:";
     QTest::newRow("highFraggerAwardSpinner") << "mainPanel" << QRect(426, 153, 48, 30) << "";
-    QTest::newRow("dayNightTimeLabel") << "mainPanel" << QRect(336, 99, 90, 18) << "Day-Night Time:";
+    QTest::newRow("dayNightTimeLabel") << "mainPanel" << QRect(332, 99, 94, 18) << "Day-Night Time:";
     QTest::newRow("dayNightTimeSpinner") << "mainPanel" << QRect(426, 93, 48, 30) << "";
     QTest::newRow("mapField") << "mainPanel" << QRect(6, 429, 162, 24) << "";
     QTest::newRow("startingMapField") << "mainPanel" << QRect(84, 93, 246, 18) << "";

@@ -93,6 +93,11 @@ void prepare(const QString &setup)
         put("maps/q2dm1.bsp", "");
         put("maps/q2dm2.bsp", "");
         put("pak0.pak", "junk");
+    } else if (setup == "map list off") {
+        put("server.cfg", "set maplist 0\nmap q2dm1\n");
+        put("maplist.txt", "q2dm9\nmy map\n");
+        QVERIFY(QDir().mkdir("maps"));
+        put("maps/q2dm1.bsp", "");
     } else if (setup == "fifo") {
         QCOMPARE(::mkfifo("server.cfg", 0644), 0);
     }
@@ -121,6 +126,11 @@ private slots:
     void applyWritesNothingWhenOneFileCannotBe();
     void applyKeepsAnUnreadableRotation();
     void aForeignLockFileIsReportedNotWaitedFor();
+    void applyRefusesMapsTheServerCannotFind_data();
+    void applyRefusesMapsTheServerCannotFind();
+    void messageOfTheDayGoesThroughShowAndApply();
+    void familyEntries();
+    void unansweredServerIsSaidOnce();
 };
 
 namespace {
@@ -205,6 +215,30 @@ void TestKezcfg::commands_data()
            "server.cfg:2: warning: the starting map \"q2dm9\" is not in the rotation of maplist.txt\n"
            "server.cfg:2: error: the game server cannot find maps/q2dm9.bsp\n"
         << "" << 2;
+    QTest::newRow("a misspelt command")
+        << "" << QStringList{"--chek"} << ""
+        << "kezcfg: unknown command \"--chek\"; did you mean check? kezcfg --help "
+           "lists them\n"
+        << 2;
+    QTest::newRow("a misspelt option") << "" << QStringList{"show", "--jsn", "."} << ""
+                                       << "kezcfg: show: unknown option \"--jsn\"; did you mean --json?\n"
+                                       << 2;
+    QTest::newRow("a misspelt option of apply")
+        << "" << QStringList{"apply", "--chek", ".", "-"} << ""
+        << "kezcfg: apply: unknown option \"--chek\"; did you mean --check?\n"
+        << 2;
+    QTest::newRow("an option a command does not take")
+        << "" << QStringList{"check", "--json"} << ""
+        << "kezcfg: check: unknown option \"--json\"; check takes no options\n"
+        << 2;
+    QTest::newRow("a mask too large") << "" << QStringList{"decode", "weaponban", "99999999999"} << ""
+                                      << "kezcfg: the mask 99999999999 is too large: a mask is at most "
+                                         "2147483647\n"
+                                      << 2;
+    QTest::newRow("a folder that is not there")
+        << "" << QStringList{"show", "nowhere"} << ""
+        << "kezcfg: cannot go into the folder \"nowhere\": there is no such folder\n"
+        << 2;
     QTest::newRow("no command") << "" << QStringList{} << ""
                                 << "kezcfg: a command is needed; kezcfg --help lists them\n"
                                 << 2;
@@ -220,7 +254,7 @@ void TestKezcfg::commands_data()
            "Rotation:            (empty)\nDMFLAGS:             0\nWeapon Ban:          0\nKez Weapon Ban:    "
            "  0\n"
            "Kez Sweeper Ban:     0\nKez Grenade Ban:     0\nFeature Ban:         0\nKez Feature Ban:     0\n"
-           "Kez Armor Ban:       0\nFrag Ban:            0\n"
+           "Kez Armor Ban:       0\nFrag Ban:            0\nMessage of the day:\n"
         << "" << 0;
     QTest::newRow("show a full save")
         << "full save" << QStringList{"show", "."}
@@ -234,7 +268,7 @@ void TestKezcfg::commands_data()
            "DMFLAGS:             196624 = DF_INSTANT_ITEMS, DF_REVENGE_FACTOR, DF_DAYNIGHT\n"
            "Weapon Ban:          524290 = shotgun, rocket launcher\nKez Weapon Ban:      0\n"
            "Kez Sweeper Ban:     0\nKez Grenade Ban:     0\nFeature Ban:         0\nKez Feature Ban:     0\n"
-           "Kez Armor Ban:       0\nFrag Ban:            0\n"
+           "Kez Armor Ban:       0\nFrag Ban:            0\nMessage of the day:  Welcome\n"
         << "" << 0;
     QTest::newRow("show without server.cfg") << "" << QStringList{"show"} << ""
                                              << "kezcfg: server.cfg file not found\n"
@@ -242,13 +276,22 @@ void TestKezcfg::commands_data()
 
     QTest::newRow("check a start-up save: the placeholders only")
         << "start-up save" << QStringList{"check"}
-        << "server.cfg:9: warning: the server name is still the placeholder\n"
+        << "server.cfg: warning: there is no \"map\" line, so the game server starts no level unless its "
+           "command line names one (+map NAME)\n"
+           "server.cfg:9: warning: the server name is still the placeholder\n"
            "server.cfg:10: warning: the admin name is still the placeholder\n"
            "server.cfg:11: warning: the e-mail address is still the placeholder\n"
-           "server.cfg:12: warning: the web page is still the placeholder\n"
+           "server.cfg:12: warning: the web page is still the placeholder\n" +
+               QString("note: the maps were not checked: there is no game data (a maps folder, .pak, .pk3 or "
+                       ".pkz) in . or "
+                       "../baseq2\n")
         << "" << 1;
-    QTest::newRow("check a full save: nothing") << "full save" << QStringList{"check"} << ""
-                                                << "" << 0;
+    QTest::newRow("check a full save: only that the maps were not checked")
+        << "full save" << QStringList{"check"}
+        << QString("note: the maps were not checked: there is no game data (a maps folder, .pak, .pk3 or "
+                   ".pkz) in . or "
+                   "../baseq2\n")
+        << "" << 0;
     QTest::newRow("check every fault once")
         << "faults" << QStringList{"check"}
         << "server.cfg:1: warning: \"set public 0\" comes before setmaster (line 2), which makes the server "
@@ -279,14 +322,26 @@ void TestKezcfg::commands_data()
            "server.cfg:16: warning: the starting map holds $, which the console expands to a variable's "
            "value\n"
            "server.cfg:17: warning: the line is 1103 characters long; the game's console cuts it at 1024\n"
-           "server.cfg:18: error: the line holds no decimal integer, so File / Open stops here and does not "
-           "read line 19\n"
+           "server.cfg:18: error: the line holds no decimal integer: \"x\" is in the way, so File / Open "
+           "stops "
+           "here and does not read line 19\n" +
+               QString("note: the maps were not checked: there is no game data (a maps folder, .pak, .pk3 or "
+                       ".pkz) in . or "
+                       "../baseq2\n")
         << "" << 2;
     QTest::newRow("check the map rotation")
         << "map faults" << QStringList{"check"}
         << "maplist.txt:2: warning: the map name holds a space, which ends the word\n"
-           "server.cfg:2: warning: the starting map \"q2dm9\" is not in the rotation of maplist.txt\n"
+           "server.cfg:2: warning: the starting map \"q2dm9\" is not in the rotation of maplist.txt\n" +
+               QString("note: the maps were not checked: there is no game data (a maps folder, .pak, .pk3 or "
+                       ".pkz) in . or "
+                       "../baseq2\n")
         << "" << 1;
+    QTest::newRow("check leaves maplist.txt alone while the map list is off")
+        << "map list off" << QStringList{"check"}
+        << "maplist.txt: note: not judged: the map list is off (server.cfg line 1), so the game server does "
+           "not read it\n"
+        << "" << 0;
     QTest::newRow("check without server.cfg")
         << "" << QStringList{"check"} << "server.cfg: error: server.cfg file not found\n"
         << "" << 2;
@@ -683,6 +738,129 @@ void TestKezcfg::aForeignLockFileIsReportedNotWaitedFor()
              qPrintable(refusal));
     QVERIFY(said.isEmpty());
     QVERIFY(QFile::exists(".kezcfg-apply.lock")); // never removed by itself
+}
+
+void TestKezcfg::applyRefusesMapsTheServerCannotFind_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("lines"); // check's, on standard error; empty: apply goes on
+
+    QTest::newRow("a missing starting map")
+        << QByteArray(R"({"startingMap": "q2dm9"})")
+        << "server.cfg:29: error: the game server cannot find maps/q2dm9.bsp\n";
+    QTest::newRow("a missing rotation map, read from the input's bytes")
+        << QByteArray(R"({"mapList": true, "rotation": ["q2dm1", "q2dm9"]})")
+        << "maplist.txt:2: error: the game server cannot find maps/q2dm9.bsp\n";
+    QTest::newRow("a missing rotation map, read as JSON")
+        << QByteArray(R"({"mapList": true, "rotation": ["q2dm\u0039", "q2dm1"]})")
+        << "maplist.txt:1: error: the game server cannot find maps/q2dm9.bsp\n";
+    QTest::newRow("a missing map already in maplist.txt, the map list switched on")
+        << QByteArray(R"({"mapList": true})")
+        << "maplist.txt:2: error: the game server cannot find maps/q2dm8.bsp\n";
+    QTest::newRow("with the map list off the rotation is not read")
+        << QByteArray(R"({"rotation": ["q2dm9"]})") << "";
+    QTest::newRow("maps that are there")
+        << QByteArray(R"({"startingMap": "q2dm1", "mapList": true, "rotation": ["q2dm1"]})") << "";
+}
+
+// A configuration that names a map the game data beside it lacks stops the
+// server: apply says so with check's lines and writes nothing, unless forced.
+void TestKezcfg::applyRefusesMapsTheServerCannotFind()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(QString, lines);
+    WorkingDirectory dir;
+    QVERIFY(QDir().mkdir("maps"));
+    QCOMPARE(QProcess::execute(QStringLiteral(KEZ_ENGINE_DIR "/make-map"), {"maps/q2dm1.bsp"}), 0);
+    QVERIFY(SaveRun().run());
+    put("maplist.txt", "q2dm1\nq2dm8\n");
+    const QByteArray before = contents("server.cfg") + contents("maplist.txt") + contents("motd.txt");
+
+    if (lines.isEmpty()) {
+        const QString output = apply(json);
+        QVERIFY2(output == "unchanged\n" || output == "changed: server.cfg maplist.txt\n",
+                 qPrintable(output));
+        return;
+    }
+    for (const QStringList &options : {QStringList{}, QStringList{"--check"}}) {
+        QProcess kezcfg;
+        kezcfg.start(QStringLiteral(KEZCFG), QStringList{"apply"} + options + QStringList{".", "-"});
+        kezcfg.write(json);
+        kezcfg.closeWriteChannel();
+        QVERIFY(kezcfg.waitForFinished(20000));
+        QCOMPARE(kezcfg.exitCode(), 2);
+        QCOMPARE(kezcfg.readAllStandardOutput(), "");
+        QCOMPARE(QString::fromUtf8(kezcfg.readAllStandardError()),
+                 lines + "kezcfg: apply refused: the game server cannot load the maps above (--force writes "
+                         "them anyway); no file was changed\n");
+        QCOMPARE(contents("server.cfg") + contents("maplist.txt") + contents("motd.txt"), before);
+    }
+    const QString forced = apply(json, 0, {"--force"});
+    QVERIFY2(
+        forced.startsWith("changed: ") && forced.contains(lines) &&
+            forced.contains("kezcfg: --force: written although the game server cannot load the maps above"),
+        qPrintable(forced));
+    QVERIFY(contents("server.cfg") + contents("maplist.txt") != before);
+}
+
+void TestKezcfg::messageOfTheDayGoesThroughShowAndApply()
+{
+    WorkingDirectory dir;
+    QCOMPARE(apply(R"({"motd": "Welcome to Frag Night\nBe nice"})"), "changed: server.cfg motd.txt\n");
+    const QByteArray motd = contents("motd.txt");
+
+    QProcess show;
+    show.start(QStringLiteral(KEZCFG), {"show"});
+    QVERIFY(show.waitForFinished(20000));
+    QVERIFY(show.readAllStandardOutput().endsWith("Message of the day:  Welcome to Frag Night\n"
+                                                  "                     Be nice\n"));
+    show.start(QStringLiteral(KEZCFG), {"show", "--json"});
+    QVERIFY(show.waitForFinished(20000));
+    const QByteArray json = show.readAllStandardOutput();
+    QCOMPARE(QJsonDocument::fromJson(json).object()["motd"].toString(), "Welcome to Frag Night\nBe nice");
+
+    // Another message, then the one show printed: the operator's own comes back.
+    QCOMPARE(apply(R"({"motd": "other"})"), "changed: motd.txt\n");
+    QCOMPARE(apply(json), "changed: motd.txt\n");
+    QCOMPARE(contents("motd.txt"), motd);
+    QCOMPARE(apply(json), "unchanged\n");
+}
+
+void TestKezcfg::familyEntries()
+{
+    WorkingDirectory dir;
+    // By tab caption, under either key and in any letter case.
+    QCOMPARE(apply(R"({"families": [{"variable": "Weapon Ban", "flags": ["BFG10K"]},
+                                     {"caption": "kez armor BAN", "mask": 2}]})"),
+             "changed: server.cfg\n");
+    QVERIFY(contents("server.cfg").contains("\nset weaponban 33554432\n"));
+    QVERIFY(contents("server.cfg").contains("\nset kezarmorban 2\n"));
+
+    const QByteArray before = contents("server.cfg");
+    const QList<std::pair<QByteArray, QString>> refused = {
+        {R"({"families": [{"variable": "weaponban"}]})",
+         "the Weapon Ban (weaponban) entry gives neither \"flags\" nor \"mask\""},
+        {R"({"families": [{"caption": "Weapon Ban"}]})", "the Weapon Ban (weaponban) entry gives neither"},
+        {R"({"families": [{"variable": "weaponban", "caption": "Frag Ban", "mask": 0}]})",
+         "name two families"},
+        {R"({"families": [{"flags": []}]})", "a families entry names no family"},
+    };
+    for (const auto &[json, message] : refused) {
+        const QString output = apply(json, 2);
+        QVERIFY2(output.contains(message), qPrintable(output));
+        QCOMPARE(contents("server.cfg"), before);
+    }
+}
+
+void TestKezcfg::unansweredServerIsSaidOnce()
+{
+    QProcess kezcfg;
+    kezcfg.start(QStringLiteral(KEZCFG), {"status", "--timeout", "0.3", "127.0.0.1:28431"});
+    QVERIFY(kezcfg.waitForFinished(20000));
+    QCOMPARE(kezcfg.exitCode(), 2);
+    QCOMPARE(kezcfg.readAllStandardOutput(), "");
+    const QByteArray error = kezcfg.readAllStandardError();
+    QVERIFY2(error.startsWith("kezcfg: 127.0.0.1:28431: ") && error.count('\n') == 1, error.constData());
 }
 
 QTEST_GUILESS_MAIN(TestKezcfg)

@@ -94,9 +94,16 @@ void TestLook::captionsKeepTheirFacesAndFit()
         }
     }
     QCOMPARE(labels, 13 + 18 + 9);
-    // The Main page was drawn for these metrics: only "Day-Night Time:"
-    // overruns its 90 pixels, by a pixel or two.
-    QVERIFY2(clipped.size() <= 1, qPrintable(clipped.join(", ")));
+    // The Main page was drawn for these metrics: every caption fits, and
+    // ends before the control it captions begins.
+    QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(", ")));
+    for (const QLabel *label : window->mainPanel->findChildren<QLabel *>()) {
+        const QWidget *control = label->buddy();
+        if (!control || control->x() <= label->x())
+            continue; // a caption above its control
+        QVERIFY2(label->x() + label->fontMetrics().horizontalAdvance(label->text()) < control->x(),
+                 qPrintable(label->objectName()));
+    }
 
     AboutDialog about(window.get(), true);
     for (const QLabel *label : about.findChildren<QLabel *>())
@@ -129,10 +136,11 @@ void TestLook::statusBarTellsWhereAndWhy()
     const QString where = "Save writes and Open reads server.cfg, motd.txt and maplist.txt in " + dir.path() +
                           "\nNo game data (a maps folder, .pak, .pk3 or .pkz) in " + dir.path() + " or " +
                           QDir::cleanPath(dir.path() + "/../baseq2") + ", so map names are not checked";
-    QCOMPARE(window->serverStatusBar->toolTip(),
-             where +
-                 "\nLast problem: server.cfg line 1 \"set maxclients many\" holds no decimal integer; Open "
-                 "stopped at this line.");
+    QCOMPARE(
+        window->serverStatusBar->toolTip(),
+        where +
+            "\nLast problem: server.cfg line 1 \"set maxclients many\" holds no decimal integer: \"many\" "
+            "is in the way; Open stopped at this line.");
     QCOMPARE(window->serverStatusBar->statusText(), "Reading server.cfg");
 
     window->Save->trigger();
