@@ -93,5 +93,7 @@ int main(int argc, char *argv[])
         return Commands::apply(arguments);
     if (command == u"status")
         return Commands::status(arguments);
+    if (command == u"reload")
+        return Commands::reload(arguments);
     return failure(QStringLiteral("unknown command \"%1\"; kezcfg --help lists them").arg(command));
 }
