@@ -217,6 +217,10 @@ void TestReload::refusalsSendNothingAndEndWithTwo()
     QVERIFY(run.output.contains("kezcfg: 192.0.2.1:27910 is not a loopback address: the rcon password would "
                                 "cross the network in clear"));
     QCOMPARE(kezcfg({"status", "--rcon", "--against", tree.modFolder(), "192.0.2.1"}).status, 2);
+    run = kezcfg({"reload", tree.modFolder(), "[::ffff:192.0.2.1]:28213"});
+    QVERIFY(run.status == 2 && run.output.contains("is not a loopback address"));
+    run = kezcfg({"reload", "--timeout", "0.5", tree.modFolder(), "[::ffff:127.0.0.1]:28213"});
+    QVERIFY2(run.status == 2 && !run.output.contains("loopback"), qPrintable(run.output));
 
     // No password, and a rotation with a map the server cannot load: check's
     // lines, and the server goes on with its level as it was.
