@@ -98,3 +98,26 @@ std::optional<StatusAnswer> parseStatusAnswer(const QByteArray &datagram)
     }
     return answer;
 }
+
+std::optional<QStringList> parseConsoleAnswer(const QByteArray &datagram)
+{
+    if (!datagram.startsWith(header))
+        return std::nullopt;
+    QStringList lines;
+    QByteArrayView rest = QByteArrayView(datagram).sliced(header.size());
+    while (!rest.isEmpty()) {
+        const qsizetype end = rest.indexOf('\n');
+        lines.append(printable(end < 0 ? rest : rest.first(end)));
+        rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
+    }
+    return lines;
+}
+
+std::optional<QString> consoleValue(QStringView line, QStringView variable)
+{
+    // The value may hold quotes of its own: only the ends are the console's.
+    const QString head = u'"' + variable.toString() + QStringLiteral("\" is \"");
+    if (!line.startsWith(head) || line.size() <= head.size() || !line.endsWith(u'"'))
+        return std::nullopt;
+    return line.sliced(head.size(), line.size() - head.size() - 1).toString();
+}

@@ -33,3 +33,13 @@ QByteArray statusQuery();
 
 // Nothing when the datagram is no status answer at all.
 std::optional<StatusAnswer> parseStatusAnswer(const QByteArray &datagram);
+
+// What a server's remote console printed in answer to "rcon PASSWORD
+// COMMAND" (the same "print\n" header as a status answer, then the printed
+// text): one entry per line, each kept printable as status answers are.
+// Nothing when the datagram is no print answer at all.
+std::optional<QStringList> parseConsoleAnswer(const QByteArray &datagram);
+
+// The value in the console's line for a variable, "\"fraglimit\" is \"40\"";
+// nothing when line is not that variable's.
+std::optional<QString> consoleValue(QStringView line, QStringView variable);

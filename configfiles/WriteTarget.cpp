@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "configfiles/WriteTarget.h"
 
+#include "flags/Diagnostics.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -25,9 +27,10 @@ QString kindOf(mode_t mode)
     return QStringLiteral("not a regular file");
 }
 
+// A path that a folder's owner chose, made safe to print.
 QString shown(const QByteArray &path)
 {
-    return QStringLiteral("\"%1\"").arg(QFile::decodeName(path));
+    return Diagnostics::quoted(QFile::decodeName(path));
 }
 
 // A folder to write in, opened for reading where that is allowed (so that

@@ -15,6 +15,7 @@ int check(const QStringList &arguments);
 int maps(const QStringList &arguments);
 int apply(const QStringList &arguments);
 int status(const QStringList &arguments);
+int reload(const QStringList &arguments);
 } // namespace Commands
 
 // Writes "kezcfg: " and message on standard error and returns 2.

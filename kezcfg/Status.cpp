@@ -4,6 +4,8 @@
 #include "Commands.h"
 
 #include "Families.h"
+#include "FileSettings.h"
+#include "RemoteConsole.h"
 
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
@@ -28,8 +30,6 @@
 
 namespace {
 
-constexpr int defaultPort = 27910;
-
 struct Server
 {
     QString name; // as given
@@ -41,32 +41,10 @@ struct Server
     QStringList differences;
 };
 
-// HOST, HOST:PORT, [IPv6] or [IPv6]:PORT.
 bool splitTarget(const QString &target, Server &server)
 {
     server.name = target;
-    QString host = target;
-    QString port = QString::number(defaultPort);
-    if (target.startsWith(u'[')) {
-        const qsizetype close = target.indexOf(u']');
-        if (close < 0)
-            return false;
-        host = target.mid(1, close - 1);
-        const QString after = target.mid(close + 1);
-        if (!after.isEmpty()) {
-            if (!after.startsWith(u':'))
-                return false;
-            port = after.mid(1);
-        }
-    } else if (target.count(u':') == 1) {
-        host = target.section(u':', 0, 0);
-        port = target.section(u':', 1);
-    }
-    bool ok = false;
-    const int number = port.toInt(&ok);
-    server.host = host;
-    server.port = port;
-    return ok && number > 0 && number < 65536 && !host.isEmpty();
+    return splitServerTarget(target, server.host, server.port);
 }
 
 // Resolves the server, and sends it the query from a socket connected to
@@ -145,38 +123,6 @@ void receiveAnswers(QList<Server> &servers, int timeoutMs)
         if (server.socket >= 0)
             ::close(server.socket);
     }
-}
-
-// The server-info settings of a folder's server.cfg, by variable: the value
-// of the last line that sets each, and that line's number.
-struct FileSetting
-{
-    QString value;
-    int line;
-};
-
-QHash<QString, FileSetting> settingsOf(const QStringList &lines)
-{
-    using namespace ConfigurationLines;
-    QHash<QString, FileSetting> settings;
-    for (int i = 0; i < lines.size(); ++i) {
-        const ServerKey *key = matchKey(lines[i]);
-        if (!key || !key->key.startsWith(u"set ") || key->wholeLine)
-            continue;
-        const std::optional<QString> value = cutValue(lines[i], *key);
-        if (value)
-            settings.insert(key->key.mid(4).toString().section(u' ', 0, 0).toLower(), {*value, i + 1});
-    }
-    return settings;
-}
-
-bool sameNumber(const QString &a, const QString &b)
-{
-    bool okA = false;
-    bool okB = false;
-    const double x = a.toDouble(&okA);
-    const double y = b.toDouble(&okB);
-    return okA && okB && x == y;
 }
 
 void compare(Server &server, const QHash<QString, FileSetting> &file, const ServerForm &form)
@@ -282,6 +228,8 @@ namespace Commands {
 int status(const QStringList &arguments)
 {
     bool json = false;
+    bool rcon = false;
+    bool remote = false;
     double timeout = 2.0;
     QString against;
     QStringList targets;
@@ -289,6 +237,10 @@ int status(const QStringList &arguments)
         const QString &argument = arguments[i];
         if (argument == u"--json") {
             json = true;
+        } else if (argument == u"--rcon") {
+            rcon = true;
+        } else if (argument == u"--remote") {
+            remote = true;
         } else if (argument == u"--timeout" || argument == u"--against") {
             if (i + 1 >= arguments.size())
                 return failure(QStringLiteral("%1 needs a value").arg(argument));
@@ -307,6 +259,8 @@ int status(const QStringList &arguments)
     }
     if (targets.isEmpty())
         return failure(QStringLiteral("status takes at least one server, HOST[:PORT]"));
+    if (rcon && against.isEmpty())
+        return failure(QStringLiteral("--rcon needs --against DIR, whose rcon_password it sends"));
 
     ServerForm form;
     QHash<QString, FileSetting> file;
@@ -319,6 +273,15 @@ int status(const QStringList &arguments)
         file = settingsOf(ConfigurationLines::splitLines(QString::fromUtf8(config.bytes)));
         readConfiguration(form);
     }
+    // Every console is checked and connected before anything is sent.
+    RemoteConsoles consoles;
+    const QString &password = form.values.text(TextControl::RconPassword);
+    if (rcon) {
+        if (std::optional<QString> refusal = RemoteConsoles::passwordFault(password))
+            return failure(QStringLiteral("%1: %2").arg(against, *refusal));
+        if (std::optional<QString> refusal = consoles.open(targets, remote))
+            return failure(*refusal);
+    }
 
     QList<Server> servers(targets.size());
     for (qsizetype i = 0; i < targets.size(); ++i) {
@@ -329,6 +292,11 @@ int status(const QStringList &arguments)
     for (Server &server : servers)
         sendQuery(server);
     receiveAnswers(servers, int(timeout * 1000));
+    if (rcon) {
+        consoles.askSettings(password, file, int(timeout * 1000));
+        for (qsizetype i = 0; i < servers.size(); ++i)
+            consoles.addSettings(i, servers[i].answer, servers[i].error);
+    }
 
     bool unanswered = false;
     bool differs = false;

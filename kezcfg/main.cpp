@@ -12,7 +12,8 @@ namespace {
 const char usage[] = R"(Usage: kezcfg COMMAND [ARGUMENTS]
 
 Reads a Kez server configuration as the Kez Server Configuration window does,
-with its catalogues and line rules; only apply changes anything.
+with its catalogues and line rules; only apply changes files,
+and only reload changes what a running server runs.
 
 Commands:
   flags [FAMILY]          list each family's flags: bit, value and name
@@ -33,11 +34,19 @@ Commands:
                           maps the game data beside DIR lacks are refused
                           with check's lines unless --force is given;
                           waits at most --wait seconds (60) for another apply
-  status [--json] [--timeout SECONDS] [--against DIR] HOST[:PORT]...
-                          what running servers announce (the game's status
+  status [--json] [--timeout SECONDS] [--against DIR] [--rcon] [--remote]
+         HOST[:PORT]...   what running servers announce (the game's status
                           query only; PORT 27910 unless given), all queried at
                           once; with --against, where it differs from DIR's
-                          server.cfg
+                          server.cfg; with --rcon too, every setting the
+                          server's console prints (masks, awards, map list),
+                          asked with DIR's rcon_password
+  reload [--check] [--timeout SECONDS] [--remote] DIR HOST[:PORT]...
+                          each server runs its server.cfg again through its
+                          console (rcon exec server.cfg), then compares as
+                          status --rcon --against DIR; the level restarts and
+                          players reconnect to it; nothing is sent when check
+                          finds an error; --check sends no reload
   maps [--json] [DIR]     every map the game server can load from DIR and
                           ../baseq2 beside it, with the file it comes from
 
@@ -48,6 +57,12 @@ fragban) or its tab caption, letter case ignored.
 Exit status: 0 on success, 1 when check finds warnings only or a server
 differs from --against DIR, 2 on an error (for maps: also when DIR and
 ../baseq2 hold no game data; for status: also when a server did not answer).
+reload: 0 when every server runs DIR's settings afterwards, 1 when one still
+differs, 2 when nothing was sent, a password was refused or a server did not
+answer.
+
+The rcon password crosses the network in clear, as the game's console has it:
+--rcon and reload take loopback addresses only, unless --remote is given.
 
 Options:
   -h, --help              show this text
@@ -100,8 +115,13 @@ int main(int argc, char *argv[])
          {QStringLiteral("--wait")}},
         {"status",
          Commands::status,
-         {QStringLiteral("--json"), QStringLiteral("--timeout"), QStringLiteral("--against")},
+         {QStringLiteral("--json"), QStringLiteral("--timeout"), QStringLiteral("--against"), QStringLiteral("--rcon"),
+          QStringLiteral("--remote")},
          {QStringLiteral("--timeout"), QStringLiteral("--against")}},
+        {"reload",
+         Commands::reload,
+         {QStringLiteral("--check"), QStringLiteral("--timeout"), QStringLiteral("--remote")},
+         {QStringLiteral("--timeout")}},
     };
     QStringList names;
     for (const Command &known : commands) {

@@ -4,15 +4,24 @@
 # the first run changes all three, a second changes none, check mode writes
 # nothing, a refused value fails only its host and leaves its files as
 # they were, and so does a rotation map that the game data beside a host's
-# folder lacks, until the host forces it.
+# folder lacks, until the host forces it. Then three running game servers
+# (ENGINE, loopback ports 28230-28232): the handler reloads exactly the
+# servers whose files changed, and check mode sends nothing.
 set -euo pipefail
 kezcfg=$1
 playbook=$2
-make_map=$3
+engine=$3
+make_map=$engine/make-map
 
 scratch=$(mktemp -d)
 cd "$scratch" # no ansible.cfg of the caller applies
-trap 'rm -rf "$scratch"' EXIT
+servers=()
+cleanup() {
+    for pid in "${servers[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${servers[@]}"; do wait "$pid" 2>/dev/null || true; done
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
 export ANSIBLE_LOCAL_TEMP=$scratch/tmp ANSIBLE_REMOTE_TEMP=$scratch/tmp ANSIBLE_NOCOLOR=1 \
        ANSIBLE_RETRY_FILES_ENABLED=0 HOME=$scratch
 
@@ -31,6 +40,7 @@ kez_servers:
     ansible_connection: local
     ansible_python_interpreter: /usr/bin/python3
     kezcfg_bin: $kezcfg
+    kez_reload: false
   hosts:
     a: {kez_dir: $scratch/a, kez_config: {serverName: Alpha, mapList: true, rotation: [q2dm1, q2dm2]}}
     b: {kez_dir: $scratch/b, kez_config: {serverName: Bravo, maxClients: $1, families: [{variable: weaponban, flags: [BFG10K]}]}}
@@ -102,4 +112,78 @@ play
 expect_recap d changed 1
 [ "$(cat "$scratch/game/kez/maplist.txt")" = $'q2dm1\nq2dm9' ] || fail "the forced rotation was not written"
 echo "kezcfg_force: d written"
-echo "6 passed, 0 failed"
+
+if [ ! -x "$engine/run-server" ]; then
+    echo "6 passed, 0 failed (no game server at hand for the reload runs)"
+    exit 0
+fi
+
+# reload_inventory FRAGLIMIT_OF_Y: three hosts, each with a game folder and a
+# running server of its own.
+reload_inventory() {
+    cat >"$scratch/inventory.yml" <<YAML
+kez_servers:
+  vars:
+    ansible_connection: local
+    ansible_python_interpreter: /usr/bin/python3
+    kezcfg_bin: $kezcfg
+  hosts:
+    x: {kez_dir: $scratch/x/data/kez, kez_server: "127.0.0.1:28230", kez_config: {serverName: X-ray, rconPassword: fleet, maxClients: 8, startingMap: q2dm1}}
+    y: {kez_dir: $scratch/y/data/kez, kez_server: "127.0.0.1:28231", kez_config: {serverName: Yankee, rconPassword: fleet, maxClients: 8, fragLimit: $1, startingMap: q2dm1}}
+    z: {kez_dir: $scratch/z/data/kez, kez_server: "127.0.0.1:28232", kez_config: {serverName: Zulu, rconPassword: fleet, maxClients: 8, startingMap: q2dm1}}
+YAML
+}
+
+# handled HOST: whether the reload handler ran (changed) on HOST.
+handled() {
+    sed -n '/RUNNING HANDLER/,/PLAY RECAP/p' "$scratch/out" | grep -q "^changed: \[$1\]"
+}
+
+chmod 755 "$scratch" # the servers run as nobody under root
+for host in x y z; do
+    mkdir -p "$scratch/$host/data/baseq2/maps" "$scratch/$host/data/kez"
+    "$engine/make-map" "$scratch/$host/data/baseq2/maps/q2dm1.bsp"
+done
+reload_inventory 10
+play -e kez_reload=false
+[ "$status" -eq 0 ] || { cat "$scratch/out"; fail "writing the game folders exited $status"; }
+port=28230
+for host in x y z; do
+    "$engine/run-server" "$scratch/$host/data" +set game kez +set port $port +exec server.cfg \
+        </dev/null >"$scratch/$host.log" 2>&1 &
+    servers+=($!)
+    port=$((port + 1))
+done
+for port in 28230 28231 28232; do
+    for _ in $(seq 80); do
+        "$kezcfg" status --timeout 0.25 127.0.0.1:$port >/dev/null 2>&1 && continue 2
+        sleep 0.25
+    done
+    fail "the server on port $port does not answer"
+done
+
+reload_inventory 30
+play
+[ "$status" -eq 0 ] || { cat "$scratch/out"; fail "the reload run exited $status"; }
+handled y || { cat "$scratch/out"; fail "y's server was not reloaded"; }
+! handled x && ! handled z || { cat "$scratch/out"; fail "a server whose files did not change was reloaded"; }
+"$kezcfg" status --rcon --against "$scratch/y/data/kez" 127.0.0.1:28231 | grep -q '^  fraglimit: 30$' ||
+    fail "y's server does not run its new frag limit"
+for host in x y z; do
+    port=$((28230 + $(expr index xyz $host) - 1))
+    "$kezcfg" status --rcon --against "$scratch/$host/data/kez" 127.0.0.1:$port >/dev/null ||
+        fail "$host's server does not run its files"
+done
+echo "reload: only y's server ran its changed files"
+
+before=$(cd "$scratch" && md5sum x/data/kez/* y/data/kez/* z/data/kez/*)
+reload_inventory 50
+play --check
+[ "$status" -eq 0 ] || { cat "$scratch/out"; fail "check mode exited $status"; }
+expect_recap y changed 1
+handled y && fail "check mode reloaded y's server"
+[ "$(cd "$scratch" && md5sum x/data/kez/* y/data/kez/* z/data/kez/*)" = "$before" ] || fail "check mode wrote files"
+"$kezcfg" status --rcon --against "$scratch/y/data/kez" 127.0.0.1:28231 | grep -q '^  fraglimit: 30$' ||
+    fail "check mode changed y's server"
+echo "check mode: y would change, nothing written or sent"
+echo "8 passed, 0 failed"

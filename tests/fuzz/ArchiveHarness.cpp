@@ -39,8 +39,25 @@ void checkArchives(const uint8_t *data, size_t size)
     ::close(fd);
 }
 
+// The same bytes as a remote console's answer: every line printable, and a
+// value, when there is one, printable and inside its line.
+static void checkConsoleAnswer(const uint8_t *data, size_t size)
+{
+    const std::optional<QStringList> lines =
+        parseConsoleAnswer(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    if (!lines)
+        return;
+    for (const QString &line : *lines) {
+        expect(std::all_of(line.cbegin(), line.cend(), [](QChar c) { return c >= u' ' && c <= u'~'; }),
+               "a console line holds an unprintable character");
+        const std::optional<QString> value = consoleValue(line, u"fraglimit");
+        expect(!value || value->size() + 17 == line.size(), "a console value is not its line's");
+    }
+}
+
 void checkStatusAnswer(const uint8_t *data, size_t size)
 {
+    checkConsoleAnswer(data, size);
     const std::optional<StatusAnswer> answer =
         parseStatusAnswer(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
     if (!answer)

@@ -1,0 +1,145 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// kezcfg reload: running servers run their server.cfg again through the
+// game's remote console, and are then compared with it as status --rcon
+// --against does. A configuration in which check finds an error is never
+// sent.
+#include "Commands.h"
+
+#include "FileSettings.h"
+#include "RemoteConsole.h"
+
+#include "configfiles/ConfigurationLines.h"
+#include "configfiles/ConfigurationReader.h"
+#include "configfiles/RegularFileReading.h"
+#include "configfiles/ServerForm.h"
+#include "configfiles/StatusAnswer.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
+#include <cstdio>
+
+namespace {
+
+// Whether every console printed what server.cfg sets, and runs its map.
+bool runsTheFile(const RemoteConsoles &consoles, const QStringList &asked, const QStringList &expected)
+{
+    for (qsizetype index = 0; index < consoles.size(); ++index) {
+        if (!consoles.error(index).isEmpty())
+            return true; // nothing more to wait for: status tells
+        const QList<QStringList> &answers = consoles.answers(index);
+        for (qsizetype i = 0; i < asked.size(); ++i) {
+            const std::optional<QString> value = consoleValue(answers.value(i).value(0), asked[i]);
+            if (!value || (*value != expected[i] && !sameNumber(*value, expected[i])))
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+namespace Commands {
+
+int reload(const QStringList &arguments)
+{
+    bool checkOnly = false;
+    bool remote = false;
+    double timeout = 5.0;
+    QStringList rest;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == u"--check") {
+            checkOnly = true;
+        } else if (argument == u"--remote") {
+            remote = true;
+        } else if (argument == u"--timeout") {
+            if (i + 1 >= arguments.size())
+                return failure(QStringLiteral("--timeout needs a value"));
+            bool ok = false;
+            timeout = arguments[++i].toDouble(&ok);
+            if (!ok || timeout <= 0 || timeout > 600)
+                return failure(QStringLiteral("--timeout takes seconds, more than 0 and at most 600"));
+        } else {
+            rest.append(argument);
+        }
+    }
+    if (rest.size() < 2)
+        return failure(QStringLiteral("reload takes a folder and at least one server, HOST[:PORT]"));
+    // check and status each go into the folder: both get the same one.
+    const QString folder = QDir(rest.takeFirst()).absolutePath();
+    const QStringList &targets = rest;
+
+    // check prints its lines; an error among them ends it here.
+    if (check({folder}) == 2)
+        return failure(QStringLiteral("check finds an error in %1, so nothing was sent").arg(folder));
+
+    ServerForm form;
+    readConfiguration(form);
+    const QString password = form.values.text(TextControl::RconPassword);
+    if (const std::optional<QString> fault = RemoteConsoles::passwordFault(password))
+        return failure(QStringLiteral("%1: %2; nothing was sent").arg(folder, *fault));
+    const RegularFileRead config = readRegularFile(QStringLiteral("server.cfg"), serverCfgSizeLimit);
+    if (config.outcome != RegularFileRead::Outcome::Read)
+        return failure(QStringLiteral("cannot read server.cfg in %1: %2").arg(folder, config.reason));
+    QHash<QString, FileSetting> file =
+        settingsOf(ConfigurationLines::splitLines(QString::fromUtf8(config.bytes)));
+
+    RemoteConsoles consoles;
+    if (const std::optional<QString> refusal = consoles.open(targets, remote))
+        return failure(*refusal + QStringLiteral("; nothing was sent"));
+
+    QStringList status = {QStringLiteral("--rcon"), QStringLiteral("--against"), folder,
+                          QStringLiteral("--timeout"), QString::number(timeout)};
+    if (remote)
+        status.append(QStringLiteral("--remote"));
+    status += targets;
+    if (checkOnly)
+        return Commands::status(status);
+
+    const int timeoutMs = int(timeout * 1000);
+    consoles.run(password, {QStringLiteral("exec server.cfg")}, timeoutMs);
+    bool failed = false;
+    for (qsizetype i = 0; i < consoles.size(); ++i) {
+        const QStringList printed = consoles.answers(i).value(0);
+        if (consoles.error(i).isEmpty() && !printed.contains(QStringLiteral("execing server.cfg."))) {
+            failure(QStringLiteral("%1: its console did not run server.cfg; it printed \"%2\"")
+                        .arg(consoles.name(i), printed.join(QStringLiteral("\\n"))));
+            failed = true;
+        } else if (!consoles.error(i).isEmpty()) {
+            failure(QStringLiteral("%1: %2").arg(consoles.name(i), consoles.error(i)));
+            failed = true;
+        } else {
+            std::printf("%s: runs server.cfg again\n", qPrintable(consoles.name(i)));
+        }
+    }
+    std::fflush(stdout);
+    if (failed)
+        return 2;
+
+    // The server runs the file's commands in its next frame, after the
+    // answer: the settings are asked until they are the file's (a map
+    // takes a moment to load) or the time is up; status then tells.
+    QStringList asked;
+    QStringList expected;
+    file.remove(QStringLiteral("rcon_password"));
+    for (auto it = file.cbegin(); it != file.cend(); ++it) {
+        asked.append(it->variable);
+        expected.append(it->value);
+    }
+    if (const QString &map = form.values.text(TextControl::StartingMap); !map.isEmpty()) {
+        asked.append(QStringLiteral("mapname"));
+        expected.append(map);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        consoles.run(password, asked, int(qMax<qint64>(1, timeoutMs - clock.elapsed())));
+        if (runsTheFile(consoles, asked, expected) || clock.elapsed() >= timeoutMs)
+            break;
+        QThread::msleep(100);
+    }
+    return Commands::status(status);
+}
+
+} // namespace Commands

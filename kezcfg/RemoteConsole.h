@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "FileSettings.h"
+
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+struct StatusAnswer;
+
+// HOST, HOST:PORT, [IPv6] or [IPv6]:PORT, with the game's port 27910 unless
+// given; false when target is none of these.
+bool splitServerTarget(const QString &target, QString &host, QString &port);
+
+// The game servers' remote console: the out-of-band datagram "rcon PASSWORD
+// COMMAND", which the server answers with what its console printed, or with
+// "Bad rcon_password.". The password crosses the network in clear, so only
+// loopback addresses are taken unless the operator allows others.
+//
+// Answers come from the network: each server has a socket of its own
+// connected to its address, each datagram is read up to consoleDatagram
+// bytes, and a server gets at most consoleStrayDatagrams datagrams more than
+// it was asked for before it is no longer listened to.
+inline constexpr qsizetype consoleDatagram = 65536;
+inline constexpr int consoleStrayDatagrams = 16;
+
+class RemoteConsoles
+{
+public:
+    RemoteConsoles() = default;
+    RemoteConsoles(const RemoteConsoles &) = delete;
+    RemoteConsoles &operator=(const RemoteConsoles &) = delete;
+    ~RemoteConsoles();
+
+    // Why password cannot be sent as the console holds it, if it cannot.
+    static std::optional<QString> passwordFault(const QString &password);
+
+    // Resolves every target and connects a socket to the address found,
+    // sending nothing. The first target that is not taken (no server, a name
+    // that does not resolve, an address other than loopback unless remote)
+    // ends it with the reason.
+    std::optional<QString> open(const QStringList &targets, bool remote);
+
+    // Runs commands on every console that has no error yet, one after the
+    // other on each and on all consoles at once, until every answer is in or
+    // timeoutMs has passed. A refused password, an unanswered command or a
+    // port where nothing listens becomes the console's error.
+    void run(const QString &password, const QStringList &commands, int timeoutMs);
+
+    // What the console of the server at index printed for each command of
+    // the last run, line by line, and why it is short of some (empty: it is
+    // not).
+    const QList<QStringList> &answers(qsizetype index) const { return m_consoles[index].answers; }
+    const QString &error(qsizetype index) const { return m_consoles[index].error; }
+    const QString &name(qsizetype index) const { return m_consoles[index].name; }
+    qsizetype size() const { return qsizetype(m_consoles.size()); }
+
+    // Asks each console for the variable of every setting of file that it
+    // can print (the rcon password is known to match once it is taken).
+    void askSettings(const QString &password, const QHash<QString, FileSetting> &file, int timeoutMs);
+    // Lays what the console at index printed in the last askSettings over
+    // answer's info, so that what compares answer with file sees every
+    // setting; a console that failed leaves no answer, and its error.
+    void addSettings(qsizetype index, std::optional<StatusAnswer> &answer, QString &error) const;
+
+private:
+    struct Console
+    {
+        QString name;
+        int socket = -1;
+        QString error;
+        QList<QStringList> answers;
+    };
+    std::vector<Console> m_consoles;
+    QStringList m_asked; // the variables of the last askSettings
+};

@@ -1,0 +1,260 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// kezcfg reload and status --rcon against real game servers on loopback
+// ports of their own, each started on a server.cfg that kezcfg apply wrote,
+// and ended here.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString engine = QStringLiteral(KEZ_ENGINE_DIR);
+
+struct Run
+{
+    int status;
+    QString output;
+};
+
+Run kezcfg(const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess process;
+    process.start(QStringLiteral(KEZCFG), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    return {process.exitCode(),
+            QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
+}
+
+// A loopback UDP socket on port: silent, or asking a server's console.
+class Socket
+{
+public:
+    explicit Socket(int port, bool bind)
+    {
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(quint16(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const auto *at = reinterpret_cast<const sockaddr *>(&address);
+        m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        m_ok = (bind ? ::bind(m_fd, at, sizeof address) : ::connect(m_fd, at, sizeof address)) == 0;
+    }
+    ~Socket() { ::close(m_fd); }
+    bool ok() const { return m_ok; }
+    // The datagram that answers text, or nothing within two seconds.
+    QByteArray ask(const QByteArray &text) const
+    {
+        const QByteArray datagram = "\xff\xff\xff\xff" + text + '\n';
+        ::send(m_fd, datagram.constData(), size_t(datagram.size()), 0);
+        pollfd waiting{m_fd, POLLIN, 0};
+        if (::poll(&waiting, 1, 2000) != 1)
+            return {};
+        QByteArray answer(65536, '\0');
+        answer.resize(qMax<ssize_t>(0, ::recv(m_fd, answer.data(), size_t(answer.size()), 0)));
+        return answer;
+    }
+
+private:
+    int m_fd;
+    bool m_ok;
+};
+
+// A game folder whose kez/server.cfg kezcfg apply wrote from json.
+class GameTree
+{
+public:
+    explicit GameTree(const QByteArray &json)
+    {
+        ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755); // the server runs as nobody under root
+        QDir().mkpath(m_dir.filePath("data/baseq2/maps"));
+        QDir().mkpath(modFolder());
+        QProcess::execute(engine + "/make-map", {m_dir.filePath("data/baseq2/maps/q2dm1.bsp")});
+        apply(json);
+    }
+    QString modFolder() const { return m_dir.filePath("data/kez"); }
+    QString data() const { return m_dir.filePath("data"); }
+    int apply(const QByteArray &json, const QStringList &options = {}) const
+    {
+        return kezcfg(QStringList{"apply"} + options + QStringList{modFolder(), "-"}, json).status;
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A dedicated server on port, ended when this goes.
+class GameServer
+{
+public:
+    GameServer(const GameTree &tree, int port) : m_port(port)
+    {
+        m_process.start(engine + "/run-server", {tree.data(), "+set", "game", "kez", "+set", "port",
+                                                 QString::number(port), "+exec", "server.cfg"});
+    }
+    ~GameServer()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    qint64 processId() const { return m_process.state() == QProcess::Running ? m_process.processId() : 0; }
+    // Up to twenty seconds for the server to answer.
+    bool answers() const
+    {
+        for (int i = 0; i < 80; ++i) {
+            if (kezcfg({"status", "--timeout", "0.25", address()}).status == 0)
+                return true;
+            QTest::qWait(250); // "nothing listens" comes back at once
+        }
+        return false;
+    }
+    // What the server's console prints for command.
+    QByteArray console(const QByteArray &password, const QByteArray &command) const
+    {
+        return Socket(m_port, false).ask("rcon " + password + ' ' + command);
+    }
+
+private:
+    int m_port;
+    QProcess m_process;
+};
+
+const QByteArray startingJson = R"({"serverName": "Frag Night", "rconPassword": "letmein", "maxClients": 8,
+                                    "fragLimit": 20, "startingMap": "q2dm1"})";
+
+} // namespace
+
+class TestReload : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void reloadRunsTheChangedFileInTheSameProcess();
+    void refusalsSendNothingAndEndWithTwo();
+};
+
+void TestReload::initTestCase()
+{
+    if (!QFileInfo(engine + "/run-server").isExecutable())
+        QSKIP("the game server is not at hand");
+}
+
+void TestReload::reloadRunsTheChangedFileInTheSameProcess()
+{
+    const GameTree tree(startingJson);
+    const GameServer server(tree, 28210);
+    QVERIFY(server.answers());
+    const qint64 process = server.processId();
+    QVERIFY(process > 0);
+
+    // A ban mask is no public info: plain status cannot see it change.
+    QCOMPARE(tree.apply(R"({"families": [{"variable": "weaponban", "flags": ["BFG10K"]}]})"), 0);
+    QCOMPARE(kezcfg({"status", "--against", tree.modFolder(), server.address()}).status, 0);
+    Run run = kezcfg({"status", "--rcon", "--against", tree.modFolder(), server.address()});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.output.contains("  differs: weaponban: the server has \"0\", server.cfg line 21 has "
+                                 "\"33554432\" (only the server: none; only server.cfg: BFG10K)\n"),
+             qPrintable(run.output));
+
+    QCOMPARE(tree.apply(R"({"serverName": "Renamed", "fragLimit": 40})"), 0);
+    run = kezcfg({"reload", tree.modFolder(), server.address()});
+    QVERIFY2(run.status == 0, qPrintable(run.output));
+    QVERIFY(run.output.contains(server.address() + ": runs server.cfg again\n"));
+    QVERIFY(run.output.contains(server.address() + ": Renamed, map q2dm1, 0 of 8 players\n"));
+    QVERIFY(!run.output.contains("differs"));
+
+    // The server announces and prints the new values, as the same process.
+    run = kezcfg({"status", server.address()});
+    QVERIFY(run.output.contains("  hostname: Renamed\n"));
+    QVERIFY(run.output.contains("  fraglimit: 40\n"));
+    QCOMPARE(server.console("letmein", "weaponban"), QByteArray("\xff\xff\xff\xffprint\n\"weaponban\" is "
+                                                                "\"33554432\"\n"));
+    QCOMPARE(server.console("letmein", "fraglimit"),
+             QByteArray("\xff\xff\xff\xffprint\n\"fraglimit\" is \"40\"\n"));
+    QCOMPARE(server.processId(), process);
+
+    // --check sends no reload: a change stays a difference.
+    QCOMPARE(tree.apply(R"({"timeLimit": 15})"), 0);
+    run = kezcfg({"reload", "--check", tree.modFolder(), server.address()});
+    QCOMPARE(run.status, 1);
+    QVERIFY(
+        run.output.contains("  differs: timelimit: the server has \"0\", server.cfg line 17 has \"15\"\n"));
+    QVERIFY(!run.output.contains("runs server.cfg again"));
+    QCOMPARE(kezcfg({"status", "--rcon", "--against", tree.modFolder(), server.address()}).status, 1);
+}
+
+void TestReload::refusalsSendNothingAndEndWithTwo()
+{
+    const GameTree tree(startingJson);
+    const GameServer server(tree, 28211);
+    QVERIFY(server.answers());
+    const auto hostName = [&] {
+        return server.console("letmein", "hostname");
+    };
+    const QByteArray running("\xff\xff\xff\xffprint\n\"hostname\" is \"Frag Night\"\n");
+
+    // Another password in the file than the server runs with.
+    const GameTree other(R"({"serverName": "Other", "rconPassword": "guess", "startingMap": "q2dm1"})");
+    Run run = kezcfg({"reload", other.modFolder(), server.address()});
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.output.contains(server.address() +
+                                 ": it refused the rcon password (\"Bad rcon_password.\"): "
+                                 "the running server has another password than server.cfg"),
+             qPrintable(run.output));
+    QCOMPARE(kezcfg({"status", "--rcon", "--against", other.modFolder(), server.address()}).status, 2);
+
+    // The password would cross the network in clear.
+    run = kezcfg({"reload", tree.modFolder(), "192.0.2.1:27910"});
+    QCOMPARE(run.status, 2);
+    QVERIFY(run.output.contains("kezcfg: 192.0.2.1:27910 is not a loopback address: the rcon password would "
+                                "cross the network in clear"));
+    QCOMPARE(kezcfg({"status", "--rcon", "--against", tree.modFolder(), "192.0.2.1"}).status, 2);
+    run = kezcfg({"reload", tree.modFolder(), "[::ffff:192.0.2.1]:28213"});
+    QVERIFY(run.status == 2 && run.output.contains("is not a loopback address"));
+    run = kezcfg({"reload", "--timeout", "0.5", tree.modFolder(), "[::ffff:127.0.0.1]:28213"});
+    QVERIFY2(run.status == 2 && !run.output.contains("loopback"), qPrintable(run.output));
+
+    // No password, and a rotation with a map the server cannot load: check's
+    // lines, and the server goes on with its level as it was.
+    QCOMPARE(tree.apply(R"({"serverName": "Broken", "rconPassword": ""})"), 0);
+    run = kezcfg({"reload", tree.modFolder(), server.address()});
+    QCOMPARE(run.status, 2);
+    QVERIFY(run.output.contains("server.cfg sets no rcon_password"));
+    // apply itself refuses such a rotation; forced, it reaches the files.
+    QCOMPARE(tree.apply(R"({"rconPassword": "letmein", "mapList": true, "rotation": ["q2dm1", "q2dm9"]})",
+                        {"--force"}),
+             0);
+    run = kezcfg({"reload", tree.modFolder(), server.address()});
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.output.contains("maplist.txt:2: error: the game server cannot find maps/q2dm9.bsp\n"),
+             qPrintable(run.output));
+    QVERIFY(run.output.contains("so nothing was sent"));
+    QCOMPARE(hostName(), running);
+    QVERIFY(kezcfg({"status", server.address()})
+                .output.contains(server.address() + ": Frag Night, map q2dm1, 0 of 8 players\n"));
+
+    // A port that takes the command and never answers.
+    QCOMPARE(tree.apply(R"({"rotation": ["q2dm1"]})"), 0);
+    const Socket silent(28212, true);
+    QVERIFY(silent.ok());
+    run = kezcfg({"reload", "--timeout", "1", tree.modFolder(), "127.0.0.1:28212"});
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.output.contains(
+                 "kezcfg: 127.0.0.1:28212: its console did not answer \"exec server.cfg\" within 1 s\n"),
+             qPrintable(run.output));
+    QCOMPARE(hostName(), running);
+}
+
+QTEST_GUILESS_MAIN(TestReload)
+#include "tst_reload.moc"
