@@ -4,17 +4,20 @@
 #include "configfiles/InputBounds.h"
 #include "configfiles/OutsideText.h"
 
-#include <QSet>
+#include <algorithm>
 #include <vector>
 
 namespace {
 
 // One object or list open around the scanner's place.
+// One object or list open around the scanner's place. An object's keys are
+// kept as a hash and a place in the input, and compared when it closes: an
+// object of millions of keys costs sixteen bytes a key and one sort.
 struct Frame
 {
     bool object;
-    QSet<QString> keys;
-    QString key;         // the object's member being read
+    std::vector<std::pair<size_t, qsizetype>> keys;
+    qsizetype key = -1;  // the member being read: its key's opening quote
     qsizetype entry = 0; // the list's entries so far
 };
 
@@ -50,6 +53,7 @@ int escapedUnit(QByteArrayView json, qsizetype at)
 struct JsonText
 {
     qsizetype end;
+    bool escaped = false;
     int loneSurrogate = -1;
     int line = 1;
 };
@@ -75,6 +79,7 @@ JsonText readText(QByteArrayView json, qsizetype at, QString *decoded)
             continue;
         }
         flush(i);
+        text.escaped = true;
         if (i + 1 >= json.size())
             break;
         const char kind = json[i + 1];
@@ -115,14 +120,52 @@ JsonText readText(QByteArrayView json, qsizetype at, QString *decoded)
     return text;
 }
 
+// A key as the JSON reader takes it, in UTF-8: its bytes where it holds no
+// escape, else decoded.
+QByteArray keyBytes(QByteArrayView json, qsizetype quote)
+{
+    const JsonText text = readText(json, quote, nullptr);
+    if (!text.escaped)
+        return json.sliced(quote + 1, text.end - quote - 2).toByteArray();
+    QString decoded;
+    readText(json, quote, &decoded);
+    return decoded.toUtf8();
+}
+
 // The first count frames as a place: "families" entry 2.
-QString placeOf(const std::vector<Frame> &frames, std::size_t count)
+QString placeOf(QByteArrayView json, const std::vector<Frame> &frames, std::size_t count)
 {
     QStringList place;
     for (std::size_t i = 0; i < count && i < frames.size(); ++i)
-        place.append(frames[i].object ? QStringLiteral("\"%1\"").arg(frames[i].key)
-                                      : QStringLiteral("entry %1").arg(frames[i].entry));
+        place.append(frames[i].object
+                         ? QStringLiteral("\"%1\"").arg(QString::fromUtf8(keyBytes(json, frames[i].key)))
+                         : QStringLiteral("entry %1").arg(frames[i].entry));
     return place.join(u' ');
+}
+
+// A key of the innermost frame given twice, or none.
+std::optional<QByteArray> keyGivenTwice(QByteArrayView json, std::vector<std::pair<size_t, qsizetype>> &keys)
+{
+    std::sort(keys.begin(), keys.end());
+    std::optional<QByteArray> twice;
+    qsizetype secondAt = json.size();
+    for (std::size_t first = 0; first < keys.size();) {
+        std::size_t end = first + 1;
+        while (end < keys.size() && keys[end].first == keys[first].first)
+            ++end;
+        // Equal hashes, and seldom equal keys: each is set against the others.
+        for (std::size_t a = first; a + 1 < end; ++a) {
+            const QByteArray key = keyBytes(json, keys[a].second);
+            for (std::size_t b = a + 1; b < end; ++b) {
+                if (keys[b].second < secondAt && keyBytes(json, keys[b].second) == key) {
+                    twice = key;
+                    secondAt = keys[b].second;
+                }
+            }
+        }
+        first = end;
+    }
+    return twice;
 }
 
 } // namespace
@@ -173,11 +216,19 @@ std::optional<QString> jsonInputFault(QByteArrayView json)
         if (c == '{' || c == '[') {
             if (frames.size() >= std::size_t(InputBounds::jsonNesting))
                 return std::nullopt; // the JSON reader refuses it on its own
-            frames.push_back(Frame{c == '{', {}, {}});
+            frames.push_back(Frame{c == '{', {}});
             valueNext = false;
             entryNext = c == '[';
             ++i;
         } else if (c == '}' || c == ']') {
+            if (!frames.empty() && frames.back().object) {
+                if (const std::optional<QByteArray> key = keyGivenTwice(json, frames.back().keys)) {
+                    const QString outer = placeOf(json, frames, frames.size() - 1);
+                    return QStringLiteral("the key \"%1\" is given twice%2")
+                        .arg(QString::fromUtf8(*key),
+                             outer.isEmpty() ? QString() : QStringLiteral(" in ") + outer);
+                }
+            }
             if (!frames.empty())
                 frames.pop_back();
             valueNext = false;
@@ -188,28 +239,24 @@ std::optional<QString> jsonInputFault(QByteArrayView json)
             ++i;
         } else if (c == '"') {
             const bool isKey = !frames.empty() && frames.back().object && !valueNext;
-            QString key;
-            const JsonText text = readText(json, i, isKey ? &key : nullptr);
+            const JsonText text = readText(json, i, nullptr);
             const std::size_t depth = frames.size();
             if (text.loneSurrogate >= 0) {
                 const QString unit = QStringLiteral("\\u%1").arg(text.loneSurrogate, 4, 16, QChar(u'0'));
-                const QString outer = placeOf(frames, depth - (isKey ? 1 : 0));
+                const QString outer = placeOf(json, frames, depth - (isKey ? 1 : 0));
                 if (isKey)
                     return QStringLiteral("a key%1 holds a lone surrogate (%2), which is no character")
                         .arg(outer.isEmpty() ? QString() : QStringLiteral(" in ") + outer, unit);
-                const bool motd = depth == 1 && frames.front().object && frames.front().key == u"motd";
+                const bool motd = depth == 1 && frames.front().object && outer == u"\"motd\"";
                 return QStringLiteral("%1 holds a lone surrogate (%2), which is no character")
                     .arg(motd ? QStringLiteral("\"motd\" line %1").arg(text.line) : outer, unit);
             }
             if (isKey) {
                 Frame &frame = frames.back();
-                if (frame.keys.contains(key)) {
-                    const QString outer = placeOf(frames, depth - 1);
-                    return QStringLiteral("the key \"%1\" is given twice%2")
-                        .arg(key, outer.isEmpty() ? QString() : QStringLiteral(" in ") + outer);
-                }
-                frame.keys.insert(key);
-                frame.key = key;
+                const size_t hash =
+                    text.escaped ? qHash(keyBytes(json, i)) : qHash(json.sliced(i + 1, text.end - i - 2));
+                frame.keys.emplace_back(hash, i);
+                frame.key = i;
             }
             valueNext = false;
             i = text.end;

@@ -7,6 +7,7 @@
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ConsoleRules.h"
 #include "configfiles/GameFolders.h"
+#include "configfiles/OutsideText.h"
 #include "configfiles/RegularFileReading.h"
 #include "configfiles/ServerForm.h"
 #include "flags/DecimalText.h"
@@ -262,7 +263,8 @@ int Checker::report()
         errors |= finding.error;
         const QString where =
             finding.line ? QStringLiteral("%1:%2").arg(finding.file).arg(finding.line) : finding.file;
-        out << where << (finding.error ? ": error: " : ": warning: ") << finding.sentence << '\n';
+        out << printable(where) << (finding.error ? ": error: " : ": warning: ")
+            << printable(finding.sentence) << '\n';
     }
     return errors ? 2 : m_findings.isEmpty() ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QStringList>
+#include <optional>
 
 // The commands of kezcfg. Each returns the exit status: 0 on success, 1 when
 // check finds warnings only, 2 on an error (with one line on standard error).
@@ -16,5 +17,12 @@ int apply(const QStringList &arguments);
 int status(const QStringList &arguments);
 } // namespace Commands
 
-// Writes "kezcfg: " and message on standard error and returns 2.
+// Writes "kezcfg: " and message, made printable, on standard error and
+// returns 2.
 int failure(const QString &message);
+
+// The value of a numeric option such as --timeout: a finite number from
+// minimum to maximum. Nothing, and a message with the range on standard
+// error, for anything else (nan, inf, a negative, 1e-300).
+std::optional<double> numberOption(const QString &option, const QString &value, const QString &unit,
+                                   double minimum, double maximum);
