@@ -53,6 +53,7 @@ int escapedUnit(QByteArrayView json, qsizetype at)
 struct JsonText
 {
     qsizetype end;
+    qsizetype length = 0; // of the text as written, between its quotes
     bool escaped = false;
     int loneSurrogate = -1;
     int line = 1;
@@ -72,6 +73,7 @@ JsonText readText(QByteArrayView json, qsizetype at, QString *decoded)
         if (c == '"') {
             flush(i);
             text.end = i + 1;
+            text.length = i - at - 1;
             return text;
         }
         if (c != '\\') {
@@ -116,7 +118,9 @@ JsonText readText(QByteArrayView json, qsizetype at, QString *decoded)
         }
         run = i;
     }
+    // Unclosed: the JSON reader refuses the input.
     text.end = json.size();
+    text.length = json.size() - at - 1;
     return text;
 }
 
@@ -126,7 +130,7 @@ QByteArray keyBytes(QByteArrayView json, qsizetype quote)
 {
     const JsonText text = readText(json, quote, nullptr);
     if (!text.escaped)
-        return json.sliced(quote + 1, text.end - quote - 2).toByteArray();
+        return json.sliced(quote + 1, text.length).toByteArray();
     QString decoded;
     readText(json, quote, &decoded);
     return decoded.toUtf8();
@@ -254,7 +258,7 @@ std::optional<QString> jsonInputFault(QByteArrayView json)
             if (isKey) {
                 Frame &frame = frames.back();
                 const size_t hash =
-                    text.escaped ? qHash(keyBytes(json, i)) : qHash(json.sliced(i + 1, text.end - i - 2));
+                    text.escaped ? qHash(keyBytes(json, i)) : qHash(json.sliced(i + 1, text.length));
                 frame.keys.emplace_back(hash, i);
                 frame.key = i;
             }
