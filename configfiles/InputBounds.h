@@ -20,8 +20,8 @@ inline constexpr qint64 applyInput = mapListSizeLimit;
 inline constexpr qint64 applyReadBlock = 1024 * 1024;
 // Of that, what is read with Qt's JSON reader, which holds up to twelve times
 // what it reads (an object of millions of short keys): all but a rotation of
-// plain names, which is read straight from the input's bytes. So that apply
-// holds at most about twice applyInput whatever it is given.
+// plain names, which is read straight from the input's bytes. So that apply's
+// peak resident size stays within three times applyInput whatever it is given.
 inline constexpr qint64 jsonReaderInput = 32 * 1024 * 1024;
 // Objects and lists inside one another, as deep as Qt's JSON reader takes.
 inline constexpr int jsonNesting = 1024;
