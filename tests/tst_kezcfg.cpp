@@ -4,6 +4,9 @@
 #include "SaveRun.h"
 #include "WorkingDirectory.h"
 
+#include "configfiles/ApplyInput.h"
+
+#include <QBuffer>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -120,6 +123,7 @@ private slots:
     void applyBoundsItsInput();
     void noControlByteReachesTheTerminal_data();
     void noControlByteReachesTheTerminal();
+    void readAtMostStopsPastTheBound();
 };
 
 namespace {
@@ -701,6 +705,9 @@ void TestKezcfg::noControlByteReachesTheTerminal_data()
                                  << "\"q2\\u009b2Jdm\\u007f\"";
     QTest::newRow("check") << escaping << rotation << QStringList{"check"}
                            << "the starting map \"q2\\x1b[2Jdm1\" is not in the rotation";
+    QTest::newRow("maps") << escaping << rotation << QStringList{"maps"} << "\\x1b]0;owned\\x07  maps/";
+    QTest::newRow("maps --json") << escaping << rotation << QStringList{"maps", "--json"}
+                                 << "\"name\": \"\\u001b]0;owned\\u0007\"";
     QTest::newRow("an argument") << escaping << rotation << QStringList{"decode", "\x1b[2J", "1"}
                                  << "no family is called \"\\x1b[2J\"";
     QTest::newRow("a NUL does not end a message") << QByteArray("set maxclients 4\x00x\n", 19) << QByteArray()
@@ -718,6 +725,8 @@ void TestKezcfg::noControlByteReachesTheTerminal()
     WorkingDirectory dir;
     put("server.cfg", serverCfg);
     put("maplist.txt", mapList);
+    QVERIFY(QDir().mkdir("maps"));
+    put("maps/\x1b]0;owned\x07.bsp", "");
     QProcess kezcfg;
     kezcfg.start(QStringLiteral(KEZCFG), arguments);
     QVERIFY(kezcfg.waitForFinished(20000));
@@ -726,12 +735,28 @@ void TestKezcfg::noControlByteReachesTheTerminal()
     QCOMPARE(controlByte(output), -1);
     QCOMPARE(controlByte(error), -1);
     QVERIFY2(QString::fromUtf8(output + error).contains(shown), (output + error).constData());
-    if (arguments.contains("--json")) {
+    if (arguments == QStringList{"maps", "--json"})
+        QCOMPARE(QJsonDocument::fromJson(output)["maps"][0]["name"].toString(), "\x1b]0;owned\x07");
+    if (arguments == QStringList{"show", "--json"}) {
         const QJsonObject json = QJsonDocument::fromJson(output).object();
         QVERIFY(json["serverName"].toString().startsWith("\x1b]0;owned\x07"));
         QCOMPARE(json["rotation"].toArray().last().toString(), QString::fromUtf8("q2\xc2\x9b"
                                                                                  "2Jdm\x7f"));
     }
+}
+
+void TestKezcfg::readAtMostStopsPastTheBound()
+{
+    QByteArray bytes("0123456789");
+    QBuffer buffer(&bytes);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    QCOMPARE(readAtMost(buffer, 10), QByteArray("0123456789"));
+    QVERIFY(buffer.seek(0));
+    QCOMPARE(readAtMost(buffer, 9), std::nullopt);
+    QByteArray none;
+    QBuffer empty(&none);
+    QVERIFY(empty.open(QIODevice::ReadOnly));
+    QCOMPARE(readAtMost(empty, 0), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestKezcfg)
