@@ -1,25 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "configfiles/StatusAnswer.h"
 
+#include "configfiles/OutsideText.h"
+
 namespace {
 
 const QByteArray header("\xff\xff\xff\xffprint\n");
-
-// Printable ASCII as it is; every other byte as \xNN, so that an answer can
-// neither break a line of output nor send a terminal an escape sequence.
-QString printable(QByteArrayView bytes)
-{
-    QString text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7f)
-            text.append(QChar(byte));
-        else
-            text.append(QStringLiteral("\\x%1").arg(byte, 2, 16, QChar(u'0')));
-    }
-    return text;
-}
 
 std::optional<int> integer(QByteArrayView text)
 {

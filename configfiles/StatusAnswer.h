@@ -26,6 +26,9 @@ struct StatusAnswer
 
     // The value of key, letter case ignored as the game ignores it.
     std::optional<QString> value(QStringView key) const;
+    // An answer without one setting ("print" alone, or an info string that
+    // does not parse) shows that the server is there, and nothing else.
+    bool holdsSettings() const { return !info.isEmpty(); }
 };
 
 // The status query, as sent.

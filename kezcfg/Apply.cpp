@@ -6,12 +6,15 @@
 
 #include "Families.h"
 
+#include "configfiles/ApplyInput.h"
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ConsoleRules.h"
 #include "configfiles/FileSetWriter.h"
 #include "configfiles/FolderLock.h"
 #include "configfiles/GameFolders.h"
+#include "configfiles/InputBounds.h"
+#include "configfiles/OutsideText.h"
 #include "configfiles/PlainRotation.h"
 #include "configfiles/RegularFileReading.h"
 #include "configfiles/ServerForm.h"
@@ -23,6 +26,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cmath>
@@ -246,10 +250,21 @@ void applyKey(ServerForm &form, const QString &key, const QJsonValue &value)
         values.maps = std::move(maps);
     } else if (key == u"families") {
         expectType(key, value, QJsonValue::Array, "a list");
-        for (const QJsonValue &entry : value.toArray())
+        // Two entries for one family would leave the earlier one lost unseen.
+        QSet<QString> given;
+        for (const QJsonValue &entry : value.toArray()) {
+            const QString variable = entry.toObject().value(u"variable").toString().toLower();
+            if (familyOfVariable(variable)) {
+                if (given.contains(variable))
+                    throw Refusal{QStringLiteral("\"families\" has two entries for %1").arg(variable)};
+                given.insert(variable);
+            }
             applyFamily(form, entry);
+        }
     } else if (key == u"motd") {
         values.messageOfTheDay = textOf(key, value);
+        if (const std::optional<QString> fault = messageOfTheDayFault(values.messageOfTheDay))
+            throw Refusal{*fault};
     } else if (key != u"complete") { // printed by show --json, and meaningless here
         throw Refusal{QStringLiteral("unknown key \"%1\"").arg(key)};
     }
@@ -440,13 +455,22 @@ int apply(const QStringList &arguments)
 
     QByteArray json;
     QFile in(input);
-    if (input == u"-") {
-        in.open(stdin, QIODevice::ReadOnly);
-        json = in.readAll();
-    } else if (in.open(QIODevice::ReadOnly)) {
-        json = mappedBytes(in);
-    } else {
+    const QString inputName =
+        input == u"-" ? QStringLiteral("standard input") : QStringLiteral("\"%1\"").arg(input);
+    if (input == u"-" ? !in.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered)
+                      : !in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return failure(QStringLiteral("cannot read \"%1\": %2").arg(input, in.errorString()));
+    const QString tooLarge =
+        QStringLiteral("the input %1 holds more than %2, the most File / Open takes for a rotation")
+            .arg(inputName, InputBounds::sizeText(InputBounds::applyInput));
+    if (!in.isSequential()) {
+        if (in.size() > InputBounds::applyInput)
+            return refuse(tooLarge);
+        json = mappedBytes(in);
+    } else if (std::optional<QByteArray> bytes = readAtMost(in, InputBounds::applyInput)) {
+        json = std::move(*bytes);
+    } else {
+        return refuse(tooLarge);
     }
     if (!QDir::setCurrent(folder))
         return folderFailure(folder);
@@ -469,12 +493,23 @@ int apply(const QStringList &arguments)
     QFile mapListFile(QStringLiteral("maplist.txt"));
     const std::optional<QByteArray> mapListNow = currentBytes(mapListFile);
     std::optional<PlainRotation> plain = readPlainRotation(json, mapListNow.value_or(QByteArray()));
+    // The JSON reader holds ten times what it reads and more: past its own
+    // bound, only a rotation read plainly can make an input that large.
+    const QString tooLargeForJson =
+        QStringLiteral(
+            "the input %1 holds more than %2 besides a rotation of plain map names (printable ASCII "
+            "without escapes), the most that is read as JSON")
+            .arg(inputName, InputBounds::sizeText(InputBounds::jsonReaderInput));
+    if ((plain ? plain->rest.size() : json.size()) > InputBounds::jsonReaderInput)
+        return refuse(tooLargeForJson);
     QJsonParseError error;
     QJsonDocument document = QJsonDocument::fromJson(plain ? plain->rest : json, &error);
     // Where the rest does not read as the same keys (a key given twice), the
     // input is read as JSON whole, which also says what is wrong with it.
     if (plain && (error.error != QJsonParseError::NoError || !document.isObject() ||
                   document.object().size() != plain->keyCount)) {
+        if (json.size() > InputBounds::jsonReaderInput)
+            return refuse(jsonInputFault(plain->rest).value_or(tooLargeForJson));
         plain.reset();
         document = QJsonDocument::fromJson(json, &error);
     }
@@ -484,6 +519,9 @@ int apply(const QStringList &arguments)
                           .arg(error.offset));
     if (!document.isObject())
         return refuse(QStringLiteral("the input must be one JSON object"));
+    // The rotation read plainly holds neither keys nor escapes: its rest says all.
+    if (const std::optional<QString> fault = jsonInputFault(plain ? QByteArrayView(plain->rest) : json))
+        return refuse(*fault);
 
     const QJsonObject object = document.object();
     ServerForm form;
@@ -542,7 +580,7 @@ int apply(const QStringList &arguments)
     const QString outcome =
         changed.isEmpty() ? QStringLiteral("unchanged") : QStringLiteral("changed: ") + changed.join(u' ');
     if (check) {
-        QTextStream(stdout) << outcome << '\n' << diffs;
+        QTextStream(stdout) << outcome << '\n' << printableLines(diffs);
         return 0;
     }
     QList<FileToWrite> toWrite;

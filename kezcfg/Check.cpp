@@ -10,6 +10,7 @@
 #include "configfiles/FileSetWriter.h"
 #include "configfiles/GameFolders.h"
 #include "configfiles/KeptLines.h"
+#include "configfiles/OutsideText.h"
 #include "configfiles/RegularFileReading.h"
 #include "configfiles/ServerForm.h"
 #include "flags/DecimalText.h"
@@ -337,8 +338,9 @@ QString findingLine(const Finding &finding)
     const char *level = finding.level == Finding::Level::Error     ? "error: "
                         : finding.level == Finding::Level::Warning ? "warning: "
                                                                    : "note: ";
-    return (where.isEmpty() ? QString() : where + QStringLiteral(": ")) + QLatin1String(level) +
-           finding.sentence;
+    // Names of maps, archives and files come from the folder: never raw to a terminal.
+    return printable((where.isEmpty() ? QString() : where + QStringLiteral(": ")) + QLatin1String(level) +
+                     finding.sentence);
 }
 
 bool MapJudgement::hasErrorInMaps() const

@@ -5,6 +5,7 @@
 
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
+#include "configfiles/OutsideText.h"
 #include "configfiles/ServerForm.h"
 #include "flags/DecimalText.h"
 
@@ -15,6 +16,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -64,7 +66,7 @@ constexpr NumberLabel numberLabels[] = {
 void printField(const QString &label, const QString &value)
 {
     const QString head = label.isEmpty() ? QString(21, u' ') : QStringLiteral("%1").arg(label + u':', -21);
-    out() << (value.isEmpty() ? head.trimmed() : head + value) << '\n';
+    out() << (value.isEmpty() ? head.trimmed() : head + printable(value)) << '\n';
 }
 
 void printText(const ServerForm &form)
@@ -122,14 +124,17 @@ void printJson(const ServerForm &form, bool complete)
     if (form.messageOfTheDayRead)
         document.insert(QStringLiteral("motd"), values.messageOfTheDay);
     document.insert(QStringLiteral("complete"), complete);
-    out() << QJsonDocument(document).toJson(QJsonDocument::Indented);
+    out() << printableJson(QJsonDocument(document).toJson(QJsonDocument::Indented));
 }
 
 } // namespace
 
 int failure(const QString &message)
 {
-    std::fprintf(stderr, "kezcfg: %s\n", qPrintable(message));
+    // Made printable as a whole: a message quotes file names, keys and values
+    // from outside, and one NUL in them must not end it.
+    const QByteArray line = "kezcfg: " + printable(message).toUtf8() + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     return 2;
 }
 
@@ -206,6 +211,18 @@ int folderFailure(const QString &folder)
     else
         why = QStringLiteral("you may not enter it");
     return failure(QStringLiteral("cannot go into the folder \"%1\": %2").arg(folder, why));
+}
+
+std::optional<double> numberOption(const QString &option, const QString &value, const QString &unit,
+                                   double minimum, double maximum)
+{
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (ok && std::isfinite(number) && number >= minimum && number <= maximum)
+        return number;
+    failure(QStringLiteral("%1 takes %2 from %3 to %4, not \"%5\"")
+                .arg(option, unit, QString::number(minimum), QString::number(maximum), value));
+    return std::nullopt;
 }
 
 namespace Commands {

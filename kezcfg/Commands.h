@@ -18,7 +18,8 @@ int status(const QStringList &arguments);
 int reload(const QStringList &arguments);
 } // namespace Commands
 
-// Writes "kezcfg: " and message on standard error and returns 2.
+// Writes "kezcfg: " and message, made printable, on standard error and
+// returns 2.
 int failure(const QString &message);
 
 // The one of candidates nearest to given in spelling, when near enough to be
@@ -33,3 +34,9 @@ std::optional<int> refuseUnknownOption(const QString &command, const QStringList
 
 // Why the folder cannot be gone into, in words for the case.
 int folderFailure(const QString &folder);
+
+// The value of a numeric option such as --timeout: a finite number from
+// minimum to maximum. Nothing, and a message with the range on standard
+// error, for anything else (nan, inf, a negative, 1e-300).
+std::optional<double> numberOption(const QString &option, const QString &value, const QString &unit,
+                                   double minimum, double maximum);

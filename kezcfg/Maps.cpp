@@ -4,6 +4,7 @@
 #include "Commands.h"
 
 #include "configfiles/GameFolders.h"
+#include "configfiles/OutsideText.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -33,7 +34,7 @@ void printJson(const GameFolders &game)
                                {QStringLiteral("gameData"), game.hasGameData()},
                                {QStringLiteral("maps"), maps},
                                {QStringLiteral("problems"), problems}};
-    QTextStream(stdout) << QJsonDocument(document).toJson(QJsonDocument::Indented);
+    QTextStream(stdout) << printableJson(QJsonDocument(document).toJson(QJsonDocument::Indented));
 }
 
 void printText(const GameFolders &game)
@@ -42,13 +43,18 @@ void printText(const GameFolders &game)
     const QList<GameFolders::Map> maps = game.maps();
     qsizetype width = 0;
     for (const GameFolders::Map &map : maps)
-        width = qMax(width, map.name.size());
+        width = qMax(width, printable(map.name).size());
     for (const GameFolders::Map &map : maps)
-        out << map.name.leftJustified(width) << "  " << map.source << '\n';
+        out << printable(map.name).leftJustified(width) << "  " << printable(map.source) << '\n';
     out.flush();
-    for (const GameFolders::Problem &problem : game.problems())
-        std::fprintf(stderr, "kezcfg: %s: %s: %s\n", qPrintable(problem.file),
-                     problem.error ? "error" : "warning", qPrintable(problem.sentence));
+    for (const GameFolders::Problem &problem : game.problems()) {
+        const QByteArray line = QStringLiteral("kezcfg: %1: %2: %3\n")
+                                    .arg(printable(problem.file),
+                                         problem.error ? QStringLiteral("error") : QStringLiteral("warning"),
+                                         printable(problem.sentence))
+                                    .toUtf8();
+        std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    }
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
+#include "configfiles/InputBounds.h"
+#include "configfiles/OutsideText.h"
 #include "configfiles/RegularFileReading.h"
 #include "configfiles/ServerForm.h"
 #include "configfiles/StatusAnswer.h"
@@ -56,10 +58,12 @@ int reload(const QStringList &arguments)
         } else if (argument == u"--timeout") {
             if (i + 1 >= arguments.size())
                 return failure(QStringLiteral("--timeout needs a value"));
-            bool ok = false;
-            timeout = arguments[++i].toDouble(&ok);
-            if (!ok || timeout <= 0 || timeout > 600)
-                return failure(QStringLiteral("--timeout takes seconds, more than 0 and at most 600"));
+            const std::optional<double> seconds =
+                numberOption(argument, arguments[++i], QStringLiteral("seconds"), InputBounds::timeoutMinimum,
+                             InputBounds::timeoutMaximum);
+            if (!seconds)
+                return 2;
+            timeout = *seconds;
         } else {
             rest.append(argument);
         }
@@ -110,7 +114,7 @@ int reload(const QStringList &arguments)
             failure(QStringLiteral("%1: %2").arg(consoles.name(i), consoles.error(i)));
             failed = true;
         } else {
-            std::printf("%s: runs server.cfg again\n", qPrintable(consoles.name(i)));
+            std::printf("%s: runs server.cfg again\n", qPrintable(printable(consoles.name(i))));
         }
     }
     std::fflush(stdout);

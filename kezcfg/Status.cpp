@@ -9,6 +9,8 @@
 
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
+#include "configfiles/InputBounds.h"
+#include "configfiles/OutsideText.h"
 #include "configfiles/RegularFileReading.h"
 #include "configfiles/ServerForm.h"
 #include "configfiles/StatusAnswer.h"
@@ -80,7 +82,7 @@ void receiveAnswers(QList<Server> &servers, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
-    QByteArray datagram(65536, Qt::Uninitialized);
+    QByteArray datagram(InputBounds::statusDatagram, Qt::Uninitialized);
     for (;;) {
         std::vector<pollfd> waiting;
         std::vector<Server *> owners;
@@ -197,7 +199,8 @@ void printText(QTextStream &out, const Server &server)
     if (!server.answer)
         return; // said once, on standard error
     const StatusAnswer &answer = *server.answer;
-    out << server.name << ": " << answer.value(u"hostname").value_or(QString()) << ", map "
+    // The answer's own text is printable from the parsing; the rest is made so here.
+    out << printable(server.name) << ": " << answer.value(u"hostname").value_or(QString()) << ", map "
         << answer.value(u"mapname").value_or(QStringLiteral("?")) << ", " << answer.players.size() << " of "
         << answer.value(u"maxclients").value_or(QStringLiteral("?")) << " players\n";
     for (const StatusAnswer::Player &player : answer.players)
@@ -218,7 +221,7 @@ void printText(QTextStream &out, const Server &server)
     for (const QString &problem : answer.problems)
         out << "  problem: " << problem << '\n';
     for (const QString &difference : server.differences)
-        out << "  differs: " << difference << '\n';
+        out << "  differs: " << printable(difference) << '\n';
 }
 
 } // namespace
@@ -249,10 +252,12 @@ int status(const QStringList &arguments)
                 against = value;
                 continue;
             }
-            bool ok = false;
-            timeout = value.toDouble(&ok);
-            if (!ok || timeout <= 0 || timeout > 600)
-                return failure(QStringLiteral("--timeout takes seconds, more than 0 and at most 600"));
+            const std::optional<double> seconds =
+                numberOption(argument, value, QStringLiteral("seconds"), InputBounds::timeoutMinimum,
+                             InputBounds::timeoutMaximum);
+            if (!seconds)
+                return 2;
+            timeout = *seconds;
         } else {
             targets.append(argument);
         }
@@ -299,10 +304,18 @@ int status(const QStringList &arguments)
     }
 
     bool unanswered = false;
+    bool uncompared = false;
     bool differs = false;
     for (Server &server : servers) {
-        if (server.answer && !against.isEmpty())
-            compare(server, file, form);
+        if (server.answer && !server.answer->holdsSettings())
+            server.answer->problems.append(
+                QStringLiteral("the answer holds no settings, so nothing is known of them"));
+        if (server.answer && !against.isEmpty()) {
+            if (server.answer->holdsSettings())
+                compare(server, file, form);
+            else
+                uncompared = true;
+        }
         unanswered = unanswered || !server.answer;
         differs = differs || !server.differences.isEmpty();
     }
@@ -312,7 +325,7 @@ int status(const QStringList &arguments)
         QJsonArray list;
         for (const Server &server : servers)
             list.append(toJson(server));
-        out << QJsonDocument(list).toJson(QJsonDocument::Indented);
+        out << printableJson(QJsonDocument(list).toJson(QJsonDocument::Indented));
     } else {
         for (const Server &server : servers)
             printText(out, server);
@@ -320,9 +333,12 @@ int status(const QStringList &arguments)
     out.flush();
     for (const Server &server : servers) {
         if (!server.answer)
-            std::fprintf(stderr, "kezcfg: %s: %s\n", qPrintable(server.name), qPrintable(server.error));
+            failure(QStringLiteral("%1: %2").arg(server.name, server.error));
+        else if (!server.answer->holdsSettings() && !against.isEmpty())
+            failure(QStringLiteral("%1: the answer holds no settings, so nothing was compared with %2")
+                        .arg(server.name, against));
     }
-    return unanswered ? 2 : differs ? 1 : 0;
+    return unanswered || uncompared ? 2 : differs ? 1 : 0;
 }
 
 } // namespace Commands

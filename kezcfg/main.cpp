@@ -80,7 +80,7 @@ int main(int argc, char *argv[])
     // here says what went wrong in its own words.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
         if (type == QtFatalMsg || type == QtCriticalMsg)
-            std::fprintf(stderr, "kezcfg: %s\n", qPrintable(message));
+            failure(message);
     });
 
     QStringList arguments = QCoreApplication::arguments().mid(1);

@@ -6,6 +6,9 @@
 
 #include "configfiles/FolderLock.h"
 
+#include "configfiles/ApplyInput.h"
+
+#include <QBuffer>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,8 +20,11 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using TestSupport::WorkingDirectory;
@@ -131,6 +137,11 @@ private slots:
     void messageOfTheDayGoesThroughShowAndApply();
     void familyEntries();
     void unansweredServerIsSaidOnce();
+    void applyBoundsItsInput_data();
+    void applyBoundsItsInput();
+    void noControlByteReachesTheTerminal_data();
+    void noControlByteReachesTheTerminal();
+    void readAtMostStopsPastTheBound();
 };
 
 namespace {
@@ -147,6 +158,54 @@ QString apply(const QByteArray &json, int expectedStatus = 0, const QStringList 
     if (kezcfg.exitCode() != expectedStatus)
         qWarning() << "kezcfg apply exited" << kezcfg.exitCode() << output;
     return output;
+}
+
+// The first control byte of output (a line feed ends a line, and is none), or -1.
+int controlByte(const QByteArray &output)
+{
+    for (qsizetype i = 0; i < output.size(); ++i) {
+        const auto byte = quint8(output[i]);
+        if ((byte < 0x20 && byte != '\n') || byte == 0x7f ||
+            (byte == 0xc2 && i + 1 < output.size() && quint8(output[i + 1]) < 0xa0))
+            return byte;
+    }
+    return -1;
+}
+
+// A shell command's exit status, what it printed (on standard error, and on
+// standard output after it) and the peak resident size of the largest
+// process it ran, in KiB.
+struct ShellRun
+{
+    int status = -1;
+    QByteArray error;
+    long peakKiB = 0;
+};
+
+ShellRun runShell(const QByteArray &command)
+{
+    ShellRun run;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, "stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const char *argv[] = {"sh", "-c", command.constData(), nullptr};
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, "sh", &actions, nullptr, const_cast<char **>(argv), environ) == 0) {
+        int status = 0;
+        rusage usage = {};
+        if (wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status))
+            run.status = WEXITSTATUS(status);
+        run.peakKiB = usage.ru_maxrss;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    for (const char *name : {"stderr.txt", "stdout.txt"}) {
+        QFile file(name);
+        if (file.open(QIODevice::ReadOnly))
+            run.error += file.readAll();
+        file.remove();
+    }
+    return run;
 }
 
 QByteArray contents(const QString &name)
@@ -345,6 +404,11 @@ void TestKezcfg::commands_data()
     QTest::newRow("check without server.cfg")
         << "" << QStringList{"check"} << "server.cfg: error: server.cfg file not found\n"
         << "" << 2;
+    for (const char *timeout : {"nan", "inf", "-1", "1e-300", "0", "601", "soon"})
+        QTest::newRow(qPrintable(QStringLiteral("status --timeout %1").arg(timeout)))
+            << "" << QStringList{"status", "--timeout", timeout, "127.0.0.1:28100"} << ""
+            << QStringLiteral("kezcfg: --timeout takes seconds from 0.001 to 600, not \"%1\"\n").arg(timeout)
+            << 2;
     QTest::newRow("check a FIFO named server.cfg")
         << "fifo" << QStringList{"check"}
         << "server.cfg: error: server.cfg cannot be read: it is not a regular file\n"
@@ -470,6 +534,37 @@ void TestKezcfg::applyRefusesAndTouchesNothing_data()
     QTest::newRow("mask and flags disagree")
         << QByteArray(R"({"families": [{"variable": "weaponban", "mask": "2", "flags": ["BFG10K"]}]})")
         << "disagree";
+    QTest::newRow("key twice") << QByteArray(R"({"serverName": "a", "email": "b", "serverName": "a"})")
+                               << "the key \"serverName\" is given twice;";
+    QTest::newRow("key twice, written another way")
+        << QByteArray(R"({"motd": "a", "mot\u0064": "a"})") << "the key \"motd\" is given twice;";
+    QTest::newRow("key twice in a family")
+        << QByteArray(R"({"families": [{"variable": "dmflags", "mask": 0}, {"variable": "fragban", "mask": 1,
+                        "variable": "weaponban"}]})")
+        << "the key \"variable\" is given twice in \"families\" entry 2;";
+    QTest::newRow("family twice")
+        << QByteArray(
+               R"({"families": [{"variable": "fragban", "mask": 0}, {"variable": "FRAGBAN", "mask": 1}]})")
+        << "\"families\" has two entries for fragban;";
+    QTest::newRow("motd escape") << QByteArray(R"({"motd": "Hi\nthere \u001b[2J"})")
+                                 << "\"motd\" line 2 holds the control character \\x1b; the message of the "
+                                    "day takes tab and line feed only;";
+    QTest::newRow("motd NUL") << QByteArray(R"({"motd": "a\u0000b"})")
+                              << "line 1 holds the control character \\x00";
+    QTest::newRow("motd carriage return") << QByteArray(R"({"motd": "a\r\nb"})") << "control character \\x0d";
+    QTest::newRow("motd lone surrogate")
+        << QByteArray(R"({"motd": "a\n\ud83d"})")
+        << "\"motd\" line 2 holds a lone surrogate (\\ud83d), which is no character;";
+    QTest::newRow("lone surrogate elsewhere")
+        << QByteArray(R"({"rotation": ["q2dm1", "\udc00"]})")
+        << "\"rotation\" entry 2 holds a lone surrogate (\\udc00), which is no character;";
+    QTest::newRow("unknown key with an escape")
+        << QByteArray(R"({"\u001b]0;owned\u0007": 1})") << "unknown key \"\\x1b]0;owned\\x07\";";
+    QTest::newRow("rotation name with NUL and DEL")
+        << QByteArray(R"({"rotation": ["q2\u0000dm\u007f1"]})") << "\"rotation: q2\\x00dm\\x7f1\" holds";
+    QTest::newRow("flag name with C1")
+        << QByteArray(R"({"families": [{"variable": "fragban", "flags": ["\u009b2J"]}]})")
+        << "Frag Ban has no flag \"\\x9b2J\";";
 }
 
 void TestKezcfg::applyRefusesAndTouchesNothing()
@@ -479,8 +574,19 @@ void TestKezcfg::applyRefusesAndTouchesNothing()
     WorkingDirectory dir;
     QVERIFY(fullForm().run());
     const QByteArray before = contents("server.cfg") + contents("maplist.txt") + contents("motd.txt");
-    const QString output = apply(json, 2);
-    QVERIFY2(output.startsWith("kezcfg: apply refused: ") && output.contains(message), qPrintable(output));
+    QProcess kezcfg;
+    kezcfg.start(QStringLiteral(KEZCFG), {"apply", ".", "-"});
+    kezcfg.write(json);
+    kezcfg.closeWriteChannel();
+    QVERIFY(kezcfg.waitForFinished(20000));
+    QCOMPARE(kezcfg.exitCode(), 2);
+    const QByteArray bytes = kezcfg.readAllStandardOutput() + kezcfg.readAllStandardError();
+    QCOMPARE(controlByte(bytes), -1);
+    QCOMPARE(bytes.count('\n'), 1);
+    const QString output = QString::fromUtf8(bytes);
+    QVERIFY2(output.startsWith("kezcfg: apply refused: ") && output.contains(message) &&
+                 output.endsWith("; no file was changed\n"),
+             qPrintable(output));
     QCOMPARE(contents("server.cfg") + contents("maplist.txt") + contents("motd.txt"), before);
 
     // Settings that File / Open could not read are never written over.
@@ -506,7 +612,7 @@ void TestKezcfg::applyTakesRotationsHoweverWritten_data()
     QTest::newRow("empty list") << QByteArray(R"({"mapList": true, "rotation": []})") << 0
                                 << "changed: server.cfg maplist.txt" << QByteArray("");
     QTest::newRow("given twice") << QByteArray(R"({"mapList": true, "rotation": ["a"], "rotation": ["b"]})")
-                                 << 0 << "changed: server.cfg maplist.txt" << QByteArray("b\n");
+                                 << 2 << "the key \"rotation\" is given twice; no file was changed" << none;
     QTest::newRow("not ASCII") << QByteArray(R"({"rotation": ["q2dm1", "k\u00e9z"]})") << 2
                                << "\"rotation: k\u00e9z\" holds \u00e9, which is not printable ASCII" << none;
     QTest::newRow("semicolon") << QByteArray(R"({"rotation": ["q2dm1", "a;b"]})") << 2
@@ -861,6 +967,122 @@ void TestKezcfg::unansweredServerIsSaidOnce()
     QCOMPARE(kezcfg.readAllStandardOutput(), "");
     const QByteArray error = kezcfg.readAllStandardError();
     QVERIFY2(error.startsWith("kezcfg: 127.0.0.1:28431: ") && error.count('\n') == 1, error.constData());
+}
+
+void TestKezcfg::applyBoundsItsInput_data()
+{
+    QTest::addColumn<QString>("command"); // run by sh in the working directory
+    QTest::addColumn<QString>("message"); // after "kezcfg: apply refused: the input "
+    QTest::addColumn<long>("peakKiB");    // the most the run may take
+
+    const QString tooLarge = " holds more than 256 MiB, the most File / Open takes for a rotation";
+    const long bound = 256 * 1024;
+    QTest::newRow("endless standard input") << KEZCFG " apply . - < /dev/zero"
+                                            << "standard input" + tooLarge << 2 * bound;
+    QTest::newRow("endless pipe") << "yes ' ' 2>/dev/null | " KEZCFG " apply . -"
+                                  << "standard input" + tooLarge << 2 * bound;
+    QTest::newRow("a device") << KEZCFG " apply . /dev/zero"
+                              << "\"/dev/zero\"" + tooLarge << 2 * bound;
+    // A file larger than the bound is refused before any of it is read.
+    QTest::newRow("a huge file") << "truncate -s 268435457 huge.json && " KEZCFG " apply . huge.json"
+                                 << "\"huge.json\"" + tooLarge << 64 * 1024L;
+    // Only a plain rotation is read past the JSON reader's bound.
+    QTest::newRow("a huge message of the day")
+        << "{ printf '{\"motd\": \"'; head -c 33554432 /dev/zero | tr '\\0' a; printf '\"}'; } > motd.json "
+           "&& " KEZCFG " apply . motd.json"
+        << "\"motd.json\" holds more than 32 MiB besides a rotation of plain map names (printable ASCII "
+           "without "
+           "escapes), the most that is read as JSON"
+        << 128 * 1024L;
+}
+
+void TestKezcfg::applyBoundsItsInput()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, message);
+    QFETCH(long, peakKiB);
+    WorkingDirectory dir;
+    QVERIFY(fullForm().run());
+    const QByteArray before = contents("server.cfg") + contents("maplist.txt") + contents("motd.txt");
+    const ShellRun run = runShell(command.toUtf8());
+    QCOMPARE(run.status, 2);
+    QCOMPARE(QString::fromUtf8(run.error),
+             "kezcfg: apply refused: the input " + message + "; no file was changed\n");
+    QVERIFY2(run.peakKiB <= peakKiB, qPrintable(QString::number(run.peakKiB)));
+    QCOMPARE(contents("server.cfg") + contents("maplist.txt") + contents("motd.txt"), before);
+    QVERIFY(!QFile::exists(".kezcfg-apply.lock"));
+}
+
+void TestKezcfg::noControlByteReachesTheTerminal_data()
+{
+    QTest::addColumn<QByteArray>("serverCfg");
+    QTest::addColumn<QByteArray>("mapList");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("shown"); // a part of the output, as printed
+
+    const QByteArray escaping = "set hostname \"\x1b]0;owned\x07\" s\nset maplist 1\nmap q2\x1b[2Jdm1\n";
+    const QByteArray rotation = "q2dm1\nq2\xc2\x9b"
+                                "2Jdm\x7f\n";
+    QTest::newRow("show") << escaping << rotation << QStringList{"show"}
+                          << "Server name:         \\x1b]0;owned\\x07";
+    QTest::newRow("show, the rotation")
+        << escaping << rotation << QStringList{"show"} << "                     q2\\x9b2Jdm\\x7f\n";
+    QTest::newRow("show --json") << escaping << rotation << QStringList{"show", "--json"}
+                                 << "\"q2\\u009b2Jdm\\u007f\"";
+    QTest::newRow("check") << escaping << rotation << QStringList{"check"}
+                           << "the starting map \"q2\\x1b[2Jdm1\" is not in the rotation";
+    QTest::newRow("maps") << escaping << rotation << QStringList{"maps"} << "\\x1b]0;owned\\x07  maps/";
+    QTest::newRow("maps --json") << escaping << rotation << QStringList{"maps", "--json"}
+                                 << "\"name\": \"\\u001b]0;owned\\u0007\"";
+    QTest::newRow("an argument") << escaping << rotation << QStringList{"decode", "\x1b[2J", "1"}
+                                 << "no family is called \"\\x1b[2J\"";
+    QTest::newRow("a NUL does not end a message") << QByteArray("set maxclients 4\x00x\n", 19) << QByteArray()
+                                                  << QStringList{"show"} << "File / Open stops there";
+}
+
+// The bytes of every stream, whatever the files hold; what JSON holds reads
+// back the same.
+void TestKezcfg::noControlByteReachesTheTerminal()
+{
+    QFETCH(QByteArray, serverCfg);
+    QFETCH(QByteArray, mapList);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, shown);
+    WorkingDirectory dir;
+    put("server.cfg", serverCfg);
+    put("maplist.txt", mapList);
+    QVERIFY(QDir().mkdir("maps"));
+    put("maps/\x1b]0;owned\x07.bsp", "");
+    QProcess kezcfg;
+    kezcfg.start(QStringLiteral(KEZCFG), arguments);
+    QVERIFY(kezcfg.waitForFinished(20000));
+    const QByteArray output = kezcfg.readAllStandardOutput();
+    const QByteArray error = kezcfg.readAllStandardError();
+    QCOMPARE(controlByte(output), -1);
+    QCOMPARE(controlByte(error), -1);
+    QVERIFY2(QString::fromUtf8(output + error).contains(shown), (output + error).constData());
+    if (arguments == QStringList{"maps", "--json"})
+        QCOMPARE(QJsonDocument::fromJson(output)["maps"][0]["name"].toString(), "\x1b]0;owned\x07");
+    if (arguments == QStringList{"show", "--json"}) {
+        const QJsonObject json = QJsonDocument::fromJson(output).object();
+        QVERIFY(json["serverName"].toString().startsWith("\x1b]0;owned\x07"));
+        QCOMPARE(json["rotation"].toArray().last().toString(), QString::fromUtf8("q2\xc2\x9b"
+                                                                                 "2Jdm\x7f"));
+    }
+}
+
+void TestKezcfg::readAtMostStopsPastTheBound()
+{
+    QByteArray bytes("0123456789");
+    QBuffer buffer(&bytes);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    QCOMPARE(readAtMost(buffer, 10), QByteArray("0123456789"));
+    QVERIFY(buffer.seek(0));
+    QCOMPARE(readAtMost(buffer, 9), std::nullopt);
+    QByteArray none;
+    QBuffer empty(&none);
+    QVERIFY(empty.open(QIODevice::ReadOnly));
+    QCOMPARE(readAtMost(empty, 0), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestKezcfg)

@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -98,6 +99,8 @@ private slots:
     void initTestCase();
     void agreesWithItsFolderUntilTheFileChanges();
     void manyServersInOneCallTakeOneTimeout();
+    void aNonAnswerIsNoAgreement_data();
+    void aNonAnswerIsNoAgreement();
 };
 
 void TestStatus::initTestCase()
@@ -163,6 +166,58 @@ void TestStatus::manyServersInOneCallTakeOneTimeout()
     QCOMPARE(servers[1].toObject()["error"].toString(), "no answer within 1 s");
     QCOMPARE(servers[2].toObject()["info"].toObject()["hostname"].toString(), "Two");
     QVERIFY(run.output.contains("kezcfg: 127.0.0.1:27974: no answer within 1 s\n"));
+}
+
+void TestStatus::aNonAnswerIsNoAgreement_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("shown"); // a part of the output
+
+    const QByteArray header("\xff\xff\xff\xffprint\n");
+    QTest::newRow("print alone") << header << 2
+                                 << "the answer holds no settings, so nothing was compared with";
+    QTest::newRow("no info string") << header + "rubbish\n"
+                                    << 2 << "problem: the info string does not begin with a backslash";
+    QTest::newRow("escapes in the info string")
+        << header + "\\hostname\\\x1b]0;owned\x07\\mapname\\q2dm1\n0 5 \"\x1b[2J\"\n"
+        << 1 << "127.0.0.1:28101: \\x1b]0;owned\\x07, map q2dm1, 1 of ? players\n  player \\x1b[2J  score 0";
+}
+
+// A fake server on a port of its own answers the query with each datagram.
+void TestStatus::aNonAnswerIsNoAgreement()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(int, status);
+    QFETCH(QString, shown);
+    QTemporaryDir folder;
+    QCOMPARE(kezcfg({"apply", folder.path(), "-"}, R"({"startingMap": "q2dm1"})").status, 0);
+
+    const int fake = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(28101);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::bind(fake, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    QProcess process;
+    process.start(QStringLiteral(KEZCFG),
+                  {"status", "--timeout", "5", "--against", folder.path(), "127.0.0.1:28101"});
+    pollfd waiting{fake, POLLIN, 0};
+    QCOMPARE(::poll(&waiting, 1, 5000), 1);
+    char query[64];
+    sockaddr_in from = {};
+    socklen_t fromSize = sizeof from;
+    QVERIFY(::recvfrom(fake, query, sizeof query, 0, reinterpret_cast<sockaddr *>(&from), &fromSize) > 0);
+    QCOMPARE(::sendto(fake, answer.constData(), size_t(answer.size()), 0, reinterpret_cast<sockaddr *>(&from),
+                      fromSize),
+             answer.size());
+    QVERIFY(process.waitForFinished(10000));
+    ::close(fake);
+    const QByteArray output = process.readAllStandardOutput() + process.readAllStandardError();
+    QCOMPARE(process.exitCode(), status);
+    for (const char byte : output)
+        QVERIFY2(byte == '\n' || (quint8(byte) >= 0x20 && byte != 0x7f), output.toHex().constData());
+    QVERIFY2(QString::fromUtf8(output).contains(shown), output.constData());
 }
 
 QTEST_GUILESS_MAIN(TestStatus)

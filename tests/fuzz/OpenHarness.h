@@ -27,3 +27,9 @@ void checkStatusAnswer(const uint8_t *data, size_t size);
 // Reads one input as kezcfg apply's JSON, the rotation plainly where it can,
 // and aborts when that reading disagrees with the JSON reader's.
 void checkPlainRotation(const uint8_t *data, size_t size);
+
+// Checks kezcfg apply's input as it checks it before taking any value (keys
+// given twice, lone surrogates, the message of the day's characters) against
+// the JSON reader, and the output of the document through the printable
+// writer, and aborts where they disagree.
+void checkApplyInput(const uint8_t *data, size_t size);

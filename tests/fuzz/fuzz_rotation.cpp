@@ -5,5 +5,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     checkPlainRotation(data, size);
+    checkApplyInput(data, size);
     return 0;
 }

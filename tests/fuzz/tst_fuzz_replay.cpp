@@ -25,6 +25,7 @@ int main()
             checkArchives(bytes, size_t(input.size()));
             checkStatusAnswer(bytes, size_t(input.size()));
             checkPlainRotation(bytes, size_t(input.size()));
+            checkApplyInput(bytes, size_t(input.size()));
             ++passed;
         }
     }

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "configfiles/ConfigurationReader.h"
+
+#include <QtGlobal>
+
+// What kezcfg takes from outside at most, in one place. Past a bound a
+// command stops with a message naming the input and the bound, and changes
+// nothing. (server.cfg and maplist.txt are read with File / Open's own
+// bounds, serverCfgSizeLimit and mapListSizeLimit.)
+namespace InputBounds {
+
+// apply's JSON input, a file or standard input: as much as File / Open
+// takes for a rotation, so that whatever the window can open can be applied.
+// A regular file larger than this is refused before it is read; standard
+// input and other streams are read in blocks and refused on the first byte
+// past it.
+inline constexpr qint64 applyInput = mapListSizeLimit;
+inline constexpr qint64 applyReadBlock = 1024 * 1024;
+// Of that, what is read with Qt's JSON reader, which holds up to twelve times
+// what it reads (an object of millions of short keys): all but a rotation of
+// plain names, which is read straight from the input's bytes. So that apply's
+// peak resident size stays within three times applyInput whatever it is given.
+inline constexpr qint64 jsonReaderInput = 32 * 1024 * 1024;
+// Objects and lists inside one another, as deep as Qt's JSON reader takes.
+inline constexpr int jsonNesting = 1024;
+
+// A status answer: one UDP datagram at most; a longer one is cut and noted.
+inline constexpr qsizetype statusDatagram = 65536;
+// status --timeout, in seconds: the answers are waited for in milliseconds.
+inline constexpr double timeoutMinimum = 0.001;
+inline constexpr double timeoutMaximum = 600;
+
+// "256 MiB", for messages.
+QString sizeText(qint64 bytes);
+
+} // namespace InputBounds
