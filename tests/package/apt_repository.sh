@@ -189,6 +189,8 @@ megabytes() {
 would_add() {
     apt_get install -s "$1" || { cat "$scratch/apt.log"; fail "apt-get install -s $1 failed"; }
     simulated=$(sed -n 's/^Inst \([^ ]*\) .*/\1/p' "$scratch/apt.log" | LC_ALL=C sort)
+    # apt prints the space it would take when asked to confirm, not when simulating.
+    in_root apt-get install --assume-no "$1" >"$scratch/apt.log" 2>&1 || true
     echo "apt-get install $1 would add $(wc -l <<<"$simulated") packages," \
         "$(sed -n 's/^After this operation, \(.*\) of additional disk space will be used.*/\1/p' "$scratch/apt.log")"
 }
