@@ -98,10 +98,11 @@ mkdir -p "$cache_dir/archives/partial"
 tarball=$cache_dir/bookworm-apt.tar
 if [ ! -s "$tarball" ]; then
     step "making a minimal Debian 12 with mmdebstrap (kept in $tarball)"
-    mmdebstrap --variant=apt bookworm "$tarball.new" "deb $mirror bookworm main" \
+    # mmdebstrap makes a tarball of a name that ends in .tar.
+    mmdebstrap --variant=apt bookworm "$cache_dir/new.tar" "deb $mirror bookworm main" \
         "deb $mirror bookworm-updates main" "deb $security_mirror bookworm-security main" >"$scratch/mmdebstrap.log" 2>&1 ||
-        { tail -n 30 "$scratch/mmdebstrap.log" >&2; fail "mmdebstrap failed"; }
-    mv "$tarball.new" "$tarball"
+        { tail -n 30 "$scratch/mmdebstrap.log" >&2; rm -rf "$cache_dir/new.tar"; fail "mmdebstrap failed"; }
+    mv "$cache_dir/new.tar" "$tarball"
 fi
 # Packages of our own never stay in the download cache: apt would take a
 # cached file that matches the index instead of fetching the served one.
@@ -184,16 +185,17 @@ draws() {
 megabytes() {
     awk -v k="$1" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }'
 }
-# would_add PACKAGE: what apt-get install would add to the minimal root, with
-# the packages that the libraries recommend, as apt installs by default.
+# would_add PACKAGE [OPTION]: what apt-get install would add to the minimal
+# root; by default with the packages that the libraries recommend.
 would_add() {
-    apt_get install -s "$1" || { cat "$scratch/apt.log"; fail "apt-get install -s $1 failed"; }
+    apt_get install -s "$@" || { cat "$scratch/apt.log"; fail "apt-get install -s $* failed"; }
     simulated=$(sed -n 's/^Inst \([^ ]*\) .*/\1/p' "$scratch/apt.log" | LC_ALL=C sort)
     # apt prints the space it would take when asked to confirm, not when simulating.
-    in_root apt-get install --assume-no "$1" >"$scratch/apt.log" 2>&1 || true
-    echo "apt-get install $1 would add $(wc -l <<<"$simulated") packages," \
+    in_root apt-get install --assume-no "$@" >"$scratch/apt.log" 2>&1 || true
+    echo "apt-get install $* would add $(wc -l <<<"$simulated") packages," \
         "$(sed -n 's/^After this operation, \(.*\) of additional disk space will be used.*/\1/p' "$scratch/apt.log")"
 }
+would_add kez-server-config --no-install-recommends
 would_add kez-server-config
 would_add kezcfg
 echo "  " $simulated
