@@ -3,7 +3,9 @@
 #   make run      installs what is missing, builds into build/ and starts the program
 #                 in build/run, where its File / Save and File / Open work
 #   make test     installs what is missing, builds and runs every test through CTest
-#   make package  installs what is missing, builds and makes build/kez-server-config_*.deb
+#   make package  installs what is missing, builds and makes build/kezcfg_*.deb and
+#                 build/kez-server-config_*.deb
+#   make repo     the same packages in a signed apt repository, build/repo/
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
@@ -24,8 +26,11 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 RUN_PACKAGES := g++ cmake ninja-build pkgconf qt6-base-dev libzip-dev fonts-liberation2
 PACKAGES := $(RUN_PACKAGES) clang libclang-rt-14-dev xvfb xauth xdotool x11-utils libx11-dev openbox \
             dpkg-dev file desktop-file-utils appstream groff-base lintian ansible-core strace
+# make repo makes and signs the apt repository with reprepro and gpg; the
+# package test installs from it into a minimal Debian made with mmdebstrap.
+PACKAGES += reprepro gpg mmdebstrap
 
-.PHONY: all deps deps-run configure build build-program run test test-sanitize fuzz bench package clean
+.PHONY: all deps deps-run configure build build-program run test test-sanitize fuzz bench package repo clean
 
 all: build
 
@@ -117,8 +122,20 @@ bench: build
 # Built at the date of the last commit, so that the same sources always give
 # the same package.
 package: build
+	rm -f $(BUILD_DIR)/*.deb
 	SOURCE_DATE_EPOCH=$${SOURCE_DATE_EPOCH:-$$(git log -1 --format=%ct 2>/dev/null || echo 0)} \
 	    cmake --build $(BUILD_DIR) --target package
+
+# The packages in an apt repository made with reprepro and signed, ready to
+# publish as it is on a web server. Signed with the gpg key REPO_KEY
+# (a fingerprint in ~/.gnupg, or GNUPGHOME); without it, with a throwaway key
+# kept in $(BUILD_DIR)/repo-gnupg, for tests.
+REPO_DIR ?= $(BUILD_DIR)/repo
+REPO_KEY ?=
+
+repo: package
+	REPO_KEY="$(REPO_KEY)" $(if $(REPO_KEY),,GNUPGHOME="$(abspath $(BUILD_DIR))/repo-gnupg") \
+	    scripts/make-repo.sh $(REPO_DIR) $(BUILD_DIR)/kezcfg_*.deb $(BUILD_DIR)/kez-server-config_*.deb
 
 clean:
 	rm -rf $(BUILD_DIR)
