@@ -16,7 +16,7 @@ trap 'rm -rf "$work"' EXIT
 calls=(pwrite64 write fdatasync fsync ftruncate renameat renameat2 unlinkat)
 
 old='{"serverName": "old", "motd": "old message", "mapList": true, "rotation": ["a1", "a2"]}'
-new='{"serverName": "new", "motd": "new message", "rotation": ["b1", "b2", "b3"], "fragLimit": 7}'
+echo '{"serverName": "new", "motd": "new message", "rotation": ["b1", "b2", "b3"], "fragLimit": 7}' >"$work/new.json"
 
 # The starting folder; with "hard" server.cfg has a second name, so that it
 # is rewritten in place.
@@ -33,7 +33,7 @@ for mode in plain hard; do
     make_old $mode
     old_set[$mode]=$(set_of)
     strace -f -qq -o "$work/trace" -e trace="$(IFS=,; echo "${calls[*]}")" \
-        sh -c "echo '$new' | exec '$kezcfg' apply '$work/dir' - >/dev/null"
+        "$kezcfg" apply "$work/dir" "$work/new.json" >/dev/null
     new_set[$mode]=$(set_of)
     for call in "${calls[@]}"; do
         count[$mode.$call]=$(grep -c "^[0-9]* *$call(" "$work/trace" || true)
@@ -49,8 +49,10 @@ while [ $n -lt "$tries" ]; do
                 [ $n -lt "$tries" ] || break 3
                 make_old $mode
                 progressed=1
-                (strace -f -qq -o /dev/null -e trace="$call" -e inject="$call":signal=KILL:when=$k \
-                    sh -c "echo '$new' | exec '$kezcfg' apply '$work/dir' - >/dev/null 2>&1") 2>/dev/null || true
+                # An inner shell waits for the killed process, so that no
+                # "Killed" line reaches this script's output.
+                sh -c "strace -f -qq -o /dev/null -e trace=$call -e inject=$call:signal=KILL:when=$k \
+                    '$kezcfg' apply '$work/dir' '$work/new.json' >/dev/null 2>&1" 2>/dev/null || true
                 n=$((n + 1))
                 journal=0
                 [ -e "$work/dir/.kezcfg-journal" ] && journal=1
