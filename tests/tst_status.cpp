@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // kezcfg status against real game servers on loopback ports of their own,
 // each started on a server.cfg that kezcfg apply wrote, and ended here.
+#include "GameServerTesting.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,79 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-const QString engine = QStringLiteral(KEZ_ENGINE_DIR);
-
-struct Run
-{
-    int status;
-    QString output;
-};
-
-Run kezcfg(const QStringList &arguments, const QByteArray &input = {})
-{
-    QProcess process;
-    process.start(QStringLiteral(KEZCFG), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(30000);
-    return {process.exitCode(),
-            QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
-}
-
-// A game folder whose kez/server.cfg kezcfg apply wrote from json.
-class GameTree
-{
-public:
-    explicit GameTree(const QByteArray &json)
-    {
-        ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755); // the server runs as nobody under root
-        QDir().mkpath(m_dir.filePath("data/baseq2/maps"));
-        QDir().mkpath(modFolder());
-        QProcess::execute(engine + "/make-map", {m_dir.filePath("data/baseq2/maps/q2dm1.bsp")});
-        apply(json);
-    }
-    QString modFolder() const { return m_dir.filePath("data/kez"); }
-    QString data() const { return m_dir.filePath("data"); }
-    int apply(const QByteArray &json) const { return kezcfg({"apply", modFolder(), "-"}, json).status; }
-
-private:
-    QTemporaryDir m_dir;
-};
-
-// A dedicated server on port, ended when this goes.
-class GameServer
-{
-public:
-    GameServer(const GameTree &tree, int port) : m_port(port)
-    {
-        m_process.start(engine + "/run-server", {tree.data(), "+set", "game", "kez", "+set", "port",
-                                                 QString::number(port), "+exec", "server.cfg"});
-    }
-    ~GameServer()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
-    // Up to ten seconds for the server to answer.
-    bool answers() const
-    {
-        for (int i = 0; i < 40; ++i) {
-            if (kezcfg({"status", "--timeout", "0.25", address()}).status == 0)
-                return true;
-            QTest::qWait(250); // "nothing listens" comes back at once
-        }
-        return false;
-    }
-
-private:
-    int m_port;
-    QProcess m_process;
-};
-
-} // namespace
+using namespace GameServerTesting;
 
 class TestStatus : public QObject
 {

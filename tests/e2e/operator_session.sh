@@ -77,6 +77,7 @@ set kezgrenadeban 0
 set kezfeatureban 0
 set kezarmorban 0
 set maplist 1
+// prepared by hand
 map q2dm1
 CFG
 cat > expected.motd <<'MOTD'
@@ -93,7 +94,7 @@ printf 'q2dm1\nq2dm2\nq2dm3\n' > expected.maps
 cmp server.cfg expected.cfg || { diff expected.cfg server.cfg >&2 || true; fail "server.cfg differs"; }
 cmp motd.txt expected.motd || fail "motd.txt differs"
 cmp maplist.txt expected.maps || fail "maplist.txt differs: $(cat maplist.txt)"
-echo "Open, ban, add, Save: all three files as expected"
+echo "Open, ban, add, Save: all three files as expected, the operator's own line kept"
 
 choose_file_menu_item_from_end 1 # File / Close
 expect_exit 0

@@ -299,6 +299,7 @@ kez_servers:
       kez_repo_key: "{{ lookup('file', 'kez-archive-keyring.asc') }}"
       kez_dir: /srv/q2/kez
       kez_config: {serverName: Frag Night, maxClients: 16}
+      kez_reload: false # no game server runs in this root
 EOF
 play() {
     status=0
