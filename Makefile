@@ -18,9 +18,10 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # file (cpack finds the programs to inspect with it); its menu entry, metadata
 # and manual page are checked with desktop-file-utils, appstream and
 # groff-base, and the package with lintian; the fleet example runs with
-# ansible-core. Both programs read zip archives with libzip (found with pkgconf).
-RUN_PACKAGES := g++ cmake ninja-build pkgconf qt6-base-dev libzip-dev fonts-liberation2
-PACKAGES := $(RUN_PACKAGES) clang libclang-rt-14-dev xvfb xauth xdotool x11-utils libx11-dev openbox \
+# ansible-core. The tests and the benchmark write zip archives with libzip
+# (found with pkgconf); the programs read them without it.
+RUN_PACKAGES := g++ cmake ninja-build qt6-base-dev fonts-liberation2
+PACKAGES := $(RUN_PACKAGES) pkgconf libzip-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-utils libx11-dev openbox \
             dpkg-dev file desktop-file-utils appstream groff-base lintian ansible-core
 
 .PHONY: all deps deps-run configure build build-program run test test-sanitize fuzz bench package clean

@@ -2,20 +2,63 @@
 #pragma once
 
 #include <QStringList>
+#include <QStringView>
+#include <vector>
 
-// The maps a game archive holds, read from its directory alone: the entries
-// maps/NAME.bsp, letter case ignored as the game ignores it in archives.
+// The names of many maps in a few large blocks: all their characters one
+// after another in one array, and for each name where it starts, how long it
+// is and which file it comes from. A hundred thousand maps cost two
+// allocations, not two hundred thousand.
+class MapNameBlock
+{
+public:
+    struct Name
+    {
+        qsizetype start;
+        quint32 size;
+        quint32 source; // an index into the caller's list of files
+    };
+
+    qsizetype size() const { return qsizetype(m_names.size()); }
+    const Name &entry(qsizetype i) const { return m_names[size_t(i)]; }
+    QStringView name(qsizetype i) const
+    {
+        const Name &n = m_names[size_t(i)];
+        return QStringView(m_characters.data() + n.start, qsizetype(n.size));
+    }
+    // A name as an archive stores it: its bytes read as Latin-1, which keeps
+    // every byte, as the game does.
+    void appendLatin1(const char *name, qsizetype size, quint32 source);
+    void append(QStringView name, quint32 source);
+    void reserve(qsizetype names, qsizetype characters);
+
+private:
+    std::vector<char16_t> m_characters;
+    std::vector<Name> m_names;
+};
+
+// What reading one archive's directory came to. Its maps, the entries
+// maps/NAME.bsp in any letter case (the game ignores case in archives), go to
+// the caller's block as NAME.
 struct ArchiveListing
 {
     bool recognised = true; // false: not an archive of its kind at all
-    QStringList maps;       // NAME as stored, e.g. "q2dm1" or "sub/deep"
+    qsizetype maps = 0;     // how many names were added to the block
     QStringList problems;   // what is wrong with its directory, as phrases
 };
+
+// Either kind of directory holds at most this many entries; past it, the
+// first ones are read and the rest named in a problem. Memory stays within
+// the block's share of the directory bytes read (two bytes a character and
+// sixteen a map) and one buffer of 256 KiB.
+constexpr qint64 archiveEntryLimit = qint64(1) << 20;
 
 // A .pak: the four bytes PACK, then the directory's offset and length, each
 // a 32-bit little-endian number; the directory is a run of 64-byte entries,
 // a 56-byte NUL-padded name followed by the file's offset and length.
-ArchiveListing listPackMaps(int fd, qint64 size);
+ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source);
 
-// A .pk3 or .pkz: a zip archive, read through libzip. Takes fd over.
-ArchiveListing listZipMaps(int fd);
+// A .pk3 or .pkz: a zip archive, of which only the central directory is
+// read, found through its end record (zip64's included) and checked against
+// the file's size before any count of it is trusted.
+ArchiveListing listZipMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source);
