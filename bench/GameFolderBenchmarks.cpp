@@ -7,13 +7,11 @@
 #include "configfiles/GameFolders.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zip.h>
@@ -97,11 +95,17 @@ struct ProcessRun
     QByteArray output;
 };
 
-// A whole process, from its start to its end, with its peak resident size:
-// started with posix_spawn (see ApplyBenchmarks.cpp), its output in a file.
+// A whole process, from its start to its end, with its peak resident size,
+// its output in a file: run by the reference program's --run, which forks
+// from a process of its own size (see directory_reader.cpp), started with
+// posix_spawn (see ApplyBenchmarks.cpp).
 ProcessRun runProcess(const QByteArray &program, const QList<QByteArray> &arguments, const QString &output)
 {
-    std::vector<char *> argv{const_cast<char *>(program.constData())};
+    const QByteArray launcher = QByteArrayLiteral(DIRECTORY_READER);
+    const QByteArray resultName = QFile::encodeName(output + QStringLiteral(".result"));
+    std::vector<char *> argv{const_cast<char *>(launcher.constData()), const_cast<char *>("--run"),
+                             const_cast<char *>(resultName.constData()),
+                             const_cast<char *>(program.constData())};
     for (const QByteArray &argument : arguments)
         argv.push_back(const_cast<char *>(argument.constData()));
     argv.push_back(nullptr);
@@ -111,18 +115,17 @@ ProcessRun runProcess(const QByteArray &program, const QList<QByteArray> &argume
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputName.constData(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    QElapsedTimer timer;
-    timer.start();
     pid_t child = 0;
-    struct rusage usage = {};
     int status = 0;
-    if (posix_spawn(&child, program.constData(), &actions, nullptr, argv.data(), environ) == 0)
-        ::wait4(child, &status, 0, &usage);
-    const double milliseconds = double(timer.nsecsElapsed()) / 1e6;
+    if (posix_spawn(&child, launcher.constData(), &actions, nullptr, argv.data(), environ) == 0)
+        ::waitpid(child, &status, 0);
     posix_spawn_file_actions_destroy(&actions);
+    QFile result(output + QStringLiteral(".result"));
+    result.open(QIODevice::ReadOnly);
+    const QList<QByteArray> figures = result.readAll().trimmed().split(' ');
     QFile file(output);
     file.open(QIODevice::ReadOnly);
-    return {milliseconds, double(usage.ru_maxrss) / 1024.0, file.read(64)};
+    return {figures.value(0).toDouble(), figures.value(1).toDouble() / 1024.0, file.read(64)};
 }
 
 double openIn(const QString &folder, ServerConfiguration &window)

@@ -167,31 +167,36 @@ ZipDirectory findZipDirectory(int fd, qint64 fileSize)
 
 } // namespace
 
+char16_t *MapNameBlock::room(size_t size, quint32 source)
+{
+    if (m_characters.empty() || m_characters.back().capacity() - m_characters.back().size() < size) {
+        m_characters.emplace_back();
+        // A name of the game is far shorter than a block; one of a zip
+        // archive's 65,535 characters still gets a block of its own.
+        m_characters.back().reserve(std::max(charactersPerBlock, size));
+    }
+    if ((m_size & namesMask) == 0) {
+        m_names.emplace_back();
+        m_names.back().reserve(size_t(namesMask) + 1);
+    }
+    std::vector<char16_t> &characters = m_characters.back();
+    const size_t start = characters.size();
+    characters.resize(start + size);
+    m_names.back().push_back({quint32(m_characters.size() - 1), quint32(start), quint32(size), source});
+    ++m_size;
+    return characters.data() + start;
+}
+
 void MapNameBlock::appendLatin1(const char *name, qsizetype size, quint32 source)
 {
-    const qsizetype start = qsizetype(m_characters.size());
-    const auto *bytes = reinterpret_cast<const uchar *>(name);
-    m_characters.insert(m_characters.end(), bytes, bytes + size);
-    m_names.push_back({start, quint32(size), source});
+    char16_t *out = room(size_t(size), source);
+    for (qsizetype i = 0; i < size; ++i)
+        out[i] = char16_t(uchar(name[i]));
 }
 
 void MapNameBlock::append(QStringView name, quint32 source)
 {
-    const qsizetype start = qsizetype(m_characters.size());
-    m_characters.insert(m_characters.end(), name.utf16(), name.utf16() + name.size());
-    m_names.push_back({start, quint32(name.size()), source});
-}
-
-void MapNameBlock::reserve(qsizetype names, qsizetype characters)
-{
-    // Growing by at least half keeps many small archives from copying the
-    // block once each.
-    const auto grow = [](auto &vector, size_t more) {
-        if (vector.size() + more > vector.capacity())
-            vector.reserve(std::max(vector.size() + more, vector.capacity() * 3 / 2));
-    };
-    grow(m_names, size_t(names));
-    grow(m_characters, size_t(characters));
+    std::copy(name.utf16(), name.utf16() + name.size(), room(size_t(name.size()), source));
 }
 
 ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source)
@@ -231,9 +236,6 @@ ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 sou
         listing.problems.append(limitPhrase(entries));
         entries = archiveEntryLimit;
     }
-    // Room for every entry as a map of ten characters, the usual case of a
-    // pak of maps, saves growing the block step by step.
-    maps.reserve(qsizetype(entries), qsizetype(entries) * 10);
     constexpr qint64 entriesPerRead = readSize / packEntrySize;
     QByteArray block(qsizetype(qMin(entries, entriesPerRead) * packEntrySize), Qt::Uninitialized);
     qint64 unterminated = 0;
@@ -278,7 +280,6 @@ ArchiveListing listZipMaps(int fd, qint64 size, MapNameBlock &maps, quint32 sour
         entries = archiveEntryLimit;
     }
 
-    maps.reserve(qsizetype(entries), qsizetype(entries) * 10);
     // The directory is read a buffer at a time; an entry that the buffer cuts
     // is read again from its start with the next one.
     QByteArray buffer(qsizetype(qMin<qint64>(directory.size, readSize)), Qt::Uninitialized);

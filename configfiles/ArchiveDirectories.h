@@ -5,36 +5,44 @@
 #include <QStringView>
 #include <vector>
 
-// The names of many maps in a few large blocks: all their characters one
-// after another in one array, and for each name where it starts, how long it
-// is and which file it comes from. A hundred thousand maps cost two
-// allocations, not two hundred thousand.
+// The names of many maps in a few large blocks: their characters one after
+// another in blocks of a mebibyte, and for each name where it starts, how
+// long it is and which file it comes from, in blocks of 65,536. A hundred
+// thousand maps cost a handful of allocations, not two hundred thousand,
+// and a full block is never copied: a new one is begun.
 class MapNameBlock
 {
 public:
     struct Name
     {
-        qsizetype start;
+        quint32 block; // of characters
+        quint32 start; // within it
         quint32 size;
         quint32 source; // an index into the caller's list of files
     };
 
-    qsizetype size() const { return qsizetype(m_names.size()); }
-    const Name &entry(qsizetype i) const { return m_names[size_t(i)]; }
+    qsizetype size() const { return m_size; }
+    const Name &entry(qsizetype i) const { return m_names[size_t(i >> namesShift)][size_t(i & namesMask)]; }
     QStringView name(qsizetype i) const
     {
-        const Name &n = m_names[size_t(i)];
-        return QStringView(m_characters.data() + n.start, qsizetype(n.size));
+        const Name &n = entry(i);
+        return QStringView(m_characters[n.block].data() + n.start, qsizetype(n.size));
     }
     // A name as an archive stores it: its bytes read as Latin-1, which keeps
     // every byte, as the game does.
     void appendLatin1(const char *name, qsizetype size, quint32 source);
     void append(QStringView name, quint32 source);
-    void reserve(qsizetype names, qsizetype characters);
 
 private:
-    std::vector<char16_t> m_characters;
-    std::vector<Name> m_names;
+    static constexpr int namesShift = 16;
+    static constexpr qsizetype namesMask = (qsizetype(1) << namesShift) - 1;
+    static constexpr size_t charactersPerBlock = size_t(1) << 19;
+
+    char16_t *room(size_t size, quint32 source);
+
+    std::vector<std::vector<char16_t>> m_characters;
+    std::vector<std::vector<Name>> m_names;
+    qsizetype m_size = 0;
 };
 
 // What reading one archive's directory came to. Its maps, the entries
