@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <type_traits>
 #include <unistd.h>
 
 namespace {
@@ -187,8 +188,65 @@ char16_t *MapNameBlock::room(size_t size, quint32 source)
     return characters.data() + start;
 }
 
+namespace {
+
+char16_t foldAscii(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+}
+
+// FNV-1a of a name in lower case, of its bytes as Latin-1 or of its UTF-16.
+template <typename Char> size_t lowerCaseHash(const Char *name, qsizetype size)
+{
+    quint64 hash = 14695981039346656037ull;
+    for (qsizetype i = 0; i < size; ++i)
+        hash = (hash ^ foldAscii(char16_t(std::make_unsigned_t<Char>(name[i])))) * 1099511628211ull;
+    return size_t(hash ^ (hash >> 32));
+}
+
+} // namespace
+
+void MapNameBlock::keepOnly(const QList<QStringView> &names)
+{
+    size_t tableSize = 16;
+    while (tableSize < 2 * size_t(names.size()))
+        tableSize *= 2;
+    m_keptTable.assign(tableSize, -1);
+    m_kept.clear();
+    for (const QStringView name : names) {
+        if (kept(name.utf16(), name.size()))
+            continue;
+        QString folded(name.size(), Qt::Uninitialized);
+        std::transform(name.utf16(), name.utf16() + name.size(), folded.begin(),
+                       [](char16_t c) { return QChar(foldAscii(c)); });
+        size_t slot = lowerCaseHash(name.utf16(), name.size()) & (tableSize - 1);
+        while (m_keptTable[slot] >= 0)
+            slot = (slot + 1) & (tableSize - 1);
+        m_keptTable[slot] = qint32(m_kept.size());
+        m_kept.append(folded);
+    }
+}
+
+template <typename Char> bool MapNameBlock::kept(const Char *name, qsizetype size) const
+{
+    if (m_keptTable.empty())
+        return true;
+    const size_t mask = m_keptTable.size() - 1;
+    for (size_t slot = lowerCaseHash(name, size) & mask; m_keptTable[slot] >= 0; slot = (slot + 1) & mask) {
+        const QString &candidate = m_kept[m_keptTable[slot]];
+        if (candidate.size() == size &&
+            std::equal(name, name + size, candidate.utf16(), [](Char a, char16_t b) {
+                return foldAscii(char16_t(std::make_unsigned_t<Char>(a))) == b;
+            }))
+            return true;
+    }
+    return false;
+}
+
 void MapNameBlock::appendLatin1(const char *name, qsizetype size, quint32 source)
 {
+    if (!kept(name, size))
+        return;
     char16_t *out = room(size_t(size), source);
     for (qsizetype i = 0; i < size; ++i)
         out[i] = char16_t(uchar(name[i]));
@@ -196,6 +254,8 @@ void MapNameBlock::appendLatin1(const char *name, qsizetype size, quint32 source
 
 void MapNameBlock::append(QStringView name, quint32 source)
 {
+    if (!kept(name.utf16(), name.size()))
+        return;
     std::copy(name.utf16(), name.utf16() + name.size(), room(size_t(name.size()), source));
 }
 

@@ -32,6 +32,10 @@ public:
     // every byte, as the game does.
     void appendLatin1(const char *name, qsizetype size, quint32 source);
     void append(QStringView name, quint32 source);
+    // From here on, keeps only the names that are one of these in ASCII
+    // letter case ignored (the others are counted by their readers, not
+    // kept): for a reader that only judges a few names.
+    void keepOnly(const QList<QStringView> &names);
 
 private:
     static constexpr int namesShift = 16;
@@ -39,10 +43,14 @@ private:
     static constexpr size_t charactersPerBlock = size_t(1) << 19;
 
     char16_t *room(size_t size, quint32 source);
+    template <typename Char> bool kept(const Char *name, qsizetype size) const;
 
     std::vector<std::vector<char16_t>> m_characters;
     std::vector<std::vector<Name>> m_names;
     qsizetype m_size = 0;
+    // keepOnly's names, open-addressed by their hash in lower case.
+    QList<QString> m_kept;
+    std::vector<qint32> m_keptTable;
 };
 
 // What reading one archive's directory came to. Its maps, the entries

@@ -231,6 +231,19 @@ private:
 
 } // namespace
 
+GameFolders GameFolders::read(const QString &folder, const QList<QStringView> &judgedMaps)
+{
+    GameFolders folders;
+    QList<QStringView> names;
+    names.reserve(judgedMaps.size());
+    for (const QStringView map : judgedMaps)
+        names.append(map.endsWith(u".bsp") ? map.chopped(4) : map);
+    folders.m_names.keepOnly(names);
+    for (const auto &[path, shownAs] : searchedFolders(folder))
+        folders.readFolder(path, shownAs);
+    return folders;
+}
+
 GameFolders GameFolders::read(const QString &folder)
 {
     GameFolders folders;

@@ -50,6 +50,10 @@ public:
 
     // Reads the game folders of folder, the one where server.cfg runs.
     static GameFolders read(const QString &folder);
+    // The same, keeping only what the verdicts of these maps need: every
+    // verdict on them, the folders, counts and problems are as read() gives
+    // them; maps() lists only these.
+    static GameFolders read(const QString &folder, const QList<QStringView> &judgedMaps);
     // Changes when a map or an archive comes, goes or is replaced in the game
     // folders of folder: costs a look at each archive and maps folder, not a
     // read of them.

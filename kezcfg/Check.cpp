@@ -233,7 +233,13 @@ void Checker::checkForm(const ServerForm &form, const ConfigurationReadResult &r
 // rotation, from the game data beside the configuration.
 void Checker::checkMaps(const ServerSettings &values)
 {
-    const GameFolders game = GameFolders::read(QStringLiteral("."));
+    // Only the names judged here are kept from the game folders.
+    QList<QStringView> judged;
+    judged.reserve(values.maps.size() + 1);
+    judged.append(values.text(TextControl::StartingMap));
+    for (qsizetype i = 0; i < values.maps.size(); ++i)
+        judged.append(values.maps.at(i));
+    const GameFolders game = GameFolders::read(QStringLiteral("."), judged);
     for (const GameFolders::Problem &problem : game.problems())
         m_findings.append({problem.file, 0, problem.error, problem.sentence});
     if (!game.hasGameData())

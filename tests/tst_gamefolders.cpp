@@ -167,6 +167,16 @@ void TestGameFolders::verdictsAgreeWithTheGameServer()
         if (level == Level::NoEngine)
             missing << "Can't find maps/" + name + ".bsp";
     }
+    // Reading only what the verdicts of some names need changes none of them.
+    QList<QStringView> judgedNames;
+    for (const auto &[name, level] : names)
+        judgedNames << name;
+    const GameFolders judged = GameFolders::read(".", judgedNames);
+    QCOMPARE(judged.mapCounts(), game.mapCounts());
+    for (const auto &[name, level] : names) {
+        QVERIFY2(judged.verdict(name)->level == level, qPrintable(name));
+        QCOMPARE(judged.verdict(name)->sentence, game.verdict(name)->sentence);
+    }
     QCOMPARE(game.verdict(u"nothing")->sentence, "the game server cannot find maps/nothing.bsp");
     QCOMPARE(game.verdict(u"zipped")->sentence, "maps/zipped.bsp is only in extra.pk3, which engines that "
                                                 "read pak0.pak to pak9.pak alone do not read");
