@@ -168,26 +168,6 @@ ZipDirectory findZipDirectory(int fd, qint64 fileSize)
 
 } // namespace
 
-char16_t *MapNameBlock::room(size_t size, quint32 source)
-{
-    if (m_characters.empty() || m_characters.back().capacity() - m_characters.back().size() < size) {
-        m_characters.emplace_back();
-        // A name of the game is far shorter than a block; one of a zip
-        // archive's 65,535 characters still gets a block of its own.
-        m_characters.back().reserve(std::max(charactersPerBlock, size));
-    }
-    if ((m_size & namesMask) == 0) {
-        m_names.emplace_back();
-        m_names.back().reserve(size_t(namesMask) + 1);
-    }
-    std::vector<char16_t> &characters = m_characters.back();
-    const size_t start = characters.size();
-    characters.resize(start + size);
-    m_names.back().push_back({quint32(m_characters.size() - 1), quint32(start), quint32(size), source});
-    ++m_size;
-    return characters.data() + start;
-}
-
 namespace {
 
 char16_t foldAscii(char16_t c)
@@ -243,20 +223,41 @@ template <typename Char> bool MapNameBlock::kept(const Char *name, qsizetype siz
     return false;
 }
 
+std::vector<char16_t> &MapNameBlock::room(size_t size, quint32 source)
+{
+    if (m_characters.empty() || m_characters.back().capacity() - m_characters.back().size() < size) {
+        m_characters.emplace_back();
+        // A name of the game is far shorter than a block; one of a zip
+        // archive's 65,535 characters still gets a block of its own.
+        m_characters.back().reserve(std::max(charactersPerBlock, size));
+    }
+    if ((m_size & namesMask) == 0) {
+        m_names.emplace_back();
+        m_names.back().reserve(size_t(namesMask) + 1);
+    }
+    std::vector<char16_t> &characters = m_characters.back();
+    m_names.back().push_back(
+        {quint32(m_characters.size() - 1), quint32(characters.size()), quint32(size), source});
+    ++m_size;
+    return characters;
+}
+
 void MapNameBlock::appendLatin1(const char *name, qsizetype size, quint32 source)
 {
     if (!kept(name, size))
         return;
-    char16_t *out = room(size_t(size), source);
-    for (qsizetype i = 0; i < size; ++i)
-        out[i] = char16_t(uchar(name[i]));
+    // Each byte widened, as Latin-1 is; the block has room, so nothing moves.
+    const auto *bytes = reinterpret_cast<const uchar *>(name);
+    std::vector<char16_t> &characters = room(size_t(size), source);
+    characters.insert(characters.end(), bytes, bytes + size);
 }
 
 void MapNameBlock::append(QStringView name, quint32 source)
 {
     if (!kept(name.utf16(), name.size()))
         return;
-    std::copy(name.utf16(), name.utf16() + name.size(), room(size_t(name.size()), source));
+    std::vector<char16_t> &characters = room(size_t(name.size()), source);
+    characters.insert(characters.end(), name.utf16(), name.utf16() + name.size());
 }
 
 ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source)

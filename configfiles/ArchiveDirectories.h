@@ -42,7 +42,7 @@ private:
     static constexpr qsizetype namesMask = (qsizetype(1) << namesShift) - 1;
     static constexpr size_t charactersPerBlock = size_t(1) << 19;
 
-    char16_t *room(size_t size, quint32 source);
+    std::vector<char16_t> &room(size_t size, quint32 source);
     template <typename Char> bool kept(const Char *name, qsizetype size) const;
 
     std::vector<std::vector<char16_t>> m_characters;
