@@ -92,7 +92,8 @@ QStringList cannotFind(const QString &data, const QList<std::pair<QString, Level
     }
     QTest::qWait(300);
     server.write("quit\n");
-    if (!server.waitForFinished(20000))
+    // A machine busy with other builds can take long to load the maps.
+    if (!server.waitForFinished(60000))
         return {"the server did not end"};
     QStringList lines;
     for (const QString &line : QString::fromUtf8(server.readAll()).split('\n'))
