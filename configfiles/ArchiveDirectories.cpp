@@ -157,7 +157,7 @@ ZipDirectory findZipDirectory(int fd, qint64 fileSize)
                                 .arg(directory.size)
                                 .arg(directory.offset)
                                 .arg(directory.end);
-    else if (directory.entries * zipEntrySize > directory.size)
+    else if (directory.entries > directory.size / zipEntrySize)
         directory.problem =
             QStringLiteral("lists %1 entries in a central directory of %2 bytes, which cannot "
                            "hold them; its directory was not read")
