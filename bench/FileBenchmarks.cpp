@@ -109,14 +109,10 @@ std::vector<BenchmarkRow> runFileBenchmarks(int runs)
     ServerConfiguration window;
 
     const auto maps = [](int count) {
-        return [count](ServerConfiguration &w) {
-            fillMaps(w, count);
-        };
+        return [count](ServerConfiguration &w) { fillMaps(w, count); };
     };
     const std::vector<Scenario> scenarios = {
-        {QStringLiteral("start-up form"),
-         [](ServerConfiguration &) {
-         }},
+        {QStringLiteral("start-up form"), [](ServerConfiguration &) {}},
         {QStringLiteral("full form"), fillFullForm},
         {QStringLiteral("1 MiB message of the day"), fillMessageOfTheDay},
         {QStringLiteral("1,000 maps"), maps(1'000)},
@@ -141,20 +137,10 @@ std::vector<BenchmarkRow> runFileBenchmarks(int runs)
         read.removeAll(QStringLiteral("motd.txt"));
         const QList<QByteArray> contents = contentsOf(written);
 
-        BenchmarkRow save{QStringLiteral("Save, ") + scenario.label,
-                          {},
-                          QStringLiteral("ms"),
-                          QStringLiteral("QSaveFile of the same bytes"),
-                          {},
-                          QStringLiteral("-"),
-                          true};
-        BenchmarkRow open{QStringLiteral("Open, ") + scenario.label,
-                          {},
-                          QStringLiteral("ms"),
-                          QStringLiteral("QFile read and split of the same files"),
-                          {},
-                          QStringLiteral("-"),
-                          true};
+        BenchmarkRow save{QStringLiteral("Save, ") + scenario.label, {}, QStringLiteral("ms"),
+                          QStringLiteral("QSaveFile of the same bytes"), {}, QStringLiteral("-"), true};
+        BenchmarkRow open{QStringLiteral("Open, ") + scenario.label, {}, QStringLiteral("ms"),
+                          QStringLiteral("QFile read and split of the same files"), {}, QStringLiteral("-"), true};
         for (int i = 0; i < runs; ++i) {
             save.values.push_back(millisecondsOf([&] { window.Save_ActionPerformed(); }));
             save.referenceValues.push_back(millisecondsOf([&] { plainWrite(written, contents); }));
@@ -173,14 +159,9 @@ std::vector<BenchmarkRow> runFileBenchmarks(int runs)
         rows.push_back(open);
 
         if (scenario.label.endsWith(QStringLiteral("maps"))) {
-            BenchmarkRow memory{QStringLiteral("Open, ") + scenario.label +
-                                    QStringLiteral(": memory added at peak"),
-                                {},
-                                QStringLiteral("MiB"),
-                                QStringLiteral("size of maplist.txt"),
-                                {},
-                                QStringLiteral("-"),
-                                true};
+            BenchmarkRow memory{QStringLiteral("Open, ") + scenario.label + QStringLiteral(": memory added at peak"),
+                                {}, QStringLiteral("MiB"), QStringLiteral("size of maplist.txt"), {},
+                                QStringLiteral("-"), true};
             for (int i = 0; i < std::min(runs, 5); ++i) {
                 window.New_ActionPerformed();
                 QApplication::processEvents();
@@ -198,20 +179,15 @@ std::vector<BenchmarkRow> runFileBenchmarks(int runs)
     // A shown list lays out and paints its rows, which is the operator's
     // wait too.
     window.setVisible(true);
-    BenchmarkRow shown{QStringLiteral("Open, 1,000,000 maps, window shown, until the list is laid out"),
-                       {},
-                       QStringLiteral("ms"),
-                       QStringLiteral("QFile read and split of the same files"),
-                       {},
-                       QStringLiteral("-"),
-                       true};
+    BenchmarkRow shown{QStringLiteral("Open, 1,000,000 maps, window shown, until the list is laid out"), {},
+                       QStringLiteral("ms"), QStringLiteral("QFile read and split of the same files"), {},
+                       QStringLiteral("-"), true};
     for (int i = 0; i < runs; ++i) {
         window.New_ActionPerformed();
         QApplication::processEvents();
         shown.values.push_back(millisecondsOf([&] { window.Open_ActionPerformed(); }));
-        shown.referenceValues.push_back(millisecondsOf([] {
-            plainRead({QStringLiteral("server.cfg"), QStringLiteral("maplist.txt")});
-        }));
+        shown.referenceValues.push_back(
+            millisecondsOf([] { plainRead({QStringLiteral("server.cfg"), QStringLiteral("maplist.txt")}); }));
     }
     rows.push_back(shown);
     window.setVisible(false);
