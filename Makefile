@@ -22,9 +22,10 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # and manual page are checked with desktop-file-utils, appstream and
 # groff-base, and the package with lintian; the fleet example runs with
 # ansible-core; strace kills kezcfg apply at each of its writes in the test of
-# interrupted applies. Both programs read zip archives with libzip (found with pkgconf).
-RUN_PACKAGES := g++ cmake ninja-build pkgconf qt6-base-dev libzip-dev fonts-liberation2
-PACKAGES := $(RUN_PACKAGES) clang libclang-rt-14-dev xvfb xauth xdotool x11-utils libx11-dev openbox \
+# interrupted applies. The tests and the benchmark write zip archives with
+# libzip (found with pkgconf); the programs read them without it.
+RUN_PACKAGES := g++ cmake ninja-build qt6-base-dev fonts-liberation2
+PACKAGES := $(RUN_PACKAGES) pkgconf libzip-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-utils libx11-dev openbox \
             dpkg-dev file desktop-file-utils appstream groff-base lintian ansible-core strace
 # make repo makes and signs the apt repository with reprepro and gpg; the
 # package test installs from it into a minimal Debian made with mmdebstrap.

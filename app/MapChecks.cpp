@@ -26,8 +26,7 @@ void ServerConfiguration::readGameFolders()
     m_gameFolders = GameFolders::read(QDir::currentPath());
 
     QStringList names;
-    for (const GameFolders::Map &map : m_gameFolders.maps())
-        names.append(map.name);
+    m_gameFolders.forEachMap([&names](const GameFolders::Map &map) { names.append(map.name); });
     completeMapNames(names);
 
     startingMapField->recheck();

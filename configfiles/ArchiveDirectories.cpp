@@ -1,90 +1,47 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "configfiles/ArchiveDirectories.h"
 
-#include <QLibrary>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <type_traits>
 #include <unistd.h>
-#include <zip.h>
 
 namespace {
 
 constexpr qsizetype packHeaderSize = 12;
 constexpr qsizetype packEntrySize = 64;
 constexpr qsizetype packNameSize = 56;
-// Far beyond any real archive (the original game's largest pak has 3,307
-// entries), and small enough that a lying directory cannot keep a reader
-// busy for long.
-constexpr qint64 packEntryLimit = 1 << 20;
-// The directory is read this many entries at a time, so memory stays small
-// however long it is.
-constexpr qint64 packEntriesPerRead = 4096;
+// Directories are read this many bytes at a time, so memory stays small
+// however long they are; the largest zip entry (46 bytes and three fields of
+// at most 65,535) fits.
+constexpr qsizetype readSize = 256 * 1024;
 
-bool startsWithIgnoringCase(const char *text, qsizetype size, const char *prefix, qsizetype prefixSize)
-{
-    return size >= prefixSize && qstrnicmp(text, prefix, prefixSize) == 0;
-}
+constexpr quint32 zipEndSignature = 0x06054b50;
+constexpr quint32 zip64EndSignature = 0x06064b50;
+constexpr quint32 zip64LocatorSignature = 0x07064b50;
+constexpr quint32 zipEntrySignature = 0x02014b50;
+constexpr qsizetype zipEndSize = 22;
+constexpr qsizetype zip64EndSize = 56;
+constexpr qsizetype zip64LocatorSize = 20;
+constexpr qsizetype zipEntrySize = 46;
+constexpr qsizetype zipCommentLimit = 65535;
 
 // "maps/NAME.bsp" in any letter case gives NAME.
-void addIfMap(const char *entry, qsizetype size, QStringList &maps)
+void addIfMap(const char *entry, qsizetype size, MapNameBlock &maps, quint32 source, qsizetype &count)
 {
     constexpr char prefix[] = "maps/";
     constexpr char suffix[] = ".bsp";
     constexpr qsizetype prefixSize = sizeof prefix - 1;
     constexpr qsizetype suffixSize = sizeof suffix - 1;
-    if (size <= prefixSize + suffixSize || !startsWithIgnoringCase(entry, size, prefix, prefixSize) ||
+    if (size <= prefixSize + suffixSize || qstrnicmp(entry, prefix, prefixSize) != 0 ||
         qstrnicmp(entry + size - suffixSize, suffix, suffixSize) != 0)
         return;
-    maps.append(QString::fromLatin1(entry + prefixSize, size - prefixSize - suffixSize));
+    maps.appendLatin1(entry + prefixSize, size - prefixSize - suffixSize, source);
+    ++count;
 }
-
-// libzip, loaded when the first zip archive is read: it brings OpenSSL's
-// libcrypto with it, which would cost every start of the window two MiB
-// that a game folder without .pk3 files never needs.
-struct ZipLibrary
-{
-    decltype(&zip_error_init) errorInit = nullptr;
-    decltype(&zip_error_fini) errorFini = nullptr;
-    decltype(&zip_error_strerror) errorText = nullptr;
-    decltype(&zip_error_code_zip) errorCode = nullptr;
-    decltype(&zip_source_filep_create) fileSource = nullptr;
-    decltype(&zip_source_free) freeSource = nullptr;
-    decltype(&zip_open_from_source) open = nullptr;
-    decltype(&zip_get_num_entries) entryCount = nullptr;
-    decltype(&zip_get_name) name = nullptr;
-    decltype(&zip_discard) discard = nullptr;
-
-    static const ZipLibrary *get()
-    {
-        static const ZipLibrary library = load();
-        return library.discard ? &library : nullptr;
-    }
-
-private:
-    static ZipLibrary load()
-    {
-        QLibrary zip(QStringLiteral("zip"), 4);
-        ZipLibrary functions;
-        const auto resolve = [&zip](auto &function, const char *name) {
-            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(zip.resolve(name));
-            return function != nullptr;
-        };
-        const bool complete = resolve(functions.errorInit, "zip_error_init") &&
-                              resolve(functions.errorFini, "zip_error_fini") &&
-                              resolve(functions.errorText, "zip_error_strerror") &&
-                              resolve(functions.errorCode, "zip_error_code_zip") &&
-                              resolve(functions.fileSource, "zip_source_filep_create") &&
-                              resolve(functions.freeSource, "zip_source_free") &&
-                              resolve(functions.open, "zip_open_from_source") &&
-                              resolve(functions.entryCount, "zip_get_num_entries") &&
-                              resolve(functions.name, "zip_get_name") &&
-                              resolve(functions.discard, "zip_discard");
-        return complete ? functions : ZipLibrary();
-    }
-};
 
 bool readAt(int fd, qint64 offset, char *buffer, qsizetype length)
 {
@@ -101,9 +58,209 @@ bool readAt(int fd, qint64 offset, char *buffer, qsizetype length)
     return true;
 }
 
+quint16 u16(const char *at)
+{
+    return qFromLittleEndian<quint16>(at);
+}
+
+quint32 u32(const char *at)
+{
+    return qFromLittleEndian<quint32>(at);
+}
+
+quint64 u64(const char *at)
+{
+    return qFromLittleEndian<quint64>(at);
+}
+
+QString limitPhrase(qint64 entries)
+{
+    return QStringLiteral("lists %1 entries; only the first %2 were read")
+        .arg(entries)
+        .arg(archiveEntryLimit);
+}
+
+// Where a zip archive's central directory lies and how many entries it has,
+// from its end record: the last one in the file's final 64 KiB whose comment
+// ends within the file, and its zip64 record where it has one.
+struct ZipDirectory
+{
+    bool found = false;
+    qint64 offset = 0;
+    qint64 size = 0;
+    qint64 entries = 0;
+    qint64 end = 0; // where the end records begin: the directory must end before
+    QString problem;
+};
+
+ZipDirectory findZipDirectory(int fd, qint64 fileSize)
+{
+    ZipDirectory directory;
+    const qsizetype tailSize = qsizetype(qMin<qint64>(fileSize, zipEndSize + zipCommentLimit));
+    if (tailSize < zipEndSize)
+        return directory;
+    QByteArray tail(tailSize, Qt::Uninitialized);
+    const qint64 tailStart = fileSize - tailSize;
+    if (!readAt(fd, tailStart, tail.data(), tail.size())) {
+        directory.found = true;
+        directory.problem =
+            QStringLiteral("could not be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return directory;
+    }
+    qsizetype at = tailSize - zipEndSize;
+    for (; at >= 0; --at) {
+        const char *record = tail.constData() + at;
+        if (u32(record) == zipEndSignature && at + zipEndSize + u16(record + 20) <= tailSize)
+            break;
+    }
+    if (at < 0)
+        return directory;
+    directory.found = true;
+    const char *record = tail.constData() + at;
+    directory.end = tailStart + at;
+    directory.entries = u16(record + 10);
+    directory.size = u32(record + 12);
+    directory.offset = u32(record + 16);
+    if (u16(record + 4) != 0 || u16(record + 6) != 0 || u16(record + 8) != u16(record + 10)) {
+        directory.problem = QStringLiteral("is split over several disks; its directory was not read");
+        return directory;
+    }
+
+    // A zip64 archive says so by a locator just before the end record.
+    if (at >= zip64LocatorSize && u32(record - zip64LocatorSize) == zip64LocatorSignature) {
+        const char *locator = record - zip64LocatorSize;
+        const qint64 recordAt = qint64(qMin<quint64>(u64(locator + 8), quint64(fileSize)));
+        char zip64[zip64EndSize];
+        if (recordAt + zip64EndSize > directory.end - zip64LocatorSize ||
+            !readAt(fd, recordAt, zip64, zip64EndSize) || u32(zip64) != zip64EndSignature) {
+            directory.problem =
+                QStringLiteral(
+                    "names a zip64 end record at offset %1 that is not there; its directory was not read")
+                    .arg(u64(locator + 8));
+            return directory;
+        }
+        if (u32(zip64 + 16) != 0 || u32(zip64 + 20) != 0 || u32(locator + 4) != 0 ||
+            u64(zip64 + 24) != u64(zip64 + 32)) {
+            directory.problem = QStringLiteral("is split over several disks; its directory was not read");
+            return directory;
+        }
+        directory.end = recordAt;
+        // Counts beyond any file are cut to the file's size; the check below
+        // then refuses them.
+        directory.entries = qint64(qMin<quint64>(u64(zip64 + 32), quint64(fileSize)));
+        directory.size = qint64(qMin<quint64>(u64(zip64 + 40), quint64(fileSize) + 1));
+        directory.offset = qint64(qMin<quint64>(u64(zip64 + 48), quint64(fileSize) + 1));
+    }
+    if (directory.offset + directory.size > directory.end)
+        directory.problem = QStringLiteral("names a central directory of %1 bytes at offset %2, past its end "
+                                           "record at %3 bytes; its directory was not read")
+                                .arg(directory.size)
+                                .arg(directory.offset)
+                                .arg(directory.end);
+    else if (directory.entries > directory.size / zipEntrySize)
+        directory.problem =
+            QStringLiteral("lists %1 entries in a central directory of %2 bytes, which cannot "
+                           "hold them; its directory was not read")
+                .arg(directory.entries)
+                .arg(directory.size);
+    return directory;
+}
+
 } // namespace
 
-ArchiveListing listPackMaps(int fd, qint64 size)
+namespace {
+
+char16_t foldAscii(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+}
+
+// FNV-1a of a name in lower case, of its bytes as Latin-1 or of its UTF-16.
+template <typename Char> size_t lowerCaseHash(const Char *name, qsizetype size)
+{
+    quint64 hash = 14695981039346656037ull;
+    for (qsizetype i = 0; i < size; ++i)
+        hash = (hash ^ foldAscii(char16_t(std::make_unsigned_t<Char>(name[i])))) * 1099511628211ull;
+    return size_t(hash ^ (hash >> 32));
+}
+
+} // namespace
+
+void MapNameBlock::keepOnly(const QList<QStringView> &names)
+{
+    size_t tableSize = 16;
+    while (tableSize < 2 * size_t(names.size()))
+        tableSize *= 2;
+    m_keptTable.assign(tableSize, -1);
+    m_kept.clear();
+    for (const QStringView name : names) {
+        if (kept(name.utf16(), name.size()))
+            continue;
+        QString folded(name.size(), Qt::Uninitialized);
+        std::transform(name.utf16(), name.utf16() + name.size(), folded.begin(),
+                       [](char16_t c) { return QChar(foldAscii(c)); });
+        size_t slot = lowerCaseHash(name.utf16(), name.size()) & (tableSize - 1);
+        while (m_keptTable[slot] >= 0)
+            slot = (slot + 1) & (tableSize - 1);
+        m_keptTable[slot] = qint32(m_kept.size());
+        m_kept.append(folded);
+    }
+}
+
+template <typename Char> bool MapNameBlock::kept(const Char *name, qsizetype size) const
+{
+    if (m_keptTable.empty())
+        return true;
+    const size_t mask = m_keptTable.size() - 1;
+    for (size_t slot = lowerCaseHash(name, size) & mask; m_keptTable[slot] >= 0; slot = (slot + 1) & mask) {
+        const QString &candidate = m_kept[m_keptTable[slot]];
+        if (candidate.size() == size &&
+            std::equal(name, name + size, candidate.utf16(), [](Char a, char16_t b) {
+                return foldAscii(char16_t(std::make_unsigned_t<Char>(a))) == b;
+            }))
+            return true;
+    }
+    return false;
+}
+
+std::vector<char16_t> &MapNameBlock::room(size_t size, quint32 source)
+{
+    if (m_characters.empty() || m_characters.back().capacity() - m_characters.back().size() < size) {
+        m_characters.emplace_back();
+        // A name of the game is far shorter than a block; one of a zip
+        // archive's 65,535 characters still gets a block of its own.
+        m_characters.back().reserve(std::max(charactersPerBlock, size));
+    }
+    if ((m_size & namesMask) == 0) {
+        m_names.emplace_back();
+        m_names.back().reserve(size_t(namesMask) + 1);
+    }
+    std::vector<char16_t> &characters = m_characters.back();
+    m_names.back().push_back(
+        {quint32(m_characters.size() - 1), quint32(characters.size()), quint32(size), source});
+    ++m_size;
+    return characters;
+}
+
+void MapNameBlock::appendLatin1(const char *name, qsizetype size, quint32 source)
+{
+    if (!kept(name, size))
+        return;
+    // Each byte widened, as Latin-1 is; the block has room, so nothing moves.
+    const auto *bytes = reinterpret_cast<const uchar *>(name);
+    std::vector<char16_t> &characters = room(size_t(size), source);
+    characters.insert(characters.end(), bytes, bytes + size);
+}
+
+void MapNameBlock::append(QStringView name, quint32 source)
+{
+    if (!kept(name.utf16(), name.size()))
+        return;
+    std::vector<char16_t> &characters = room(size_t(name.size()), source);
+    characters.insert(characters.end(), name.utf16(), name.utf16() + name.size());
+}
+
+ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source)
 {
     ArchiveListing listing;
     char header[packHeaderSize] = {};
@@ -136,18 +293,16 @@ ArchiveListing listPackMaps(int fd, qint64 size)
             QStringLiteral("has a directory of %1 bytes, which is no whole number of 64-byte entries")
                 .arg(length));
     qint64 entries = length / packEntrySize;
-    if (entries > packEntryLimit) {
-        listing.problems.append(
-            QStringLiteral("lists %1 entries; only the first %2 were read").arg(entries).arg(packEntryLimit));
-        entries = packEntryLimit;
+    if (entries > archiveEntryLimit) {
+        listing.problems.append(limitPhrase(entries));
+        entries = archiveEntryLimit;
     }
-
-    QByteArray block;
+    constexpr qint64 entriesPerRead = readSize / packEntrySize;
+    QByteArray block(qsizetype(qMin(entries, entriesPerRead) * packEntrySize), Qt::Uninitialized);
     qint64 unterminated = 0;
-    for (qint64 first = 0; first < entries; first += packEntriesPerRead) {
-        const qint64 count = qMin(packEntriesPerRead, entries - first);
-        block.resize(qsizetype(count * packEntrySize));
-        if (!readAt(fd, offset + first * packEntrySize, block.data(), block.size())) {
+    for (qint64 first = 0; first < entries; first += entriesPerRead) {
+        const qint64 count = qMin(entriesPerRead, entries - first);
+        if (!readAt(fd, offset + first * packEntrySize, block.data(), qsizetype(count * packEntrySize))) {
             listing.problems.append(QStringLiteral("could not be read to the end of its directory"));
             break;
         }
@@ -158,7 +313,7 @@ ArchiveListing listPackMaps(int fd, qint64 size)
                 ++unterminated;
                 continue;
             }
-            addIfMap(name, static_cast<const char *>(end) - name, listing.maps);
+            addIfMap(name, static_cast<const char *>(end) - name, maps, source, listing.maps);
         }
     }
     if (unterminated)
@@ -168,44 +323,71 @@ ArchiveListing listPackMaps(int fd, qint64 size)
     return listing;
 }
 
-ArchiveListing listZipMaps(int fd)
+ArchiveListing listZipMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source)
 {
     ArchiveListing listing;
-    const ZipLibrary *zip = ZipLibrary::get();
-    FILE *file = zip ? ::fdopen(fd, "rb") : nullptr;
-    if (!file) {
-        ::close(fd);
-        listing.problems.append(
-            zip ? QStringLiteral("could not be read")
-                : QStringLiteral("could not be read: libzip (libzip.so.4) is not installed"));
+    const ZipDirectory directory = findZipDirectory(fd, size);
+    if (!directory.found) {
+        listing.recognised = false;
         return listing;
     }
-    zip_error_t error;
-    zip->errorInit(&error);
-    // The source owns the file from here on, and the archive owns the source
-    // once it is open.
-    zip_source_t *source = zip->fileSource(file, 0, -1, &error);
-    if (!source) {
-        std::fclose(file);
-        listing.problems.append(QString::fromLocal8Bit(zip->errorText(&error)));
-        zip->errorFini(&error);
+    if (!directory.problem.isEmpty()) {
+        listing.problems.append(directory.problem);
         return listing;
     }
-    zip_t *archive = zip->open(source, ZIP_RDONLY, &error);
-    if (!archive) {
-        zip->freeSource(source);
-        listing.recognised = zip->errorCode(&error) != ZIP_ER_NOZIP;
-        if (listing.recognised)
-            listing.problems.append(QString::fromLocal8Bit(zip->errorText(&error)));
-        zip->errorFini(&error);
-        return listing;
+    qint64 entries = directory.entries;
+    if (entries > archiveEntryLimit) {
+        listing.problems.append(limitPhrase(entries));
+        entries = archiveEntryLimit;
     }
-    zip->errorFini(&error);
-    const zip_int64_t entries = zip->entryCount(archive, 0);
-    for (zip_int64_t i = 0; i < entries; ++i) {
-        if (const char *name = zip->name(archive, zip_uint64_t(i), ZIP_FL_ENC_RAW))
-            addIfMap(name, qsizetype(std::strlen(name)), listing.maps);
+
+    // The directory is read a buffer at a time; an entry that the buffer cuts
+    // is read again from its start with the next one.
+    QByteArray buffer(qsizetype(qMin<qint64>(directory.size, readSize)), Qt::Uninitialized);
+    qint64 bufferStart = directory.offset;
+    qsizetype bufferSize = 0;
+    qint64 at = directory.offset;
+    const qint64 directoryEnd = directory.offset + directory.size;
+    for (qint64 i = 0; i < entries; ++i) {
+        // The fixed part first, then the whole entry, each within the directory.
+        qint64 entrySize = zipEntrySize;
+        for (int pass = 0; pass < 2; ++pass) {
+            if (at + entrySize > directoryEnd) {
+                listing.problems.append(
+                    QStringLiteral("has a central directory that ends inside entry %1 of %2; the entries "
+                                   "after it were not read")
+                        .arg(i + 1)
+                        .arg(directory.entries));
+                return listing;
+            }
+            if (at + entrySize > bufferStart + bufferSize) {
+                bufferStart = at;
+                bufferSize = qsizetype(qMin<qint64>(buffer.size(), directoryEnd - at));
+                if (!readAt(fd, bufferStart, buffer.data(), bufferSize)) {
+                    listing.problems.append(QStringLiteral("could not be read to the end of its directory"));
+                    return listing;
+                }
+            }
+            const char *entry = buffer.constData() + (at - bufferStart);
+            if (pass == 0) {
+                if (u32(entry) != zipEntrySignature) {
+                    listing.problems.append(
+                        QStringLiteral("has a damaged central directory at entry %1 of %2; the entries after "
+                                       "it were not read")
+                            .arg(i + 1)
+                            .arg(directory.entries));
+                    return listing;
+                }
+                entrySize += qint64(u16(entry + 28)) + u16(entry + 30) + u16(entry + 32);
+            }
+        }
+        const char *entry = buffer.constData() + (at - bufferStart);
+        const char *name = entry + zipEntrySize;
+        // A name is read as far as a NUL, as a C reader of the format reads it.
+        const qsizetype nameSize = u16(entry + 28);
+        const void *nul = std::memchr(name, '\0', size_t(nameSize));
+        addIfMap(name, nul ? static_cast<const char *>(nul) - name : nameSize, maps, source, listing.maps);
+        at += entrySize;
     }
-    zip->discard(archive);
     return listing;
 }

@@ -2,20 +2,79 @@
 #pragma once
 
 #include <QStringList>
+#include <QStringView>
+#include <vector>
 
-// The maps a game archive holds, read from its directory alone: the entries
-// maps/NAME.bsp, letter case ignored as the game ignores it in archives.
+// The names of many maps in a few large blocks: their characters one after
+// another in blocks of a mebibyte, and for each name where it starts, how
+// long it is and which file it comes from, in blocks of 65,536. A hundred
+// thousand maps cost a handful of allocations, not two hundred thousand,
+// and a full block is never copied: a new one is begun.
+class MapNameBlock
+{
+public:
+    struct Name
+    {
+        quint32 block; // of characters
+        quint32 start; // within it
+        quint32 size;
+        quint32 source; // an index into the caller's list of files
+    };
+
+    qsizetype size() const { return m_size; }
+    const Name &entry(qsizetype i) const { return m_names[size_t(i >> namesShift)][size_t(i & namesMask)]; }
+    QStringView name(qsizetype i) const
+    {
+        const Name &n = entry(i);
+        return QStringView(m_characters[n.block].data() + n.start, qsizetype(n.size));
+    }
+    // A name as an archive stores it: its bytes read as Latin-1, which keeps
+    // every byte, as the game does.
+    void appendLatin1(const char *name, qsizetype size, quint32 source);
+    void append(QStringView name, quint32 source);
+    // From here on, keeps only the names that are one of these in ASCII
+    // letter case ignored (the others are counted by their readers, not
+    // kept): for a reader that only judges a few names.
+    void keepOnly(const QList<QStringView> &names);
+
+private:
+    static constexpr int namesShift = 16;
+    static constexpr qsizetype namesMask = (qsizetype(1) << namesShift) - 1;
+    static constexpr size_t charactersPerBlock = size_t(1) << 19;
+
+    std::vector<char16_t> &room(size_t size, quint32 source);
+    template <typename Char> bool kept(const Char *name, qsizetype size) const;
+
+    std::vector<std::vector<char16_t>> m_characters;
+    std::vector<std::vector<Name>> m_names;
+    qsizetype m_size = 0;
+    // keepOnly's names, open-addressed by their hash in lower case.
+    QList<QString> m_kept;
+    std::vector<qint32> m_keptTable;
+};
+
+// What reading one archive's directory came to. Its maps, the entries
+// maps/NAME.bsp in any letter case (the game ignores case in archives), go to
+// the caller's block as NAME.
 struct ArchiveListing
 {
     bool recognised = true; // false: not an archive of its kind at all
-    QStringList maps;       // NAME as stored, e.g. "q2dm1" or "sub/deep"
+    qsizetype maps = 0;     // how many names were added to the block
     QStringList problems;   // what is wrong with its directory, as phrases
 };
+
+// Either kind of directory holds at most this many entries; past it, the
+// first ones are read and the rest named in a problem. Memory stays within
+// the block's share of the directory bytes read (two bytes a character and
+// sixteen a map) and one buffer of 256 KiB.
+constexpr qint64 archiveEntryLimit = qint64(1) << 20;
 
 // A .pak: the four bytes PACK, then the directory's offset and length, each
 // a 32-bit little-endian number; the directory is a run of 64-byte entries,
 // a 56-byte NUL-padded name followed by the file's offset and length.
-ArchiveListing listPackMaps(int fd, qint64 size);
+ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source);
 
-// A .pk3 or .pkz: a zip archive, read through libzip. Takes fd over.
-ArchiveListing listZipMaps(int fd);
+// A .pk3 or .pkz: a zip archive, of which only the central directory is
+// read, found through its end record (zip64's included) and checked against
+// the file's size before any count of it is trusted.
+ArchiveListing listZipMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source);

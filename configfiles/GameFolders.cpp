@@ -5,35 +5,59 @@
 #include "configfiles/RegularFileReading.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
-#include <QSet>
 #include <algorithm>
-#include <string_view>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 // The game compares names in archives letter for letter in ASCII only.
-void foldAscii(QStringView from, QString &to)
+char16_t foldAscii(char16_t c)
 {
-    to.resize(from.size());
-    QChar *out = to.data();
-    for (const QChar c : from)
-        *out++ = (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
 }
 
-QString lowerAscii(const QString &text)
+// FNV-1a, of the name in lower case where asked.
+size_t hashOf(QStringView name, bool lowerCase)
 {
-    // Most names are in lower case already, and then share their text.
-    const bool lower =
-        std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'A' && c <= u'Z'; });
-    if (lower)
-        return text;
-    QString folded;
-    foldAscii(text, folded);
-    return folded;
+    quint64 hash = 14695981039346656037ull;
+    for (const QChar c : name) {
+        hash = (hash ^ (lowerCase ? foldAscii(c.unicode()) : c.unicode())) * 1099511628211ull;
+    }
+    return size_t(hash ^ (hash >> 32));
+}
+
+// Whether stored equals name, with name (and stored, where both are asked)
+// in lower case.
+bool sameName(QStringView stored, QStringView name, bool foldStored, bool foldName)
+{
+    if (stored.size() != name.size())
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t a = stored[i].unicode();
+        const char16_t b = name[i].unicode();
+        if ((foldStored ? foldAscii(a) : a) != (foldName ? foldAscii(b) : b))
+            return false;
+    }
+    return true;
+}
+
+// Names compared in lower case, as plain code units.
+int compareLowerCase(QStringView a, QStringView b)
+{
+    const qsizetype common = qMin(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char16_t x = foldAscii(a[i].unicode());
+        const char16_t y = foldAscii(b[i].unicode());
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 // pak0.pak to pak99.pak, the archives a server reads by number.
@@ -78,7 +102,147 @@ QStringList archivesIn(const QDir &dir)
     return archives;
 }
 
+// maps/ is searched this deep and as far as this many files and folders:
+// a path of the game holds at most 64 characters, and the original game's
+// maps number in the dozens.
+constexpr int walkDepthLimit = 32;
+constexpr qsizetype walkEntryLimit = qsizetype(1) << 20;
+
+// What the walk of maps/ meets, each with its path below maps/.
+enum class Met {
+    Map,        // a regular file NAME.bsp
+    Folder,     // a folder, searched
+    NotRegular, // NAME.bsp that is a FIFO, a socket or a device
+    Dangling,   // NAME.bsp, a link to nothing
+    LinkLoop,   // NAME.bsp, a link that leads back to itself
+    FolderLoop, // a link to a folder above it, not searched again
+    TooDeep,    // a folder past the depth bound, not searched
+    TooMany,    // the count bound reached, the rest not searched
+    Unreadable, // a folder that could not be read; detail: errno
+};
+
+QString typeOf(mode_t mode)
+{
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a FIFO");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    return QStringLiteral("not a regular file");
+}
+
+// Walks a maps/ folder as the game server finds files in it: a name is
+// followed through links, as opening it follows them, so a linked folder is
+// searched and only what opens as a regular file is a map. Nothing is opened
+// but folders.
+class MapsWalk
+{
+public:
+    using Visit = std::function<void(Met, const QByteArray &relative, int detail)>;
+    explicit MapsWalk(Visit visit) : m_visit(std::move(visit)) {}
+
+    void run(const QByteArray &maps)
+    {
+        const int fd = ::open(maps.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            if (errno != ENOENT && errno != ENOTDIR)
+                m_visit(Met::Unreadable, {}, errno);
+            return;
+        }
+        walk(fd, {}, 0);
+    }
+
+private:
+    struct Identity
+    {
+        dev_t device;
+        ino_t inode;
+    };
+
+    // Takes fd over.
+    void walk(int fd, const QByteArray &relative, int depth)
+    {
+        struct stat folder = {};
+        if (::fstat(fd, &folder) != 0) {
+            ::close(fd);
+            return;
+        }
+        for (const Identity &above : m_path) {
+            if (above.device == folder.st_dev && above.inode == folder.st_ino) {
+                ::close(fd);
+                m_visit(Met::FolderLoop, relative, 0);
+                return;
+            }
+        }
+        DIR *dir = ::fdopendir(fd);
+        if (!dir) {
+            m_visit(Met::Unreadable, relative, errno);
+            ::close(fd);
+            return;
+        }
+        m_path.push_back({folder.st_dev, folder.st_ino});
+        const QByteArray prefix = relative.isEmpty() ? relative : relative + '/';
+        while (const dirent *entry = ::readdir(dir)) {
+            const char *name = entry->d_name;
+            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+                continue;
+            if (++m_entries > walkEntryLimit) {
+                m_visit(Met::TooMany, {}, 0);
+                break;
+            }
+            const QByteArray path = prefix + name;
+            const bool bsp = path.endsWith(".bsp");
+            struct stat info = {};
+            if (::fstatat(::dirfd(dir), name, &info, 0) != 0) {
+                const int error = errno;
+                struct stat link = {};
+                if (bsp && ::fstatat(::dirfd(dir), name, &link, AT_SYMLINK_NOFOLLOW) == 0 &&
+                    S_ISLNK(link.st_mode))
+                    m_visit(error == ELOOP ? Met::LinkLoop : Met::Dangling, path, error);
+                continue;
+            }
+            if (S_ISDIR(info.st_mode)) {
+                if (depth + 1 > walkDepthLimit) {
+                    m_visit(Met::TooDeep, path, 0);
+                    continue;
+                }
+                const int child = ::openat(::dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                if (child < 0) {
+                    m_visit(Met::Unreadable, path, errno);
+                    continue;
+                }
+                m_visit(Met::Folder, path, 0);
+                walk(child, path, depth + 1);
+                if (m_entries > walkEntryLimit)
+                    break;
+            } else if (bsp && path.size() > 4) {
+                m_visit(S_ISREG(info.st_mode) ? Met::Map : Met::NotRegular, path, int(info.st_mode));
+            }
+        }
+        m_path.pop_back();
+        ::closedir(dir);
+    }
+
+    Visit m_visit;
+    std::vector<Identity> m_path;
+    qsizetype m_entries = 0;
+};
+
 } // namespace
+
+GameFolders GameFolders::read(const QString &folder, const QList<QStringView> &judgedMaps)
+{
+    GameFolders folders;
+    QList<QStringView> names;
+    names.reserve(judgedMaps.size());
+    for (const QStringView map : judgedMaps)
+        names.append(map.endsWith(u".bsp") ? map.chopped(4) : map);
+    folders.m_names.keepOnly(names);
+    for (const auto &[path, shownAs] : searchedFolders(folder))
+        folders.readFolder(path, shownAs);
+    return folders;
+}
 
 GameFolders GameFolders::read(const QString &folder)
 {
@@ -93,8 +257,7 @@ QByteArray GameFolders::stamp(const QString &folder)
     QByteArray stamp = QFile::encodeName(QFileInfo(folder).absoluteFilePath()) + '\n';
     // stat() rather than QFileInfo's times, which are local times and would
     // load the time-zone database into every start of the window.
-    const auto note = [&stamp](const QString &file) {
-        const QByteArray path = QFile::encodeName(file);
+    const auto note = [&stamp](const QByteArray &path) {
         struct stat status = {};
         ::stat(path.constData(), &status);
         stamp += path + ' ' + QByteArray::number(qint64(status.st_size)) + ' ' +
@@ -104,16 +267,16 @@ QByteArray GameFolders::stamp(const QString &folder)
     for (const auto &[path, shownAs] : searchedFolders(folder)) {
         const QDir dir(path);
         for (const QString &archive : archivesIn(dir))
-            note(dir.filePath(archive));
+            note(QFile::encodeName(dir.filePath(archive)));
         // A loose map that comes or goes changes its folder's time.
-        const QFileInfo maps(dir.filePath(QStringLiteral("maps")));
-        if (!maps.isDir())
+        const QByteArray maps = QFile::encodeName(dir.filePath(QStringLiteral("maps")));
+        if (!QFileInfo(dir.filePath(QStringLiteral("maps"))).isDir())
             continue;
-        note(maps.filePath());
-        QDirIterator folders(maps.filePath(), QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
-                             QDirIterator::Subdirectories);
-        while (folders.hasNext())
-            note(folders.next());
+        note(maps);
+        MapsWalk([&](Met met, const QByteArray &relative, int) {
+            if (met == Met::Folder)
+                note(maps + '/' + relative);
+        }).run(maps);
     }
     return stamp;
 }
@@ -146,21 +309,60 @@ void GameFolders::readFolder(const QString &folder, const QString &shownAs)
 
 qsizetype GameFolders::readLooseMaps(const QString &folder, const QString &shownAs)
 {
-    const QString maps = folder + QStringLiteral("/maps/");
+    const quint32 source = quint32(m_sources.size());
+    m_sources.append({shownAs, SourceKind::Loose});
+    const QString maps = joined(shownAs, QStringLiteral("maps"));
+    bool walkedAll = true;
+    const auto shown = [&maps](const QByteArray &relative) {
+        return relative.isEmpty() ? maps : maps + u'/' + QFile::decodeName(relative);
+    };
     qsizetype count = 0;
-    // Links to folders are not followed, so a loop of links cannot hold the reader.
-    QDirIterator files(maps, fileFilter, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString path = files.next();
-        if (!path.endsWith(u".bsp"))
-            continue;
-        const QString name = path.mid(maps.size()).chopped(4);
-        if (name.isEmpty())
-            continue;
-        ++count;
-        if (!m_loose.contains(name))
-            m_loose.insert(name, joined(shownAs, QStringLiteral("maps/") + name + QStringLiteral(".bsp")));
-    }
+    MapsWalk([&](Met met, const QByteArray &relative, int detail) {
+        switch (met) {
+        case Met::Map:
+            m_names.append(QFile::decodeName(relative.chopped(4)), source);
+            ++count;
+            break;
+        case Met::Folder:
+            break;
+        case Met::NotRegular:
+            problem(shown(relative), false,
+                    QStringLiteral("is %1, not a regular file: the game server cannot load it")
+                        .arg(typeOf(mode_t(detail))));
+            break;
+        case Met::Dangling:
+            problem(shown(relative), false,
+                    QStringLiteral("is a link to nothing: the game server cannot load it"));
+            break;
+        case Met::LinkLoop:
+            problem(shown(relative), false,
+                    QStringLiteral("is a loop of links: the game server cannot load it"));
+            break;
+        case Met::FolderLoop:
+            walkedAll = false;
+            problem(shown(relative), false,
+                    QStringLiteral("links back to a folder above it, whose maps are listed once"));
+            break;
+        case Met::TooDeep:
+            walkedAll = false;
+            problem(shown(relative), false,
+                    QStringLiteral("lies more than %1 folders deep below maps/; it was not searched")
+                        .arg(walkDepthLimit));
+            break;
+        case Met::TooMany:
+            walkedAll = false;
+            problem(maps, false,
+                    QStringLiteral("holds more than %1 files and folders; only the first %1 were searched")
+                        .arg(walkEntryLimit));
+            break;
+        case Met::Unreadable:
+            problem(shown(relative), false,
+                    QStringLiteral("cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(detail))));
+            break;
+        }
+    }).run(QFile::encodeName(folder + QStringLiteral("/maps")));
+    if (!walkedAll)
+        m_unwalkedMaps.append(QFileInfo(folder + QStringLiteral("/maps")).absoluteFilePath());
     return count;
 }
 
@@ -172,13 +374,11 @@ qsizetype GameFolders::readArchive(const QString &path, const QString &shownAs, 
         return 0;
     }
     const bool pack = path.endsWith(QStringLiteral(".pak"));
-    ArchiveListing listing;
-    if (pack) {
-        listing = listPackMaps(file.fd, file.size);
-        ::close(file.fd);
-    } else {
-        listing = listZipMaps(file.fd);
-    }
+    const quint32 source = quint32(m_sources.size());
+    m_sources.append({shownAs, numbered ? SourceKind::Numbered : SourceKind::Other});
+    const ArchiveListing listing = pack ? listPackMaps(file.fd, file.size, m_names, source)
+                                        : listZipMaps(file.fd, file.size, m_names, source);
+    ::close(file.fd);
 
     if (!listing.recognised) {
         if (!pack)
@@ -195,53 +395,203 @@ qsizetype GameFolders::readArchive(const QString &path, const QString &shownAs, 
     }
     for (const QString &phrase : std::as_const(listing.problems))
         problem(shownAs, false, phrase + QStringLiteral("; its other maps were read"));
+    return listing.maps;
+}
 
-    for (const QString &name : std::as_const(listing.maps)) {
-        Archived &entry = m_archived[lowerAscii(name)];
-        if (entry.source.isEmpty()) {
-            entry.name = name;
-            entry.source = shownAs;
-        }
-        entry.everyEngine = entry.everyEngine || numbered;
+QString GameFolders::sourceOf(qsizetype map) const
+{
+    const Source &source = m_sources[m_names.entry(map).source];
+    if (source.kind != SourceKind::Loose)
+        return source.shownAs;
+    return joined(source.shownAs, QStringLiteral("maps/%1.bsp").arg(m_names.name(map)));
+}
+
+void GameFolders::index() const
+{
+    if (m_indexed)
+        return;
+    m_indexed = true;
+    size_t tableSize = 16;
+    while (tableSize < 2 * size_t(m_names.size()))
+        tableSize *= 2;
+    m_looseTable.assign(tableSize, 0);
+    m_archivedTable.assign(tableSize, 0);
+    m_archivedEveryEngine.assign(tableSize, false);
+    for (qsizetype i = 0; i < m_names.size(); ++i) {
+        const bool loose = isLoose(i);
+        std::vector<quint32> &table = loose ? m_looseTable : m_archivedTable;
+        const QStringView name = m_names.name(i);
+        size_t slot = hashOf(name, !loose) & (tableSize - 1);
+        while (table[slot] && !sameName(m_names.name(table[slot] - 1), name, !loose, !loose))
+            slot = (slot + 1) & (tableSize - 1);
+        if (!table[slot])
+            table[slot] = quint32(i + 1);
+        if (!loose && m_sources[m_names.entry(i).source].kind == SourceKind::Numbered)
+            m_archivedEveryEngine[slot] = true;
     }
-    return listing.maps.size();
+}
+
+qsizetype GameFolders::findLoose(QStringView name, bool lowerCase) const
+{
+    index();
+    const size_t mask = m_looseTable.size() - 1;
+    for (size_t slot = hashOf(name, lowerCase) & mask; m_looseTable[slot]; slot = (slot + 1) & mask) {
+        const qsizetype map = m_looseTable[slot] - 1;
+        if (sameName(m_names.name(map), name, false, lowerCase))
+            return map;
+    }
+    return -1;
+}
+
+qsizetype GameFolders::findArchived(QStringView name, bool *everyEngine) const
+{
+    index();
+    const size_t mask = m_archivedTable.size() - 1;
+    for (size_t slot = hashOf(name, true) & mask; m_archivedTable[slot]; slot = (slot + 1) & mask) {
+        const qsizetype map = m_archivedTable[slot] - 1;
+        if (sameName(m_names.name(map), name, true, true)) {
+            *everyEngine = m_archivedEveryEngine[slot];
+            return map;
+        }
+    }
+    return -1;
+}
+
+void GameFolders::forEachMap(const std::function<void(const Map &)> &visit) const
+{
+    // A loose file is found by its exact name, so "Dm" and "dm" are two maps;
+    // an archived map is one whatever its letter case (the first archive
+    // read gives it), and none where a loose file has its name in any case.
+    // Sorted by the name in lower case, then loose before archived, then by
+    // the name itself, then in the order read, which leaves each run of one
+    // name in lower case with what to list at its front. The block is read
+    // in order here, and no table is made.
+    //
+    // Each map goes with its first eight characters in lower case as one
+    // number, which settles most comparisons; a character past Latin-1 ends
+    // the number there, and equal numbers are settled by the whole names.
+    struct Sorted
+    {
+        quint64 prefix;
+        quint32 map;
+    };
+    std::vector<Sorted> sorted;
+    sorted.reserve(size_t(m_names.size()));
+    for (qsizetype map = 0; map < m_names.size(); ++map) {
+        const QStringView name = m_names.name(map);
+        quint64 prefix = 0;
+        for (qsizetype i = 0; i < 8; ++i) {
+            const char16_t c = i < name.size() ? foldAscii(name[i].unicode()) : 0;
+            prefix = (prefix << 8) | qMin<char16_t>(c, 255);
+            if (c >= 255) {
+                prefix <<= 8 * (7 - i);
+                break;
+            }
+        }
+        sorted.push_back({prefix, quint32(map)});
+    }
+    const auto units = [](QStringView text) {
+        return std::u16string_view(text.utf16(), size_t(text.size()));
+    };
+    std::sort(sorted.begin(), sorted.end(), [&](const Sorted &a, const Sorted &b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const QStringView x = m_names.name(a.map);
+        const QStringView y = m_names.name(b.map);
+        if (const int order = compareLowerCase(x, y))
+            return order < 0;
+        const bool looseA = isLoose(a.map);
+        if (looseA != isLoose(b.map))
+            return looseA;
+        if (const int order = units(x).compare(units(y)))
+            return order < 0;
+        return a.map < b.map;
+    });
+
+    for (size_t run = 0; run < sorted.size();) {
+        // The run of one name in lower case.
+        const QStringView key = m_names.name(sorted[run].map);
+        size_t end = run + 1;
+        while (end < sorted.size() && sorted[end].prefix == sorted[run].prefix &&
+               compareLowerCase(m_names.name(sorted[end].map), key) == 0)
+            ++end;
+        if (isLoose(sorted[run].map)) {
+            // Each exact name once, from the folder searched first.
+            for (size_t i = run; i < end && isLoose(sorted[i].map); ++i) {
+                if (i == run || units(m_names.name(sorted[i - 1].map)) != units(m_names.name(sorted[i].map)))
+                    visit(Map{m_names.name(sorted[i].map).toString(), sourceOf(sorted[i].map)});
+            }
+        } else {
+            const auto first =
+                std::min_element(sorted.begin() + qsizetype(run), sorted.begin() + qsizetype(end),
+                                 [](const Sorted &a, const Sorted &b) { return a.map < b.map; });
+            visit(Map{m_names.name(first->map).toString(), sourceOf(first->map)});
+        }
+        run = end;
+    }
+}
+
+qsizetype GameFolders::longestMapName() const
+{
+    qsizetype longest = 0;
+    for (qsizetype i = 0; i < m_names.size(); ++i)
+        longest = qMax(longest, qsizetype(m_names.entry(i).size));
+    return longest;
 }
 
 QList<GameFolders::Map> GameFolders::maps() const
 {
-    // A loose file is found by its exact name, so "Dm" and "dm" are two maps;
-    // an archived map is one whatever its letter case. Sorted by the name in
-    // lower case, which is the archived maps' key already.
-    struct Sorted
-    {
-        QString key;
-        Map map;
-    };
-    std::vector<Sorted> sorted;
-    sorted.reserve(size_t(m_loose.size() + m_archived.size()));
-    QSet<QString> looseInLowerCase;
-    for (auto it = m_loose.cbegin(); it != m_loose.cend(); ++it) {
-        sorted.push_back({lowerAscii(it.key()), {it.key(), it.value()}});
-        looseInLowerCase.insert(sorted.back().key);
-    }
-    for (auto it = m_archived.cbegin(); it != m_archived.cend(); ++it) {
-        if (!looseInLowerCase.contains(it.key()))
-            sorted.push_back({it.key(), {it->name, it->source}});
-    }
-    // Compared as plain code units, inline: a hundred thousand names make
-    // two million comparisons.
-    const auto units = [](const QString &text) {
-        return std::u16string_view(reinterpret_cast<const char16_t *>(text.constData()), size_t(text.size()));
-    };
-    std::sort(sorted.begin(), sorted.end(), [&units](const Sorted &a, const Sorted &b) {
-        const int order = units(a.key).compare(units(b.key));
-        return order != 0 ? order < 0 : units(a.map.name) < units(b.map.name);
-    });
     QList<Map> maps;
-    maps.reserve(qsizetype(sorted.size()));
-    for (Sorted &entry : sorted)
-        maps.append(std::move(entry.map));
+    forEachMap([&maps](const Map &map) { maps.append(map); });
     return maps;
+}
+
+GameFolders::Found GameFolders::find(QStringView name) const
+{
+    // A check of a few names reads the block once for each, which costs less
+    // than making the tables; a rotation's many names make them.
+    constexpr int verdictsWithoutTables = 16;
+    Found found;
+    if (m_indexed || ++m_verdictsWithoutTables > verdictsWithoutTables) {
+        found.loose = findLoose(name, false);
+        found.looseLower = findLoose(name, true);
+        found.archived = findArchived(name, &found.everyEngine);
+        return found;
+    }
+    for (qsizetype i = 0; i < m_names.size(); ++i) {
+        if (m_names.entry(i).size != quint32(name.size()))
+            continue;
+        const QStringView stored = m_names.name(i);
+        if (isLoose(i)) {
+            if (found.loose < 0 && sameName(stored, name, false, false))
+                found.loose = i;
+            if (found.looseLower < 0 && sameName(stored, name, false, true))
+                found.looseLower = i;
+        } else if (sameName(stored, name, true, true)) {
+            if (found.archived < 0)
+                found.archived = i;
+            found.everyEngine =
+                found.everyEngine || m_sources[m_names.entry(i).source].kind == SourceKind::Numbered;
+        }
+    }
+    return found;
+}
+
+bool GameFolders::looseOnDisk(QStringView name) const
+{
+    if (m_unwalkedMaps.isEmpty() || name.isEmpty() || name.startsWith(u'/') || name.contains(u'\0'))
+        return false;
+    for (const QStringView part : name.tokenize(u'/')) {
+        if (part == u"..")
+            return false;
+    }
+    for (const QString &maps : m_unwalkedMaps) {
+        struct stat info = {};
+        const QByteArray path = QFile::encodeName(QStringLiteral("%1/%2.bsp").arg(maps, name));
+        if (::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode))
+            return true;
+    }
+    return false;
 }
 
 std::optional<GameFolders::Verdict> GameFolders::verdict(QStringView map) const
@@ -249,24 +599,21 @@ std::optional<GameFolders::Verdict> GameFolders::verdict(QStringView map) const
     if (!m_hasGameData)
         return std::nullopt;
     const QStringView name = map.endsWith(u".bsp") ? map.chopped(4) : map;
-    m_exactKey.resize(name.size());
-    std::copy(name.begin(), name.end(), m_exactKey.begin());
-    foldAscii(name, m_lowerKey);
-
-    const auto archived = m_archived.constFind(m_lowerKey);
-    if (m_loose.contains(m_exactKey) || (archived != m_archived.cend() && archived->everyEngine))
+    const Found found = find(name);
+    const qsizetype archived = found.archived;
+    if (found.loose >= 0 || (archived >= 0 && found.everyEngine) || looseOnDisk(name))
         return Verdict{Verdict::Level::EveryEngine, {}};
     const QString file = QStringLiteral("maps/%1.bsp").arg(name);
-    if (archived != m_archived.cend())
+    if (archived >= 0)
         return Verdict{
             Verdict::Level::SomeEngines,
             QStringLiteral("%1 is only in %2, which engines that read pak0.pak to pak9.pak alone do not read")
-                .arg(file, archived->source)};
-    if (const auto lower = m_loose.constFind(m_lowerKey); lower != m_loose.cend())
+                .arg(file, sourceOf(archived))};
+    if (const qsizetype lower = found.looseLower; lower >= 0)
         return Verdict{
             Verdict::Level::SomeEngines,
             QStringLiteral(
                 "%1 is only there as %2, which only engines that also try a name in lower case find")
-                .arg(file, lower.value())};
+                .arg(file, sourceOf(lower))};
     return Verdict{Verdict::Level::NoEngine, QStringLiteral("the game server cannot find %1").arg(file)};
 }

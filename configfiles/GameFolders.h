@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include <QHash>
+#include "configfiles/ArchiveDirectories.h"
+
 #include <QList>
 #include <QStringList>
+#include <functional>
 #include <optional>
+#include <vector>
 
 // The maps the game server can load: those of the folder where server.cfg
 // runs and of the baseq2 folder beside it (that folder alone when it is
@@ -14,6 +17,16 @@
 // Engines differ: every one reads pak0.pak to pak9.pak and finds a loose
 // file by its exact name; current ones also read every other archive, and
 // some also try a loose file's name in lower case.
+//
+// A loose map is a regular file, found through links as the server finds
+// it: a link to a folder under maps/ is searched, and a dangling link, a
+// loop of links or a FIFO named NAME.bsp is no map (a problem says why).
+// maps/ is searched at most 32 folders deep and as far as its first 2^20
+// files and folders; each archive's directory as far as its first 2^20
+// entries. Past a bound, a problem names the file and the bound.
+//
+// The names are kept in one block (MapNameBlock); a verdict looks its name
+// up in a table made at the first verdict, and only a listing sorts.
 class GameFolders
 {
 public:
@@ -37,6 +50,10 @@ public:
 
     // Reads the game folders of folder, the one where server.cfg runs.
     static GameFolders read(const QString &folder);
+    // The same, keeping only what the verdicts of these maps need: every
+    // verdict on them, the folders, counts and problems are as read() gives
+    // them; maps() lists only these.
+    static GameFolders read(const QString &folder, const QList<QStringView> &judgedMaps);
     // Changes when a map or an archive comes, goes or is replaced in the game
     // folders of folder: costs a look at each archive and maps folder, not a
     // read of them.
@@ -52,16 +69,21 @@ public:
 
     // Every map the server can load, each once (letter case ignored), by name.
     QList<Map> maps() const;
+    // The same maps in the same order, one at a time, for a listing that
+    // need not hold them all.
+    void forEachMap(const std::function<void(const Map &)> &visit) const;
+    // The length of the longest name maps() gives.
+    qsizetype longestMapName() const;
     // What the server makes of the map a rotation or "map" line names;
     // nothing without game data.
     std::optional<Verdict> verdict(QStringView map) const;
 
 private:
-    struct Archived
+    enum class SourceKind : quint8 { Loose, Numbered, Other };
+    struct Source
     {
-        QString name;
-        QString source;
-        bool everyEngine;
+        QString shownAs; // the archive, or for loose maps their folder
+        SourceKind kind;
     };
 
     void readFolder(const QString &folder, const QString &shownAs);
@@ -71,13 +93,43 @@ private:
     {
         m_problems.append({file, error, sentence});
     }
+    bool isLoose(qsizetype map) const
+    {
+        return m_sources[m_names.entry(map).source].kind == SourceKind::Loose;
+    }
+    QString sourceOf(qsizetype map) const;
+    void index() const;
+    // The map of that name, -1 for none: loose ones by their exact name (or
+    // by the name in lower case), archived ones by the name in lower case.
+    qsizetype findLoose(QStringView name, bool lowerCase) const;
+    qsizetype findArchived(QStringView name, bool *everyEngine) const;
+    struct Found
+    {
+        qsizetype loose = -1;      // by its exact name
+        qsizetype looseLower = -1; // by the name in lower case
+        qsizetype archived = -1;
+        bool everyEngine = false; // a numbered pak holds it
+    };
+    Found find(QStringView name) const;
 
     QStringList m_folders;
     QList<qsizetype> m_mapCounts;
     QList<Problem> m_problems;
     bool m_hasGameData = false;
-    QHash<QString, QString> m_loose;     // exact name -> its file
-    QHash<QString, Archived> m_archived; // name in lower case -> the first archive that holds it
-    mutable QString m_exactKey;          // reused by verdict(), which a rotation calls a million times
-    mutable QString m_lowerKey;
+    MapNameBlock m_names; // every map found, in the order the server searches
+    QList<Source> m_sources;
+    // Open-addressed tables of indices into m_names, plus one (0: empty),
+    // made at the first verdict or listing: the first loose map of each
+    // exact name, and the first archived map of each name in lower case with
+    // whether a numbered pak holds that name.
+    mutable std::vector<quint32> m_looseTable;
+    mutable std::vector<quint32> m_archivedTable;
+    mutable std::vector<bool> m_archivedEveryEngine;
+    mutable bool m_indexed = false;
+    mutable int m_verdictsWithoutTables = 0;
+    // Where a walk of maps/ stopped short of some names (a bound, or a link
+    // back to a folder above, whose maps the server also finds by the longer
+    // path), a name not found is looked at on disk, as the server does.
+    QStringList m_unwalkedMaps;
+    bool looseOnDisk(QStringView name) const;
 };

@@ -39,10 +39,6 @@ string(JOIN "\n" CPACK_DEBIAN_KEZCFG_DESCRIPTION
        "flag masks, shows and checks server.cfg and maplist.txt, lists the maps the"
        "server can load from its folders and archives, asks running servers for their"
        "status, and applies a configuration given as JSON, writing only what changed.")
-# libzip is loaded only when a .pk3 is first read, so dpkg-shlibdeps cannot see
-# it; every function the loader asks for is in libzip4 since 1.0 (its symbols
-# file).
-set(CPACK_DEBIAN_KEZCFG_PACKAGE_DEPENDS "libzip4 (>= 1.0)")
 # Up to 1.0, kezcfg and its manual page came in kez-server-config.
 set(CPACK_DEBIAN_KEZCFG_PACKAGE_BREAKS "kez-server-config (<< 1.0.1~)")
 set(CPACK_DEBIAN_KEZCFG_PACKAGE_REPLACES "kez-server-config (<< 1.0.1~)")

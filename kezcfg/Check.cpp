@@ -268,7 +268,13 @@ void Checker::checkForm(const ServerForm &form, const ConfigurationReadResult &r
 // rotation, from the game data beside the configuration.
 void Checker::checkMaps(const ServerSettings &values)
 {
-    const GameFolders game = GameFolders::read(QStringLiteral("."));
+    // Only the names judged here are kept from the game folders.
+    QList<QStringView> names;
+    names.reserve(values.maps.size() + 1);
+    names.append(values.text(TextControl::StartingMap));
+    for (qsizetype i = 0; i < values.maps.size(); ++i)
+        names.append(values.maps.at(i));
+    const GameFolders game = GameFolders::read(QStringLiteral("."), names);
     const MapJudgement judged =
         judgeMaps(game, values.text(TextControl::StartingMap), m_lastLineOfKey.value(QStringLiteral("map")),
                   values.mapList ? &values.maps : nullptr);

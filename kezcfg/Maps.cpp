@@ -23,8 +23,9 @@ void printJson(const GameFolders &game)
         folders.append(QJsonObject{{QStringLiteral("folder"), game.folders()[i]},
                                    {QStringLiteral("maps"), game.mapCounts()[i]}});
     QJsonArray maps;
-    for (const GameFolders::Map &map : game.maps())
+    game.forEachMap([&maps](const GameFolders::Map &map) {
         maps.append(QJsonObject{{QStringLiteral("name"), map.name}, {QStringLiteral("source"), map.source}});
+    });
     QJsonArray problems;
     for (const GameFolders::Problem &problem : game.problems())
         problems.append(QJsonObject{{QStringLiteral("file"), problem.file},
@@ -40,12 +41,11 @@ void printJson(const GameFolders &game)
 void printText(const GameFolders &game)
 {
     QTextStream out(stdout);
-    const QList<GameFolders::Map> maps = game.maps();
-    qsizetype width = 0;
-    for (const GameFolders::Map &map : maps)
-        width = qMax(width, printable(map.name).size());
-    for (const GameFolders::Map &map : maps)
+    // Each line is printed as the sorted listing reaches it, not after all.
+    const qsizetype width = game.longestMapName();
+    game.forEachMap([&](const GameFolders::Map &map) {
         out << printable(map.name).leftJustified(width) << "  " << printable(map.source) << '\n';
+    });
     out.flush();
     for (const GameFolders::Problem &problem : game.problems()) {
         const QByteArray line = QStringLiteral("kezcfg: %1: %2: %3\n")

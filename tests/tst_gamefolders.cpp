@@ -10,7 +10,12 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zip.h>
 
 namespace {
@@ -62,6 +67,41 @@ QString engine()
     return QFileInfo(path).isExecutable() ? path : QString();
 }
 
+// What the real server says of `map NAME` for each name, run on the data
+// folder with the mod kez: the "Can't find" lines, in order.
+QStringList cannotFind(const QString &data, const QList<std::pair<QString, Level>> &names, int port)
+{
+    QProcess server;
+    server.setProcessChannelMode(QProcess::MergedChannels);
+    server.start(engine(), {data, "+set", "game", "kez", "+set", "port", QString::number(port)});
+    if (!server.waitForStarted())
+        return {"the server did not start"};
+    // Loading a map drops the commands queued behind it, and the server's
+    // output reaches a pipe only when it ends: the names it cannot find go
+    // first, in one piece, and each that loads a map alone.
+    QByteArray missingFirst;
+    for (const auto &[name, level] : names)
+        if (level == Level::NoEngine)
+            missingFirst += "map " + name.toUtf8() + '\n';
+    server.write(missingFirst);
+    for (const auto &[name, level] : names) {
+        if (level == Level::NoEngine)
+            continue;
+        QTest::qWait(300);
+        server.write("map " + name.toUtf8() + '\n');
+    }
+    QTest::qWait(300);
+    server.write("quit\n");
+    // A machine busy with other builds can take long to load the maps.
+    if (!server.waitForFinished(60000))
+        return {"the server did not end"};
+    QStringList lines;
+    for (const QString &line : QString::fromUtf8(server.readAll()).split('\n'))
+        if (line.startsWith("Can't find"))
+            lines << line.trimmed();
+    return lines;
+}
+
 } // namespace
 
 class TestGameFolders : public QObject
@@ -72,6 +112,8 @@ private slots:
     void verdictsAgreeWithTheGameServer();
     void brokenArchivesAreReportedAndTheRestRead();
     void withoutGameDataNoMapIsJudged();
+    void looseMapsAreWhatTheServerOpens();
+    void boundsAreNamedAndMemoryStaysSmall();
 };
 
 void TestGameFolders::verdictsAgreeWithTheGameServer()
@@ -126,6 +168,16 @@ void TestGameFolders::verdictsAgreeWithTheGameServer()
         if (level == Level::NoEngine)
             missing << "Can't find maps/" + name + ".bsp";
     }
+    // Reading only what the verdicts of some names need changes none of them.
+    QList<QStringView> judgedNames;
+    for (const auto &[name, level] : names)
+        judgedNames << name;
+    const GameFolders judged = GameFolders::read(".", judgedNames);
+    QCOMPARE(judged.mapCounts(), game.mapCounts());
+    for (const auto &[name, level] : names) {
+        QVERIFY2(judged.verdict(name)->level == level, qPrintable(name));
+        QCOMPARE(judged.verdict(name)->sentence, game.verdict(name)->sentence);
+    }
     QCOMPARE(game.verdict(u"nothing")->sentence, "the game server cannot find maps/nothing.bsp");
     QCOMPARE(game.verdict(u"zipped")->sentence, "maps/zipped.bsp is only in extra.pk3, which engines that "
                                                 "read pak0.pak to pak9.pak alone do not read");
@@ -134,33 +186,7 @@ void TestGameFolders::verdictsAgreeWithTheGameServer()
     // engine finds, and says so of exactly the others.
     if (engine().isEmpty())
         QSKIP("the game server is not at hand");
-    QProcess server;
-    server.setProcessChannelMode(QProcess::MergedChannels);
-    server.start(engine(), {tree.filePath("data"), "+set", "game", "kez", "+set", "port", "27951"});
-    QVERIFY(server.waitForStarted());
-    // Loading a map drops the commands queued behind it, and the server's
-    // output reaches a pipe only when it ends: the names it cannot find go
-    // first, in one piece, and each that loads a map alone.
-    QByteArray missingFirst;
-    for (const auto &[name, level] : names)
-        if (level == Level::NoEngine)
-            missingFirst += "map " + name.toUtf8() + '\n';
-    server.write(missingFirst);
-    for (const auto &[name, level] : names) {
-        if (level == Level::NoEngine)
-            continue;
-        QTest::qWait(300);
-        server.write("map " + name.toUtf8() + '\n');
-    }
-    QTest::qWait(300);
-    server.write("quit\n");
-    QVERIFY(server.waitForFinished(20000));
-    const QByteArray output = server.readAll();
-    QStringList cannotFind;
-    for (const QString &line : QString::fromUtf8(output).split('\n'))
-        if (line.startsWith("Can't find"))
-            cannotFind << line.trimmed();
-    QCOMPARE(cannotFind, missing);
+    QCOMPARE(cannotFind(tree.filePath("data"), names, 28311), missing);
 }
 
 void TestGameFolders::brokenArchivesAreReportedAndTheRestRead()
@@ -206,6 +232,133 @@ void TestGameFolders::withoutGameDataNoMapIsJudged()
     QVERIFY(!game.verdict(u"q2dm1"));
     // In baseq2 itself, that folder alone is searched.
     QCOMPARE(game.folders(), QStringList({"."}));
+}
+
+void TestGameFolders::looseMapsAreWhatTheServerOpens()
+{
+    QTemporaryDir tree;
+    QVERIFY(::chmod(QFile::encodeName(tree.path()).constData(), 0755) == 0);
+    QByteArray map = "not a map";
+    if (!engine().isEmpty()) {
+        QCOMPARE(QProcess::execute(QStringLiteral(KEZ_ENGINE_DIR "/make-map"), {tree.filePath("m.bsp")}), 0);
+        QFile file(tree.filePath("m.bsp"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        map = file.readAll();
+    }
+    const QString maps = tree.filePath("data/kez/maps/");
+    put(maps + "real.bsp", map);
+    put(tree.filePath("data/elsewhere/inlink.bsp"), map);
+    QVERIFY(QFile::link("../../elsewhere", maps + "linked"));   // a linked folder is searched
+    QVERIFY(QFile::link("nowhere.bsp", maps + "dangling.bsp")); // a link to nothing
+    QVERIFY(QFile::link("loop.bsp", maps + "loop.bsp"));        // a link to itself
+    QVERIFY(::mkfifo(QFile::encodeName(maps + "f.bsp").constData(), 0644) == 0);
+    QDir().mkpath(maps + "sub");
+    QVERIFY(QFile::link("..", maps + "sub/up")); // a loop of folders
+    QString deep = maps + "deep";
+    for (int i = 0; i < 33; ++i)
+        deep += "/d";
+    put(deep + "/bottom.bsp", map);
+
+    QVERIFY(QDir::setCurrent(tree.filePath("data/kez")));
+    const GameFolders game = GameFolders::read(".");
+    QStringList listed;
+    for (const GameFolders::Map &m : game.maps())
+        listed << m.name + " " + m.source;
+    QCOMPARE(listed, QStringList({"linked/inlink maps/linked/inlink.bsp", "real maps/real.bsp"}));
+    QStringList problems;
+    for (const GameFolders::Problem &p : game.problems())
+        problems << p.file + ": " + p.sentence;
+    problems.sort();
+    QCOMPARE(
+        problems,
+        QStringList({
+            "maps/dangling.bsp: is a link to nothing: the game server cannot load it",
+            "maps/deep/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d: lies more than 32 "
+            "folders deep below maps/; it was not searched",
+            "maps/f.bsp: is a FIFO, not a regular file: the game server cannot load it",
+            "maps/loop.bsp: is a loop of links: the game server cannot load it",
+            "maps/sub/up: links back to a folder above it, whose maps are listed once",
+        }));
+
+    const QList<std::pair<QString, Level>> names = {
+        {"dangling", Level::NoEngine},         {"loop", Level::NoEngine},           {"f", Level::NoEngine},
+        {"linked/inlink", Level::EveryEngine}, {"sub/up/real", Level::EveryEngine},
+    };
+    QStringList missing;
+    for (const auto &[name, level] : names) {
+        QVERIFY2(game.verdict(name)->level == level, qPrintable(name));
+        if (level == Level::NoEngine)
+            missing << "Can't find maps/" + name + ".bsp";
+    }
+    if (engine().isEmpty())
+        QSKIP("the game server is not at hand");
+    QCOMPARE(cannotFind(tree.filePath("data"), names, 28312), missing);
+}
+
+void TestGameFolders::boundsAreNamedAndMemoryStaysSmall()
+{
+    // A zip64 archive whose central directory lists one entry more than
+    // the bound, every one a map: 59 MB of directory.
+    QTemporaryDir tree;
+    QVERIFY(QDir::setCurrent(tree.path()));
+    constexpr int entries = (1 << 20) + 1;
+    // Written a few thousand entries at a time, so that this test's own
+    // size stays far below the bound checked on kezcfg's below.
+    QFile huge("huge.pk3");
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    QByteArray batch;
+    for (int i = 0; i < entries; ++i) {
+        const QByteArray name = "maps/m" + QByteArray::number(i) + ".bsp";
+        QByteArray entry(46, '\0');
+        qToLittleEndian<quint32>(0x02014b50, entry.data());
+        qToLittleEndian<quint16>(quint16(name.size()), entry.data() + 28);
+        batch += entry + name;
+        if (batch.size() > 256 * 1024 || i == entries - 1) {
+            huge.write(batch);
+            batch.clear();
+        }
+    }
+    const qint64 directorySize = huge.size();
+    QByteArray end(56 + 20 + 22, '\0');
+    qToLittleEndian<quint32>(0x06064b50, end.data());
+    qToLittleEndian<quint64>(44, end.data() + 4);
+    qToLittleEndian<quint64>(entries, end.data() + 24);
+    qToLittleEndian<quint64>(entries, end.data() + 32);
+    qToLittleEndian<quint64>(directorySize, end.data() + 40);
+    qToLittleEndian<quint32>(0x07064b50, end.data() + 56);
+    qToLittleEndian<quint64>(directorySize, end.data() + 64);
+    qToLittleEndian<quint32>(1, end.data() + 72);
+    qToLittleEndian<quint32>(0x06054b50, end.data() + 76);
+    for (const int at : {84, 86})
+        qToLittleEndian<quint16>(0xffff, end.data() + at);
+    for (const int at : {88, 92})
+        qToLittleEndian<quint32>(0xffffffff, end.data() + at);
+    huge.write(end);
+    huge.close();
+
+    // kezcfg maps as a child, for its peak resident size (which counts this
+    // test's own at the child's start, so errs high): the stated bound is
+    // twice the directory's bytes above the program's floor.
+    const QByteArray program = KEZCFG;
+    char *const arguments[] = {const_cast<char *>(program.constData()), const_cast<char *>("maps"), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "errors", O_WRONLY | O_CREAT, 0644);
+    pid_t child = 0;
+    QCOMPARE(posix_spawn(&child, program.constData(), &actions, nullptr, arguments, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    struct rusage usage = {};
+    QCOMPARE(::wait4(child, &status, 0, &usage), child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QFile errors("errors");
+    QVERIFY(errors.open(QIODevice::ReadOnly));
+    QCOMPARE(errors.readAll(),
+             "kezcfg: huge.pk3: warning: lists 1048577 entries; only the first 1048576 were "
+             "read; its other maps were read\n");
+    QVERIFY2(usage.ru_maxrss < 16 * 1024 + 2 * directorySize / 1024,
+             qPrintable(QString::number(usage.ru_maxrss)));
 }
 
 QTEST_GUILESS_MAIN(TestGameFolders)

@@ -28,14 +28,20 @@ void checkArchives(const uint8_t *data, size_t size)
     expect(fd >= 0, "no memory file");
     expect(::write(fd, data, size) == ssize_t(size), "the input was not written");
 
-    const ArchiveListing pack = listPackMaps(fd, qint64(size));
-    expect(qint64(pack.maps.size()) * 64 <= qint64(size), "more maps than the directory can hold");
-    for (const QString &map : pack.maps)
-        expect(!map.isEmpty(), "a map without a name");
+    MapNameBlock maps;
+    const ArchiveListing pack = listPackMaps(fd, qint64(size), maps, 0);
+    expect(pack.maps == maps.size(), "a count that is not the block's");
+    expect(qint64(pack.maps) * 64 <= qint64(size), "more maps than the directory can hold");
 
-    const ArchiveListing zip = listZipMaps(::dup(fd));
-    for (const QString &map : zip.maps)
-        expect(!map.isEmpty(), "a map without a name");
+    // Each zip entry takes 46 bytes and a name of more than nine.
+    const ArchiveListing zip = listZipMaps(fd, qint64(size), maps, 1);
+    expect(pack.maps + zip.maps == maps.size(), "a count that is not the block's");
+    expect(qint64(zip.maps) * 56 <= qint64(size), "more maps than the directory can hold");
+    for (qsizetype i = 0; i < maps.size(); ++i) {
+        expect(!maps.name(i).isEmpty(), "a map without a name");
+        expect(!maps.name(i).contains(u'\0'), "a name holding a NUL");
+        expect(maps.entry(i).source == (i < pack.maps ? 0u : 1u), "a map of the wrong archive");
+    }
     ::close(fd);
 }
 

@@ -237,7 +237,7 @@ echo '{"serverName": "Frag Night", "adminName": "Ann", "email": "ann@example.org
 status=0
 check=$(in_root kezcfg check /srv/q2/kez 2>&1) || status=$?
 # Both maps found; the one only in the pk3 is a warning, which shows that
-# libzip read it.
+# the zip archive was read.
 [ "$status" -eq 1 ] || fail "kezcfg check ended with $status: $check"
 grep -q '^maplist.txt:2: warning: maps/kezarena.bsp is only in kezmaps.pk3' <<<"$check" || fail "kezcfg check printed: $check"
 ! grep -q 'error' <<<"$check" || fail "kezcfg check reported an error: $check"
