@@ -552,7 +552,8 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
     if (m_working.get() < 0 || ::fstat(m_working.get(), &workingInfo) != 0)
         return fail(QString(), plainReason(errno, ErrorContext::Folder));
     if (workingInfo.st_nlink == 0)
-        return fail(files.isEmpty() ? QString() : files.first().name, plainReason(ENOENT, ErrorContext::Folder));
+        return fail(files.isEmpty() ? QString() : files.first().name,
+                    plainReason(ENOENT, ErrorContext::Folder));
     m_workingId = idOf(workingInfo);
 
     const Recovery recovery = recoverIn(m_working.get(), true);
