@@ -269,6 +269,13 @@ std::optional<QString> carryOut(const JournalEntry &entry, int workingFolder)
             ::openat(workingFolder, entry.temporary.constData(), O_RDONLY | O_NOFOLLOW | openFlags));
         if (copy.get() < 0)
             return errno == ENOENT ? std::nullopt : std::optional(plainReason(errno, ErrorContext::File));
+        // The copy lies in a folder that others may own: only a copy that
+        // this user made and nobody else could change is copied in.
+        struct stat copyInfo = {};
+        if (::fstat(copy.get(), &copyInfo) != 0 || !S_ISREG(copyInfo.st_mode) ||
+            copyInfo.st_uid != ::geteuid() || (copyInfo.st_mode & 022) || copyInfo.st_nlink != 1)
+            return QStringLiteral("its copy %1 is not one this user made")
+                .arg(QFile::decodeName(entry.temporary));
         const UniqueFd file(
             ::openat(folder.get(), entry.base.constData(), O_WRONLY | O_NOFOLLOW | openFlags));
         if (file.get() < 0 || ::fstat(file.get(), &info) != 0)
@@ -389,7 +396,9 @@ private:
     std::optional<QString> prepare(Entry &entry);
     std::optional<QString> writeJournal();
     void removeTemporaries();
-    void putBackInPlace(size_t upTo);
+    // Gives the files rewritten in place so far their old contents back;
+    // false when one could not be.
+    bool putBackInPlace(size_t upTo);
 
     UniqueFd m_working;
     FileId m_workingId;
@@ -448,6 +457,18 @@ std::optional<QString> SetWriter::check(Entry &entry) const
         return std::nullopt;
     }
     const struct stat &old = *entry.target.existing;
+    // A second name of a file can be made by whoever may write in the folder
+    // (and, without the kernel's protection, for any file): in a folder of
+    // another user, a file with more than one name is written only when it
+    // is that user's own, so that nobody can aim this write at a file of the
+    // writer's by naming it here.
+    if (old.st_nlink > 1 && folderInfo.st_uid != ::geteuid() && folderInfo.st_uid != 0 &&
+        old.st_uid != folderInfo.st_uid)
+        return QStringLiteral(
+                   "it has %1 names and belongs to %2, while its folder belongs to %3; a file with a "
+                   "second name is written only in a folder of yours or of its owner")
+            .arg(old.st_nlink)
+            .arg(userName(old.st_uid), userName(folderInfo.st_uid));
     if (::faccessat(folder, entry.target.base.constData(), W_OK, AT_EACCESS) != 0)
         return errno == EACCES ? QStringLiteral("it is read-only for this user")
                                : plainReason(errno, ErrorContext::File);
@@ -535,13 +556,15 @@ std::optional<QString> SetWriter::writeJournal()
     return std::nullopt;
 }
 
-void SetWriter::putBackInPlace(size_t upTo)
+bool SetWriter::putBackInPlace(size_t upTo)
 {
+    bool all = true;
     for (size_t i = 0; i <= upTo; ++i) {
         Entry &entry = m_entries[i];
-        if (entry.inPlace && entry.previous)
-            overwrite(entry.fileFd.get(), {*entry.previous});
+        if (entry.inPlace)
+            all &= entry.previous && overwrite(entry.fileFd.get(), {*entry.previous});
     }
+    return all;
 }
 
 FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
@@ -601,14 +624,23 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
             continue;
         if (!overwrite(entry.fileFd.get(), entry.file->pieces)) {
             const QString reason = plainReason(errno, ErrorContext::File);
-            const bool restorable = entry.previous.has_value();
-            putBackInPlace(i);
-            if (m_journalWritten) {
-                ::unlinkat(m_working.get(), journalFile, 0);
-                syncFolder(m_working.get());
+            if (putBackInPlace(i)) {
+                if (m_journalWritten) {
+                    ::unlinkat(m_working.get(), journalFile, 0);
+                    syncFolder(m_working.get());
+                }
+                return fail(&entry, reason);
             }
-            return fail(&entry, restorable ? reason : reason + QStringLiteral("; it may be incomplete"),
-                        restorable);
+            // What could not be put back is finished from the journal and
+            // its copies by the next write; they stay.
+            if (m_journalWritten)
+                return {false, entry.file->name,
+                        reason +
+                            QStringLiteral("; its old contents could not be put back, and the next Save, "
+                                           "Open or apply completes the set from %1")
+                                .arg(QLatin1String(journalFile)),
+                        false, m_recovered};
+            return fail(&entry, reason + QStringLiteral("; it may be incomplete"), false);
         }
     }
     QSet<QByteArray> renamedIn;

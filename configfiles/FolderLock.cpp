@@ -97,6 +97,12 @@ std::optional<QString> FolderLock::lockFile(std::chrono::milliseconds wait,
                                             const std::function<void(const QString &)> &say)
 {
     const QString name = QStringLiteral(".kezcfg-apply.lock");
+    // QLockFile opens the name as it finds it: a FIFO or a link put there by
+    // the folder's owner would hang the apply or open a device.
+    struct stat found = {};
+    if (::lstat(QFile::encodeName(name).constData(), &found) == 0 && !S_ISREG(found.st_mode))
+        return QStringLiteral("the lock file %1 in %2 is not a regular file; nothing was written")
+            .arg(name, QDir::currentPath());
     m_file.emplace(name);
     // A lock file of this host whose process is gone is taken over at once;
     // QLockFile asks the system whether that process still runs.

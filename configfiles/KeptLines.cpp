@@ -29,14 +29,20 @@ QList<QStringView> commandsOf(QStringView line)
 }
 
 // The first words of a command as the console parses them: white space
-// (every character up to the space) separates, a quote holds a word
-// together, and "//" ends the command.
+// separates, a quote holds a word together, and "//" ends the command. The
+// console compares signed bytes with the space, so every byte of a
+// character beyond ASCII (a pasted no-break space) separates words too.
+bool separates(QChar c)
+{
+    return c <= u' ' || c.unicode() >= 0x80;
+}
+
 QStringList wordsOf(QStringView command, int count)
 {
     QStringList words;
     qsizetype i = 0;
     while (words.size() < count) {
-        while (i < command.size() && command[i] <= u' ')
+        while (i < command.size() && separates(command[i]))
             ++i;
         if (i >= command.size() || command.sliced(i).startsWith(u"//"))
             break;
@@ -46,7 +52,7 @@ QStringList wordsOf(QStringView command, int count)
                 word += command[i];
             ++i;
         } else {
-            for (; i < command.size() && command[i] > u' '; ++i)
+            for (; i < command.size() && !separates(command[i]); ++i)
                 word += command[i];
         }
         words.append(word);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "configfiles/RegularFileReading.h"
 
+#include "configfiles/WriteTarget.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -47,11 +49,45 @@ private:
     int m_fd;
 };
 
+// A name that is a link is followed as the writer follows links, so that a
+// folder's owner cannot have a privileged reader take in a file of another
+// user (and a later save write it out into theirs).
+RegularFileOpening openThroughLink(const QByteArray &path)
+{
+    auto resolved = resolveWriteTarget(path, AT_FDCWD, TargetUse::Reading);
+    if (const QString *refusal = std::get_if<QString>(&resolved))
+        return {Outcome::NotOpened, -1, 0, *refusal};
+    const WriteTarget &target = std::get<WriteTarget>(resolved);
+    if (!target.existing)
+        return {Outcome::Missing, -1, 0, QString::fromLocal8Bit(std::strerror(ENOENT))};
+    const struct stat &found = *target.existing;
+    if (S_ISDIR(found.st_mode))
+        return {Outcome::NotOpened, -1, 0, QStringLiteral("it is a folder")};
+    if (!S_ISREG(found.st_mode))
+        return {Outcome::NotRead, -1, 0, QStringLiteral("it is not a regular file")};
+    const int fd = ::openat(target.folder.get(), target.base.constData(),
+                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const RegularFileRead failure = failedWithErrno(errno);
+        return {failure.outcome, -1, 0, failure.reason};
+    }
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_dev != found.st_dev ||
+        info.st_ino != found.st_ino) {
+        ::close(fd);
+        return {Outcome::NotRead, -1, 0, QStringLiteral("it is not a regular file")};
+    }
+    return {Outcome::Read, fd, qint64(info.st_size), {}};
+}
+
 } // namespace
 
 RegularFileOpening openRegularFile(const QString &fileName)
 {
     const QByteArray path = QFile::encodeName(fileName);
+    struct stat link = {};
+    if (::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+        return openThroughLink(path);
     // Looking first keeps open() away from FIFOs, which would block it, and
     // from devices, which may act on being opened.
     struct stat info = {};

@@ -98,7 +98,8 @@ QString plainReason(int error, ErrorContext context)
     }
 }
 
-std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, int workingFolder)
+std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, int workingFolder,
+                                                      TargetUse use)
 {
     WriteTarget target;
     const qsizetype slash = name.lastIndexOf('/');
@@ -107,6 +108,11 @@ std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, in
     target.folder.reset(openFolder(workingFolder, target.folderPath));
     QByteArray path = name; // for messages: where the links have led so far
     const uid_t me = ::geteuid();
+    // After a link of another user: that user, who must own what is found at
+    // the next step in the folder actually held, whatever was checked before.
+    bool owing = false;
+    uid_t owedTo = 0;
+    QByteArray owedLink;
 
     for (int hops = 0; hops < 40; ++hops) {
         struct stat folderInfo = {};
@@ -119,12 +125,24 @@ std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, in
 
         struct stat info = {};
         if (::fstatat(target.folder.get(), target.base.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT && owing)
+                return QStringLiteral(
+                           "%1 is a link of %2 to %3, which does not exist; only your own links are "
+                           "followed to make a file")
+                    .arg(shown(owedLink), userName(owedTo), shown(path));
             if (errno == ENOENT)
                 return target;
             return plainReason(errno, ErrorContext::File);
         }
+        // Checked again here, on the folder that is held: a folder on the
+        // link's way may have been swapped since the link was looked at.
+        if (owing && info.st_uid != owedTo)
+            return QStringLiteral(
+                       "%1 is a link of %2 to %3, which belongs to %4; a link is followed only when "
+                       "it is your own or its owner owns what it leads to")
+                .arg(shown(owedLink), userName(owedTo), shown(path), userName(info.st_uid));
         if (!S_ISLNK(info.st_mode)) {
-            if (!S_ISREG(info.st_mode))
+            if (!S_ISREG(info.st_mode) && use == TargetUse::Writing)
                 return QStringLiteral("it leads to %1, and only regular files are written")
                     .arg(kindOf(info.st_mode));
             target.existing = info;
@@ -161,6 +179,9 @@ std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, in
                     .arg(shown(path), userName(info.st_uid), shown(link), userName(destination.st_uid));
         }
 
+        owing = info.st_uid != me;
+        owedTo = info.st_uid;
+        owedLink = path;
         const qsizetype linkSlash = link.lastIndexOf('/');
         if (linkSlash >= 0) {
             const QByteArray folder = linkSlash == 0 ? QByteArray("/") : link.left(linkSlash);

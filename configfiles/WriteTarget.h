@@ -58,7 +58,12 @@ struct WriteTarget
 // of the writer or of the folder's owner. What is not a regular file, and
 // any other link, is refused with a sentence that says why (naming the link,
 // its owner and what it leads to).
-std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, int workingFolder);
+//
+// For reading, the same links are followed and refused, and a file that is
+// not a regular one is given back for the reader to judge.
+enum class TargetUse { Writing, Reading };
+std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, int workingFolder,
+                                                      TargetUse use = TargetUse::Writing);
 
 // What the failure of a system call means for a file or for the folder that
 // was to hold it, in an operator's words.

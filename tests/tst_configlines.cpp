@@ -349,6 +349,8 @@ void TestConfigLines::linesTheFormDoesNotOwn_data()
                                              << "timelimit";
     QTest::newRow("white space") << "  set\tweaponban   4"
                                  << "weaponban";
+    QTest::newRow("a no-break space separates, as the console reads bytes")
+        << QString::fromUtf8("set\u00a0fraglimit 0") << "fraglimit";
     QTest::newRow("second command") << "set password x; set maxclients 4"
                                     << "maxclients";
     QTest::newRow("a comment hides no semicolon") << "set password x // a; map q2dm3"
