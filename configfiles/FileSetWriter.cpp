@@ -308,7 +308,11 @@ struct OpenJournal
 // must not be able to have a privileged recovery move files of their choosing.
 std::variant<std::monostate, OpenJournal, Recovery> findJournal(int workingFolder, const FileId &workingId)
 {
-    UniqueFd fd(::openat(workingFolder, journalFile, O_RDONLY | O_NOFOLLOW | openFlags));
+    // Opened for writing as well: a file system that emulates flock with
+    // record locks (NFS) takes an exclusive lock only on such a descriptor.
+    UniqueFd fd(::openat(workingFolder, journalFile, O_RDWR | O_NOFOLLOW | openFlags));
+    if (fd.get() < 0 && errno == EACCES)
+        fd.reset(::openat(workingFolder, journalFile, O_RDONLY | O_NOFOLLOW | openFlags));
     if (fd.get() < 0 && errno == ENOENT)
         return std::monostate();
     const QString where =
@@ -327,7 +331,7 @@ std::variant<std::monostate, OpenJournal, Recovery> findJournal(int workingFolde
             QStringLiteral("%1 was not made by this user (%2); it was left untouched: remove it once "
                            "the files are as they should be")
                 .arg(where, userName(info.st_uid))};
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
         return Recovery{
             Recovery::Outcome::Busy, {}, QStringLiteral("another save or apply is writing in this folder")};
     const std::optional<QByteArray> text = readAll(fd.get(), journalSizeLimit);
@@ -539,9 +543,19 @@ std::optional<QString> SetWriter::writeJournal()
     UniqueFd fd = createTemporary(m_working.get(), journalFile, name);
     if (fd.get() < 0)
         return plainReason(errno, ErrorContext::Folder);
-    const bool written =
-        writeAll(fd.get(), {journalText(m_entries, m_workingId)}) && fdatasyncOk(fd.get()) &&
-        ::renameat2(m_working.get(), name.constData(), m_working.get(), journalFile, RENAME_NOREPLACE) == 0;
+    bool written = writeAll(fd.get(), {journalText(m_entries, m_workingId)}) && fdatasyncOk(fd.get());
+    if (written) {
+        written = ::renameat2(m_working.get(), name.constData(), m_working.get(), journalFile,
+                              RENAME_NOREPLACE) == 0;
+        // A file system without that kind of rename (NFS) still makes a
+        // second name only where there is none.
+        if (!written && errno == EINVAL) {
+            written = ::linkat(m_working.get(), name.constData(), m_working.get(), journalFile, 0) == 0;
+            const int error = errno;
+            ::unlinkat(m_working.get(), name.constData(), 0);
+            errno = error;
+        }
+    }
     if (!written) {
         const int error = errno;
         ::unlinkat(m_working.get(), name.constData(), 0);
