@@ -3,6 +3,7 @@
 
 #include "configfiles/ConfigurationLines.h"
 
+#include <QHash>
 #include <QSet>
 
 namespace KeptLines {
@@ -67,17 +68,33 @@ bool isSetCommand(const QString &word)
     return spellings.contains(word);
 }
 
+const QSet<QString> &formSettings();
+
 // What each command of a line sets, in lower case: the variable of a set
-// command or of a bare "variable value", otherwise the command itself.
-QStringList settingsOf(QStringView line)
+// command or of a bare "variable value", otherwise the command itself. With
+// aliases, an alias defined to set a form setting sets it where it runs, and
+// definitions are learnt.
+QStringList settingsOf(QStringView line, QHash<QString, QString> *aliases = nullptr)
 {
     QStringList settings;
     for (QStringView command : commandsOf(line)) {
-        const QStringList words = wordsOf(command, 3);
+        const QStringList words = wordsOf(command, 64);
         if (words.isEmpty())
             continue;
         const QString first = words[0].toLower();
-        if (isSetCommand(first) && words.size() >= 2)
+        if (aliases && first == u"alias" && words.size() >= 3) {
+            const QString body = words.mid(2).join(u' ');
+            for (const QString &name : settingsOf(body, aliases)) {
+                if (formSettings().contains(name)) {
+                    aliases->insert(words[1].toLower(), name);
+                    break;
+                }
+            }
+            continue;
+        }
+        if (aliases && aliases->contains(first))
+            settings.append(aliases->value(first));
+        else if (isSetCommand(first) && words.size() >= 2)
             settings.append(words[1].toLower());
         else if (words.size() >= 2 || first == u"setmaster")
             settings.append(first); // "fraglimit 5" sets fraglimit; "fraglimit" alone prints it
@@ -115,22 +132,28 @@ bool isBlank(QStringView line)
 
 } // namespace
 
-std::optional<QString> formSettingOf(QStringView line)
+std::optional<QString> LineOwnership::formSettingOf(QStringView line)
 {
-    for (const QString &name : settingsOf(line)) {
+    for (const QString &name : settingsOf(line, &m_aliases)) {
         if (formSettings().contains(name))
             return name;
     }
     return std::nullopt;
 }
 
+std::optional<QString> formSettingOf(QStringView line)
+{
+    return LineOwnership().formSettingOf(line);
+}
+
 QStringList keptLines(const QStringList &serverCfgLines)
 {
     const QStringList header = ConfigurationLines::serverCfgHeader();
+    LineOwnership ownership;
     QStringList kept;
     for (const QString &line : serverCfgLines) {
-        if (isBlank(line) || header.contains(line) || ConfigurationLines::matchKey(line) ||
-            formSettingOf(line))
+        const bool formsOwn = ownership.formSettingOf(line).has_value(); // learns aliases on every line
+        if (isBlank(line) || header.contains(line) || ConfigurationLines::matchKey(line) || formsOwn)
             continue;
         kept.append(line);
     }

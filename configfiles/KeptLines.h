@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <QHash>
 #include <QStringList>
 #include <optional>
 
@@ -16,6 +17,18 @@ namespace KeptLines {
 // What a line sets that the form writes ("fraglimit", "map"), or nothing
 // when no command of the line does.
 std::optional<QString> formSettingOf(QStringView line);
+
+// The same for the lines of one file, in order: an alias whose commands set
+// a form setting ("alias r1 \"fraglimit 20; map q2dm1\"") sets it wherever
+// it runs later in the file. The definition itself sets nothing.
+class LineOwnership
+{
+public:
+    std::optional<QString> formSettingOf(QStringView line);
+
+private:
+    QHash<QString, QString> m_aliases; // by lower-case name: what running it sets
+};
 
 // The lines of a server.cfg that Save writes again after the form's own
 // settings, in their order: every line that File / Open skips and that sets

@@ -80,6 +80,7 @@ private:
     int report();
 
     QList<Finding> m_findings;
+    KeptLines::LineOwnership m_ownership; // sees the lines in order, for aliases
     QHash<QString, int> m_firstLineOfKey;
     QHash<QString, int> m_lastLineOfKey;
     int m_lastPrivateLine = 0; // the last "set public 0"
@@ -133,7 +134,7 @@ void Checker::checkLine(int number, const QString &line)
                  QStringLiteral("\"%1\" is written in another letter case: File / Open skips the line, the "
                                 "game's console does not; Save and apply replace it")
                      .arg(near->key));
-        else if (const std::optional<QString> setting = KeptLines::formSettingOf(line);
+        else if (const std::optional<QString> setting = m_ownership.formSettingOf(line);
                  setting && !writersOwnLines().contains(line))
             warn(file, number,
                  QStringLiteral("Save and apply replace this line: it sets \"%1\", which the form writes")

@@ -386,6 +386,10 @@ void TestConfigLines::keptLinesComeBeforeTheStartingMap()
         "map q2dm1",
     };
     QCOMPARE(KeptLines::keptLines(file), QStringList({"set password secretjoin", "sv addip 10.0.0.1"}));
+    // An alias that sets a form setting is kept; running it is the form's.
+    QCOMPARE(
+        KeptLines::keptLines({"alias r1 \"fraglimit 20; map q2dm1\"", "alias hi \"say hello\"", "r1", "hi"}),
+        QStringList({"alias r1 \"fraglimit 20; map q2dm1\"", "alias hi \"say hello\"", "hi"}));
 
     ServerSettings settings = startUpSettings();
     settings.keptLines = {"set password secretjoin", "sv addip 10.0.0.1"};
