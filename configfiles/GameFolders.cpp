@@ -3,6 +3,7 @@
 
 #include "configfiles/ArchiveDirectories.h"
 #include "configfiles/RegularFileReading.h"
+#include "configfiles/WriteTarget.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -120,17 +121,6 @@ enum class Met {
     TooMany,    // the count bound reached, the rest not searched
     Unreadable, // a folder that could not be read; detail: errno
 };
-
-QString typeOf(mode_t mode)
-{
-    if (S_ISFIFO(mode))
-        return QStringLiteral("a FIFO");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("a device");
-    return QStringLiteral("not a regular file");
-}
 
 // Walks a maps/ folder as the game server finds files in it: a name is
 // followed through links, as opening it follows them, so a linked folder is
@@ -328,7 +318,7 @@ qsizetype GameFolders::readLooseMaps(const QString &folder, const QString &shown
         case Met::NotRegular:
             problem(shown(relative), false,
                     QStringLiteral("is %1, not a regular file: the game server cannot load it")
-                        .arg(typeOf(mode_t(detail))));
+                        .arg(kindOfFile(mode_t(detail))));
             break;
         case Met::Dangling:
             problem(shown(relative), false,

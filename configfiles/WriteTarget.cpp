@@ -14,18 +14,6 @@
 
 namespace {
 
-QString kindOf(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return QStringLiteral("a folder");
-    if (S_ISFIFO(mode))
-        return QStringLiteral("a FIFO");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("a device");
-    return QStringLiteral("not a regular file");
-}
 
 // A path that a folder's owner chose, made safe to print.
 QString shown(const QByteArray &path)
@@ -57,6 +45,19 @@ void UniqueFd::reset(int fd)
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = fd;
+}
+
+QString kindOfFile(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a FIFO");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    return QStringLiteral("not a regular file");
 }
 
 QString userName(uid_t user)
@@ -144,7 +145,7 @@ std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, in
         if (!S_ISLNK(info.st_mode)) {
             if (!S_ISREG(info.st_mode) && use == TargetUse::Writing)
                 return QStringLiteral("it leads to %1, and only regular files are written")
-                    .arg(kindOf(info.st_mode));
+                    .arg(kindOfFile(info.st_mode));
             target.existing = info;
             return target;
         }

@@ -72,3 +72,6 @@ QString plainReason(int error, ErrorContext context);
 
 // "user nobody (65534)"
 QString userName(uid_t user);
+
+// What a file that is not a regular one is: "a FIFO", "a folder", "a device" ...
+QString kindOfFile(mode_t mode);
