@@ -478,8 +478,9 @@ int apply(const QStringList &arguments)
     // One apply at a time in a folder, so that two never mix their files.
     FolderLock lock;
     if (!check) {
-        if (const std::optional<QString> refusal = lock.lock(
-                wait, [](const QString &text) { std::fprintf(stderr, "kezcfg: %s\n", qPrintable(text)); }))
+        if (const std::optional<QString> refusal = lock.lock(wait, [](const QString &text) {
+                std::fprintf(stderr, "kezcfg: %s\n", qPrintable(printable(text)));
+            }))
             return failure(QStringLiteral("apply refused: %1").arg(*refusal));
     }
     // What an interrupted write left is finished first, so that what is
@@ -488,7 +489,7 @@ int apply(const QStringList &arguments)
     if (recovery.outcome == Recovery::Outcome::Failed || recovery.outcome == Recovery::Outcome::Busy)
         return refuse(recovery.message);
     if (recovery.outcome == Recovery::Outcome::Completed)
-        std::fprintf(stderr, "kezcfg: %s\n", qPrintable(recovery.message));
+        std::fprintf(stderr, "kezcfg: %s\n", qPrintable(printable(recovery.message)));
 
     QFile mapListFile(QStringLiteral("maplist.txt"));
     const std::optional<QByteArray> mapListNow = currentBytes(mapListFile);
