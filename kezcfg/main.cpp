@@ -5,6 +5,7 @@
 #include "Commands.h"
 
 #include <QCoreApplication>
+#include <clocale>
 #include <cstdio>
 
 namespace {
@@ -73,7 +74,12 @@ Options:
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication application(argc, argv);
+    // No QCoreApplication: no command needs an event loop (servers are asked
+    // over plain sockets, and diff(1) is waited for), and making one (logging
+    // rules, the program's own path) took a tenth of a check beside a large
+    // game folder. The locale it would set is set here, for the system's
+    // messages.
+    std::setlocale(LC_ALL, "");
     QCoreApplication::setApplicationName(QStringLiteral("kezcfg"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KEZ_VERSION));
     // File / Open's own diagnostic lines are for the window; every command
@@ -83,7 +89,10 @@ int main(int argc, char *argv[])
             failure(message);
     });
 
-    QStringList arguments = QCoreApplication::arguments().mid(1);
+    // As QCoreApplication would read them.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
     if (arguments.isEmpty())
         return failure(QStringLiteral("a command is needed; kezcfg --help lists them"));
     const QString command = arguments.takeFirst();
