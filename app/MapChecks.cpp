@@ -26,7 +26,7 @@ void ServerConfiguration::readGameFolders()
     m_gameFolders = GameFolders::read(QDir::currentPath());
 
     QStringList names;
-    m_gameFolders.forEachMap([&names](const GameFolders::Map &map) { names.append(map.name); });
+    m_gameFolders.forEachMap([&names](QStringView name, QStringView) { names.append(name.toString()); });
     completeMapNames(names);
 
     startingMapField->recheck();

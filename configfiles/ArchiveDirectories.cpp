@@ -93,28 +93,47 @@ struct ZipDirectory
     QString problem;
 };
 
-ZipDirectory findZipDirectory(int fd, qint64 fileSize)
+// Where in the file's last tailSize bytes, read into tail, the last end
+// record lies whose comment ends within the file: -1 for none, -2 when the
+// file could not be read.
+qsizetype findEndRecord(int fd, qint64 fileSize, qsizetype tailSize, QByteArray &tail)
+{
+    if (tail.size() < tailSize)
+        tail.resize(tailSize);
+    if (!readAt(fd, fileSize - tailSize, tail.data(), tailSize))
+        return -2;
+    for (qsizetype at = tailSize - zipEndSize; at >= 0; --at) {
+        const char *record = tail.constData() + at;
+        if (u32(record) == zipEndSignature && at + zipEndSize + u16(record + 20) <= tailSize)
+            return at;
+    }
+    return -1;
+}
+
+ZipDirectory findZipDirectory(int fd, qint64 fileSize, QByteArray &tail)
 {
     ZipDirectory directory;
-    const qsizetype tailSize = qsizetype(qMin<qint64>(fileSize, zipEndSize + zipCommentLimit));
-    if (tailSize < zipEndSize)
+    const qsizetype fullTailSize = qsizetype(qMin<qint64>(fileSize, zipEndSize + zipCommentLimit));
+    if (fullTailSize < zipEndSize)
         return directory;
-    QByteArray tail(tailSize, Qt::Uninitialized);
-    const qint64 tailStart = fileSize - tailSize;
-    if (!readAt(fd, tailStart, tail.data(), tail.size())) {
+    // Most archives have no comment: their end record lies in their last
+    // page, and the full 64 KiB that a comment may take are read only when
+    // it does not, or when a zip64 locator before it could lie outside.
+    qsizetype tailSize = qMin<qsizetype>(fullTailSize, 4096);
+    qsizetype at = findEndRecord(fd, fileSize, tailSize, tail);
+    if ((at == -1 || (at >= 0 && at < zip64LocatorSize)) && tailSize < fullTailSize) {
+        tailSize = fullTailSize;
+        at = findEndRecord(fd, fileSize, tailSize, tail);
+    }
+    if (at == -2) {
         directory.found = true;
         directory.problem =
             QStringLiteral("could not be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
         return directory;
     }
-    qsizetype at = tailSize - zipEndSize;
-    for (; at >= 0; --at) {
-        const char *record = tail.constData() + at;
-        if (u32(record) == zipEndSignature && at + zipEndSize + u16(record + 20) <= tailSize)
-            break;
-    }
     if (at < 0)
         return directory;
+    const qint64 tailStart = fileSize - tailSize;
     directory.found = true;
     const char *record = tail.constData() + at;
     directory.end = tailStart + at;
@@ -184,6 +203,12 @@ template <typename Char> size_t lowerCaseHash(const Char *name, qsizetype size)
     return size_t(hash ^ (hash >> 32));
 }
 
+// One of 64 bits for a name's last character, in lower case.
+quint64 endingBit(char16_t c)
+{
+    return quint64(1) << (foldAscii(c) & 63);
+}
+
 } // namespace
 
 void MapNameBlock::keepOnly(const QList<QStringView> &names)
@@ -193,9 +218,12 @@ void MapNameBlock::keepOnly(const QList<QStringView> &names)
         tableSize *= 2;
     m_keptTable.assign(tableSize, -1);
     m_kept.clear();
+    m_keptEndings.fill(0);
     for (const QStringView name : names) {
         if (kept(name.utf16(), name.size()))
             continue;
+        if (!name.isEmpty() && name.size() < qsizetype(m_keptEndings.size()))
+            m_keptEndings[size_t(name.size())] |= endingBit(name.back().unicode());
         QString folded(name.size(), Qt::Uninitialized);
         std::transform(name.utf16(), name.utf16() + name.size(), folded.begin(),
                        [](char16_t c) { return QChar(foldAscii(c)); });
@@ -211,6 +239,9 @@ template <typename Char> bool MapNameBlock::kept(const Char *name, qsizetype siz
 {
     if (m_keptTable.empty())
         return true;
+    if (size > 0 && size < qsizetype(m_keptEndings.size()) &&
+        !(m_keptEndings[size_t(size)] & endingBit(char16_t(std::make_unsigned_t<Char>(name[size - 1])))))
+        return false;
     const size_t mask = m_keptTable.size() - 1;
     for (size_t slot = lowerCaseHash(name, size) & mask; m_keptTable[slot] >= 0; slot = (slot + 1) & mask) {
         const QString &candidate = m_kept[m_keptTable[slot]];
@@ -223,19 +254,13 @@ template <typename Char> bool MapNameBlock::kept(const Char *name, qsizetype siz
     return false;
 }
 
-std::vector<char16_t> &MapNameBlock::room(size_t size, quint32 source)
+LargeArray<char16_t> &MapNameBlock::room(size_t size, quint32 source)
 {
-    if (m_characters.empty() || m_characters.back().capacity() - m_characters.back().size() < size) {
-        m_characters.emplace_back();
-        // A name of the game is far shorter than a block; one of a zip
-        // archive's 65,535 characters still gets a block of its own.
-        m_characters.back().reserve(std::max(charactersPerBlock, size));
-    }
-    if ((m_size & namesMask) == 0) {
-        m_names.emplace_back();
-        m_names.back().reserve(size_t(namesMask) + 1);
-    }
-    std::vector<char16_t> &characters = m_characters.back();
+    if (m_characters.empty() || m_characters.back().room() < size)
+        m_characters.emplace_back(std::max(charactersPerBlock, size), !m_characters.empty());
+    if ((m_size & namesMask) == 0)
+        m_names.emplace_back(size_t(namesMask) + 1, !m_names.empty());
+    LargeArray<char16_t> &characters = m_characters.back();
     m_names.back().push_back(
         {quint32(m_characters.size() - 1), quint32(characters.size()), quint32(size), source});
     ++m_size;
@@ -246,21 +271,19 @@ void MapNameBlock::appendLatin1(const char *name, qsizetype size, quint32 source
 {
     if (!kept(name, size))
         return;
-    // Each byte widened, as Latin-1 is; the block has room, so nothing moves.
+    // Each byte widened, as Latin-1 is.
     const auto *bytes = reinterpret_cast<const uchar *>(name);
-    std::vector<char16_t> &characters = room(size_t(size), source);
-    characters.insert(characters.end(), bytes, bytes + size);
+    room(size_t(size), source).append(bytes, bytes + size);
 }
 
 void MapNameBlock::append(QStringView name, quint32 source)
 {
     if (!kept(name.utf16(), name.size()))
         return;
-    std::vector<char16_t> &characters = room(size_t(name.size()), source);
-    characters.insert(characters.end(), name.utf16(), name.utf16() + name.size());
+    room(size_t(name.size()), source).append(name.utf16(), name.utf16() + name.size());
 }
 
-ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source)
+ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source, QByteArray &buffer)
 {
     ArchiveListing listing;
     char header[packHeaderSize] = {};
@@ -298,16 +321,18 @@ ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 sou
         entries = archiveEntryLimit;
     }
     constexpr qint64 entriesPerRead = readSize / packEntrySize;
-    QByteArray block(qsizetype(qMin(entries, entriesPerRead) * packEntrySize), Qt::Uninitialized);
+    if (const qsizetype needed = qsizetype(qMin(entries, entriesPerRead) * packEntrySize); buffer.size() < needed)
+        buffer.resize(needed);
+    char *block = buffer.data();
     qint64 unterminated = 0;
     for (qint64 first = 0; first < entries; first += entriesPerRead) {
         const qint64 count = qMin(entriesPerRead, entries - first);
-        if (!readAt(fd, offset + first * packEntrySize, block.data(), qsizetype(count * packEntrySize))) {
+        if (!readAt(fd, offset + first * packEntrySize, block, qsizetype(count * packEntrySize))) {
             listing.problems.append(QStringLiteral("could not be read to the end of its directory"));
             break;
         }
         for (qint64 i = 0; i < count; ++i) {
-            const char *name = block.constData() + i * packEntrySize;
+            const char *name = block + i * packEntrySize;
             const void *end = std::memchr(name, '\0', packNameSize);
             if (!end) {
                 ++unterminated;
@@ -323,10 +348,10 @@ ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 sou
     return listing;
 }
 
-ArchiveListing listZipMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source)
+ArchiveListing listZipMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source, QByteArray &buffer)
 {
     ArchiveListing listing;
-    const ZipDirectory directory = findZipDirectory(fd, size);
+    const ZipDirectory directory = findZipDirectory(fd, size, buffer);
     if (!directory.found) {
         listing.recognised = false;
         return listing;
@@ -343,7 +368,9 @@ ArchiveListing listZipMaps(int fd, qint64 size, MapNameBlock &maps, quint32 sour
 
     // The directory is read a buffer at a time; an entry that the buffer cuts
     // is read again from its start with the next one.
-    QByteArray buffer(qsizetype(qMin<qint64>(directory.size, readSize)), Qt::Uninitialized);
+    const qsizetype bufferRoom = qsizetype(qMin<qint64>(directory.size, readSize));
+    if (buffer.size() < bufferRoom)
+        buffer.resize(bufferRoom);
     qint64 bufferStart = directory.offset;
     qsizetype bufferSize = 0;
     qint64 at = directory.offset;
@@ -362,7 +389,7 @@ ArchiveListing listZipMaps(int fd, qint64 size, MapNameBlock &maps, quint32 sour
             }
             if (at + entrySize > bufferStart + bufferSize) {
                 bufferStart = at;
-                bufferSize = qsizetype(qMin<qint64>(buffer.size(), directoryEnd - at));
+                bufferSize = qsizetype(qMin<qint64>(bufferRoom, directoryEnd - at));
                 if (!readAt(fd, bufferStart, buffer.data(), bufferSize)) {
                     listing.problems.append(QStringLiteral("could not be read to the end of its directory"));
                     return listing;

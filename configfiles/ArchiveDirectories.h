@@ -1,15 +1,20 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "configfiles/LargeArray.h"
+
 #include <QStringList>
 #include <QStringView>
+#include <array>
 #include <vector>
 
 // The names of many maps in a few large blocks: their characters one after
-// another in blocks of a mebibyte, and for each name where it starts, how
-// long it is and which file it comes from, in blocks of 65,536. A hundred
+// another in blocks of a million, and for each name where it starts, how
+// long it is and which file it comes from, in blocks of 131,072. A hundred
 // thousand maps cost a handful of allocations, not two hundred thousand,
-// and a full block is never copied: a new one is begun.
+// and a full block is never copied: a new one is begun. The first block of
+// each kind is filled a 4 KiB page at a time, so that a few maps cost a few
+// pages; those after it, in huge pages where the system has them.
 class MapNameBlock
 {
 public:
@@ -38,19 +43,23 @@ public:
     void keepOnly(const QList<QStringView> &names);
 
 private:
-    static constexpr int namesShift = 16;
+    // Blocks of 2 MiB, a huge page each.
+    static constexpr int namesShift = 17;
     static constexpr qsizetype namesMask = (qsizetype(1) << namesShift) - 1;
-    static constexpr size_t charactersPerBlock = size_t(1) << 19;
+    static constexpr size_t charactersPerBlock = size_t(1) << 20;
 
-    std::vector<char16_t> &room(size_t size, quint32 source);
+    LargeArray<char16_t> &room(size_t size, quint32 source);
     template <typename Char> bool kept(const Char *name, qsizetype size) const;
 
-    std::vector<std::vector<char16_t>> m_characters;
-    std::vector<std::vector<Name>> m_names;
+    std::vector<LargeArray<char16_t>> m_characters;
+    std::vector<LargeArray<Name>> m_names;
     qsizetype m_size = 0;
-    // keepOnly's names, open-addressed by their hash in lower case.
+    // keepOnly's names, open-addressed by their hash in lower case, and for
+    // each length under 64 a bit for each of their last characters: most
+    // names of an archive are passed over before their hash is made.
     QList<QString> m_kept;
     std::vector<qint32> m_keptTable;
+    std::array<quint64, 64> m_keptEndings{};
 };
 
 // What reading one archive's directory came to. Its maps, the entries
@@ -72,9 +81,12 @@ constexpr qint64 archiveEntryLimit = qint64(1) << 20;
 // A .pak: the four bytes PACK, then the directory's offset and length, each
 // a 32-bit little-endian number; the directory is a run of 64-byte entries,
 // a 56-byte NUL-padded name followed by the file's offset and length.
-ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source);
+//
+// buffer is the room the directory is read into, grown as needed: one
+// buffer serves every archive of a folder.
+ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source, QByteArray &buffer);
 
 // A .pk3 or .pkz: a zip archive, of which only the central directory is
 // read, found through its end record (zip64's included) and checked against
 // the file's size before any count of it is trusted.
-ArchiveListing listZipMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source);
+ArchiveListing listZipMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source, QByteArray &buffer);

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -86,22 +87,67 @@ QList<std::pair<QString, QString>> searchedFolders(const QString &folder)
     return folders;
 }
 
-constexpr QDir::Filters fileFilter = QDir::Files | QDir::System | QDir::Hidden;
-
-bool isArchive(const QString &name)
+// A file of a game folder that may be an archive, as readdir names it.
+struct ArchiveEntry
 {
-    return name.endsWith(u".pak") || name.endsWith(u".pk3") || name.endsWith(u".pkz");
-}
+    QString name;
+    QByteArray bytes; // the name as the file system has it
+    bool regular;     // readdir says a regular file: no look of its own is needed to open it
+};
 
-// The folder's archives by name. Matched here rather than with QDir's name
-// filters, which compile regular expressions: that alone costs every start
-// of the window, in a folder without game data, a few hundred KiB.
-QStringList archivesIn(const QDir &dir)
+// The folder's archives by name: regular files, links to anything but a
+// folder, dangling links and other files that are not folders, hidden ones
+// too, sorted as QDir sorts names. Read with readdir rather than QDir, which
+// looks at every file by name and makes a QFileInfo of it: in a folder of a
+// thousand paks that was a fifth of what reading their directories costs.
+std::vector<ArchiveEntry> archivesIn(int folder)
 {
-    QStringList archives = dir.entryList(fileFilter, QDir::Name);
-    archives.removeIf([](const QString &name) { return !isArchive(name); });
+    std::vector<ArchiveEntry> archives;
+    const int listed = folder < 0 ? -1 : ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR *dir = listed < 0 ? nullptr : ::fdopendir(listed);
+    if (!dir) {
+        if (listed >= 0)
+            ::close(listed);
+        return archives;
+    }
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray bytes(entry->d_name);
+        if (!bytes.endsWith(".pak") && !bytes.endsWith(".pk3") && !bytes.endsWith(".pkz"))
+            continue;
+        if (entry->d_type == DT_DIR)
+            continue;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat info = {};
+            if (::fstatat(folder, entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode))
+                continue;
+        }
+        archives.push_back({QFile::decodeName(bytes), bytes, entry->d_type == DT_REG});
+    }
+    ::closedir(dir);
+    std::sort(archives.begin(), archives.end(),
+              [](const ArchiveEntry &a, const ArchiveEntry &b) { return a.name < b.name; });
     return archives;
 }
+
+class FolderDescriptor
+{
+public:
+    explicit FolderDescriptor(const QString &path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+    }
+    ~FolderDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FolderDescriptor(const FolderDescriptor &) = delete;
+    FolderDescriptor &operator=(const FolderDescriptor &) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
 
 // maps/ is searched this deep and as far as this many files and folders:
 // a path of the game holds at most 64 characters, and the original game's
@@ -256,8 +302,9 @@ QByteArray GameFolders::stamp(const QString &folder)
     };
     for (const auto &[path, shownAs] : searchedFolders(folder)) {
         const QDir dir(path);
-        for (const QString &archive : archivesIn(dir))
-            note(QFile::encodeName(dir.filePath(archive)));
+        const FolderDescriptor archives(path);
+        for (const ArchiveEntry &archive : archivesIn(archives.get()))
+            note(QFile::encodeName(path) + '/' + archive.bytes);
         // A loose map that comes or goes changes its folder's time.
         const QByteArray maps = QFile::encodeName(dir.filePath(QStringLiteral("maps")));
         if (!QFileInfo(dir.filePath(QStringLiteral("maps"))).isDir())
@@ -282,18 +329,26 @@ void GameFolders::readFolder(const QString &folder, const QString &shownAs)
     }
 
     // pak0.pak to pak99.pak in number order, then every other archive by name.
-    QStringList numbered;
-    QStringList others;
-    const QStringList archives = archivesIn(dir);
-    for (const QString &name : archives)
-        (isNumberedPak(name) ? numbered : others).append(name);
-    std::stable_sort(numbered.begin(), numbered.end(),
-                     [](const QString &a, const QString &b) { return a.size() < b.size(); });
-    m_hasGameData = m_hasGameData || !archives.isEmpty();
-    for (const QString &name : std::as_const(numbered))
-        count += readArchive(dir.filePath(name), joined(shownAs, name), name.size() == 8);
-    for (const QString &name : std::as_const(others))
-        count += readArchive(dir.filePath(name), joined(shownAs, name), false);
+    const FolderDescriptor folderFd(folder);
+    std::vector<ArchiveEntry> archives = archivesIn(folderFd.get());
+    const auto others = std::stable_partition(archives.begin(), archives.end(),
+                                              [](const ArchiveEntry &entry) { return isNumberedPak(entry.name); });
+    std::stable_sort(archives.begin(), others, [](const ArchiveEntry &a, const ArchiveEntry &b) {
+        return a.name.size() < b.name.size();
+    });
+    m_hasGameData = m_hasGameData || !archives.empty();
+    QByteArray buffer; // one for every archive of the folder
+    for (auto entry = archives.cbegin(); entry != archives.cend(); ++entry) {
+        const QString path = dir.filePath(entry->name);
+        // A name readdir saw as a regular file needs no look before it is
+        // opened; any other goes the way of every file read by name.
+        const RegularFileOpening file = entry->regular
+                                            ? openListedRegularFile(folderFd.get(), entry->bytes, path)
+                                            : openRegularFile(path);
+        const bool numbered = entry < others && entry->name.size() == 8;
+        count += readArchive(file, entry->name.endsWith(u".pak"), joined(shownAs, entry->name), numbered,
+                             buffer);
+    }
     m_mapCounts.append(count);
 }
 
@@ -356,18 +411,17 @@ qsizetype GameFolders::readLooseMaps(const QString &folder, const QString &shown
     return count;
 }
 
-qsizetype GameFolders::readArchive(const QString &path, const QString &shownAs, bool numbered)
+qsizetype GameFolders::readArchive(const RegularFileOpening &file, bool pack, const QString &shownAs,
+                                   bool numbered, QByteArray &buffer)
 {
-    const RegularFileOpening file = openRegularFile(path);
     if (file.fd < 0) {
         problem(shownAs, false, QStringLiteral("cannot be read: %1").arg(file.reason));
         return 0;
     }
-    const bool pack = path.endsWith(QStringLiteral(".pak"));
     const quint32 source = quint32(m_sources.size());
     m_sources.append({shownAs, numbered ? SourceKind::Numbered : SourceKind::Other});
-    const ArchiveListing listing = pack ? listPackMaps(file.fd, file.size, m_names, source)
-                                        : listZipMaps(file.fd, file.size, m_names, source);
+    const ArchiveListing listing = pack ? listPackMaps(file.fd, file.size, m_names, source, buffer)
+                                        : listZipMaps(file.fd, file.size, m_names, source, buffer);
     ::close(file.fd);
 
     if (!listing.recognised) {
@@ -447,7 +501,56 @@ qsizetype GameFolders::findArchived(QStringView name, bool *everyEngine) const
     return -1;
 }
 
-void GameFolders::forEachMap(const std::function<void(const Map &)> &visit) const
+namespace {
+
+struct Sorted
+{
+    quint64 prefix;
+    quint32 map;
+};
+
+// Sorts by prefix and keeps the order of equal ones: a digit of eleven bits
+// at a time, least significant first, each a count and a move of every
+// item, so that a million names take a few passes over memory rather than
+// twenty million comparisons. A digit that every key shares is skipped.
+// Room for the listing's sort, one item a map: in huge pages from a
+// mebibyte on, as the names are.
+LargeArray<Sorted> sortRoom(size_t size)
+{
+    LargeArray<Sorted> room(size, size * sizeof(Sorted) >= (size_t(1) << 20));
+    room.fill();
+    return room;
+}
+
+void sortByPrefix(LargeArray<Sorted> &items)
+{
+    if (items.size() < 64) {
+        std::stable_sort(items.begin(), items.end(),
+                         [](const Sorted &a, const Sorted &b) { return a.prefix < b.prefix; });
+        return;
+    }
+    constexpr int digitBits = 11;
+    constexpr size_t digits = size_t(1) << digitBits;
+    LargeArray<Sorted> moved = sortRoom(items.size());
+    std::vector<size_t> starts(digits);
+    for (int shift = 0; shift < 64; shift += digitBits) {
+        std::fill(starts.begin(), starts.end(), 0);
+        for (const Sorted &item : items)
+            ++starts[(item.prefix >> shift) & (digits - 1)];
+        if (std::find(starts.cbegin(), starts.cend(), items.size()) != starts.cend())
+            continue;
+        size_t start = 0;
+        for (size_t &count : starts)
+            start += std::exchange(count, start);
+        for (const Sorted &item : items)
+            moved[starts[(item.prefix >> shift) & (digits - 1)]++] = item;
+        std::swap(items, moved);
+    }
+}
+
+} // namespace
+
+void GameFolders::forEachMap(const std::function<void(QStringView name, QStringView source)> &visit) const
 {
     // A loose file is found by its exact name, so "Dm" and "dm" are two maps;
     // an archived map is one whatever its letter case (the first archive
@@ -458,15 +561,10 @@ void GameFolders::forEachMap(const std::function<void(const Map &)> &visit) cons
     // in order here, and no table is made.
     //
     // Each map goes with its first eight characters in lower case as one
-    // number, which settles most comparisons; a character past Latin-1 ends
-    // the number there, and equal numbers are settled by the whole names.
-    struct Sorted
-    {
-        quint64 prefix;
-        quint32 map;
-    };
-    std::vector<Sorted> sorted;
-    sorted.reserve(size_t(m_names.size()));
+    // number, which settles most of the order; a character past Latin-1 ends
+    // the number there, and the runs of equal numbers are then sorted by
+    // their whole names.
+    LargeArray<Sorted> sorted = sortRoom(size_t(m_names.size()));
     for (qsizetype map = 0; map < m_names.size(); ++map) {
         const QStringView name = m_names.name(map);
         quint64 prefix = 0;
@@ -478,14 +576,13 @@ void GameFolders::forEachMap(const std::function<void(const Map &)> &visit) cons
                 break;
             }
         }
-        sorted.push_back({prefix, quint32(map)});
+        sorted[size_t(map)] = {prefix, quint32(map)};
     }
+    sortByPrefix(sorted);
     const auto units = [](QStringView text) {
         return std::u16string_view(text.utf16(), size_t(text.size()));
     };
-    std::sort(sorted.begin(), sorted.end(), [&](const Sorted &a, const Sorted &b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
+    const auto byWholeName = [&](const Sorted &a, const Sorted &b) {
         const QStringView x = m_names.name(a.map);
         const QStringView y = m_names.name(b.map);
         if (const int order = compareLowerCase(x, y))
@@ -496,7 +593,14 @@ void GameFolders::forEachMap(const std::function<void(const Map &)> &visit) cons
         if (const int order = units(x).compare(units(y)))
             return order < 0;
         return a.map < b.map;
-    });
+    };
+    for (auto run = sorted.begin(); run != sorted.end();) {
+        const auto end = std::find_if(run + 1, sorted.end(),
+                                      [&run](const Sorted &item) { return item.prefix != run->prefix; });
+        if (end - run > 1)
+            std::sort(run, end, byWholeName);
+        run = end;
+    }
 
     for (size_t run = 0; run < sorted.size();) {
         // The run of one name in lower case.
@@ -509,13 +613,13 @@ void GameFolders::forEachMap(const std::function<void(const Map &)> &visit) cons
             // Each exact name once, from the folder searched first.
             for (size_t i = run; i < end && isLoose(sorted[i].map); ++i) {
                 if (i == run || units(m_names.name(sorted[i - 1].map)) != units(m_names.name(sorted[i].map)))
-                    visit(Map{m_names.name(sorted[i].map).toString(), sourceOf(sorted[i].map)});
+                    visit(m_names.name(sorted[i].map), sourceOf(sorted[i].map));
             }
         } else {
             const auto first =
-                std::min_element(sorted.begin() + qsizetype(run), sorted.begin() + qsizetype(end),
+                std::min_element(sorted.begin() + run, sorted.begin() + end,
                                  [](const Sorted &a, const Sorted &b) { return a.map < b.map; });
-            visit(Map{m_names.name(first->map).toString(), sourceOf(first->map)});
+            visit(m_names.name(first->map), sourceOf(first->map));
         }
         run = end;
     }
@@ -532,7 +636,9 @@ qsizetype GameFolders::longestMapName() const
 QList<GameFolders::Map> GameFolders::maps() const
 {
     QList<Map> maps;
-    forEachMap([&maps](const Map &map) { maps.append(map); });
+    forEachMap([&maps](QStringView name, QStringView source) {
+        maps.append({name.toString(), source.toString()});
+    });
     return maps;
 }
 

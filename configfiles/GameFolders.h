@@ -2,6 +2,7 @@
 #pragma once
 
 #include "configfiles/ArchiveDirectories.h"
+#include "configfiles/RegularFileReading.h"
 
 #include <QList>
 #include <QStringList>
@@ -70,8 +71,8 @@ public:
     // Every map the server can load, each once (letter case ignored), by name.
     QList<Map> maps() const;
     // The same maps in the same order, one at a time, for a listing that
-    // need not hold them all.
-    void forEachMap(const std::function<void(const Map &)> &visit) const;
+    // need not hold them all; name and source last as long as the call.
+    void forEachMap(const std::function<void(QStringView name, QStringView source)> &visit) const;
     // The length of the longest name maps() gives.
     qsizetype longestMapName() const;
     // What the server makes of the map a rotation or "map" line names;
@@ -88,7 +89,10 @@ private:
 
     void readFolder(const QString &folder, const QString &shownAs);
     qsizetype readLooseMaps(const QString &folder, const QString &shownAs);
-    qsizetype readArchive(const QString &path, const QString &shownAs, bool numbered);
+    // Takes file's descriptor over; buffer is room for reading, kept from one
+    // archive to the next.
+    qsizetype readArchive(const RegularFileOpening &file, bool pack, const QString &shownAs, bool numbered,
+                          QByteArray &buffer);
     void problem(const QString &file, bool error, const QString &sentence)
     {
         m_problems.append({file, error, sentence});

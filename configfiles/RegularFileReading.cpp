@@ -113,6 +113,26 @@ RegularFileOpening openRegularFile(const QString &fileName)
     return {Outcome::Read, fd, qint64(info.st_size), {}};
 }
 
+RegularFileOpening openListedRegularFile(int folder, const QByteArray &name, const QString &fileName)
+{
+    const int fd = ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0 && errno == ELOOP)
+        return openRegularFile(fileName);
+    if (fd < 0) {
+        const RegularFileRead failure = failedWithErrno(errno);
+        return {failure.outcome, -1, 0, failure.reason};
+    }
+    struct stat info = {};
+    const bool looked = ::fstat(fd, &info) == 0;
+    if (!looked || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        if (looked && S_ISDIR(info.st_mode))
+            return {Outcome::NotOpened, -1, 0, QStringLiteral("it is a folder")};
+        return {Outcome::NotRead, -1, 0, QStringLiteral("it is not a regular file")};
+    }
+    return {Outcome::Read, fd, qint64(info.st_size), {}};
+}
+
 RegularFileRead checkRegularFile(const QString &fileName, qint64 sizeLimit)
 {
     const RegularFileOpening opening = openRegularFile(fileName);

@@ -36,3 +36,8 @@ struct RegularFileOpening
 };
 
 RegularFileOpening openRegularFile(const QString &fileName);
+// The same for a name that readdir of folder listed as a regular file, which
+// needs no look before it is opened: it is opened without following a link
+// and looked at once it is open. One that has become a link since goes the
+// way of openRegularFile(fileName).
+RegularFileOpening openListedRegularFile(int folder, const QByteArray &name, const QString &fileName);

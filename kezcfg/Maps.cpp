@@ -23,8 +23,9 @@ void printJson(const GameFolders &game)
         folders.append(QJsonObject{{QStringLiteral("folder"), game.folders()[i]},
                                    {QStringLiteral("maps"), game.mapCounts()[i]}});
     QJsonArray maps;
-    game.forEachMap([&maps](const GameFolders::Map &map) {
-        maps.append(QJsonObject{{QStringLiteral("name"), map.name}, {QStringLiteral("source"), map.source}});
+    game.forEachMap([&maps](QStringView name, QStringView source) {
+        maps.append(QJsonObject{{QStringLiteral("name"), name.toString()},
+                                {QStringLiteral("source"), source.toString()}});
     });
     QJsonArray problems;
     for (const GameFolders::Problem &problem : game.problems())
@@ -38,15 +39,44 @@ void printJson(const GameFolders &game)
     QTextStream(stdout) << printableJson(QJsonDocument(document).toJson(QJsonDocument::Indented));
 }
 
+bool isPlainAscii(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u' ' && c < u'\x7f'; });
+}
+
 void printText(const GameFolders &game)
 {
-    QTextStream out(stdout);
-    // Each line is printed as the sorted listing reaches it, not after all.
+    // Each line is printed as the sorted listing reaches it, not after all,
+    // gathered into writes of 64 KiB: a game folder may hold a million maps.
+    constexpr qsizetype writeSize = 64 * 1024;
     const qsizetype width = game.longestMapName();
-    game.forEachMap([&](const GameFolders::Map &map) {
-        out << printable(map.name).leftJustified(width) << "  " << printable(map.source) << '\n';
+    QByteArray lines;
+    lines.reserve(writeSize + 1024);
+    const auto write = [&lines] {
+        std::fwrite(lines.constData(), 1, size_t(lines.size()), stdout);
+        lines.clear();
+    };
+    game.forEachMap([&](QStringView name, QStringView source) {
+        // Names of plain ASCII, nearly all of them, need neither escapes nor
+        // a conversion of their own.
+        if (isPlainAscii(name) && isPlainAscii(source)) {
+            const qsizetype gap = qMax<qsizetype>(width - name.size(), 0) + 2;
+            const qsizetype at = lines.size();
+            lines.resize(at + name.size() + gap + source.size() + 1);
+            char *line = lines.data() + at;
+            line = std::transform(name.begin(), name.end(), line, [](QChar c) { return char(c.unicode()); });
+            line = std::fill_n(line, gap, ' ');
+            line = std::transform(source.begin(), source.end(), line, [](QChar c) { return char(c.unicode()); });
+            *line = '\n';
+        } else {
+            lines += (printable(name).leftJustified(width) + QStringLiteral("  ") + printable(source)).toUtf8();
+            lines += '\n';
+        }
+        if (lines.size() >= writeSize)
+            write();
     });
-    out.flush();
+    write();
+    std::fflush(stdout);
     for (const GameFolders::Problem &problem : game.problems()) {
         const QByteArray line = QStringLiteral("kezcfg: %1: %2: %3\n")
                                     .arg(printable(problem.file),

@@ -116,6 +116,8 @@ private slots:
     void withoutGameDataNoMapIsJudged();
     void looseMapsAreWhatTheServerOpens();
     void boundsAreNamedAndMemoryStaysSmall();
+    void endRecordsAreFoundBehindComments();
+    void largeListingsKeepTheirOrder();
 };
 
 void TestGameFolders::verdictsAgreeWithTheGameServer()
@@ -362,6 +364,96 @@ void TestGameFolders::boundsAreNamedAndMemoryStaysSmall()
     if (TestSupport::peakMemoryIsMeaningful)
         QVERIFY2(usage.ru_maxrss < 16 * 1024 + 2 * directorySize / 1024,
                  qPrintable(QString::number(usage.ru_maxrss)));
+}
+
+// A zip64 archive of central directory entries alone, its end records
+// followed by comment: its 32-bit end record says only "see zip64".
+QByteArray zip64(const QList<QByteArray> &names, const QByteArray &comment)
+{
+    QByteArray directory;
+    for (const QByteArray &name : names) {
+        QByteArray entry(46, '\0');
+        qToLittleEndian<quint32>(0x02014b50, entry.data());
+        qToLittleEndian<quint16>(quint16(name.size()), entry.data() + 28);
+        directory += entry + name;
+    }
+    QByteArray end(56 + 20 + 22, '\0');
+    qToLittleEndian<quint32>(0x06064b50, end.data());
+    qToLittleEndian<quint64>(44, end.data() + 4);
+    qToLittleEndian<quint64>(names.size(), end.data() + 24);
+    qToLittleEndian<quint64>(names.size(), end.data() + 32);
+    qToLittleEndian<quint64>(directory.size(), end.data() + 40);
+    qToLittleEndian<quint32>(0x07064b50, end.data() + 56);
+    qToLittleEndian<quint64>(directory.size(), end.data() + 64);
+    qToLittleEndian<quint32>(1, end.data() + 72);
+    qToLittleEndian<quint32>(0x06054b50, end.data() + 76);
+    for (const int at : {84, 86})
+        qToLittleEndian<quint16>(0xffff, end.data() + at);
+    for (const int at : {88, 92})
+        qToLittleEndian<quint32>(0xffffffff, end.data() + at);
+    qToLittleEndian<quint16>(quint16(comment.size()), end.data() + 96);
+    return directory + end + comment;
+}
+
+void TestGameFolders::endRecordsAreFoundBehindComments()
+{
+    QTemporaryDir tree;
+    QVERIFY(QDir::setCurrent(tree.path()));
+    // Comments that push the end record out of the file's last page, or its
+    // zip64 locator just out of it.
+    putZip("commented.pk3", {"maps/commented.bsp"});
+    int error = 0;
+    zip_t *archive = zip_open("commented.pk3", 0, &error);
+    QVERIFY(archive);
+    const QByteArray comment(5000, 'c');
+    QCOMPARE(zip_set_archive_comment(archive, comment.constData(), zip_uint16_t(comment.size())), 0);
+    QCOMPARE(zip_close(archive), 0);
+    put("split.pk3", zip64({"maps/split.bsp"}, QByteArray(4096 - 22 - 10, 'c')));
+    put("plain.pk3", zip64({"maps/plain.bsp"}, {}));
+    // A comment that itself holds an end record's signature, which ends past
+    // the file: the real one before it counts.
+    put("decoy.pk3", zip64({"maps/decoy.bsp"}, QByteArray("PK\x05\x06", 4) + QByteArray(30, 'c')));
+
+    const GameFolders game = GameFolders::read(".");
+    QVERIFY(game.problems().isEmpty());
+    QStringList listed;
+    for (const GameFolders::Map &m : game.maps())
+        listed << m.name + " " + m.source;
+    QCOMPARE(listed, QStringList({"commented commented.pk3", "decoy decoy.pk3", "plain plain.pk3",
+                                  "split split.pk3"}));
+}
+
+void TestGameFolders::largeListingsKeepTheirOrder()
+{
+    // Enough maps for the listing's own sort, with names that share their
+    // first eight letters and differ in letter case, loose and archived.
+    QTemporaryDir tree;
+    QVERIFY(QDir::setCurrent(tree.path()));
+    QList<QByteArray> filler;
+    for (int i = 100; i < 300; ++i)
+        filler << "maps/f" + QByteArray::number(i) + ".bsp";
+    put("pak0.pak", pak(filler + QList<QByteArray>{"maps/Longname_b.bsp", "maps/longname_a.bsp",
+                                                   "maps/longnamE_A.bsp", "maps/LONGNAME.bsp",
+                                                   "maps/dm.bsp", "maps/longnameZ.bsp"}));
+    put("pak1.pak", pak({"maps/longname_B.bsp", "maps/zz.bsp"}));
+    put("maps/Dm.bsp", "x");
+    put("maps/dm.bsp", "x");
+    put("maps/LongName_a.bsp", "x");
+
+    const GameFolders game = GameFolders::read(".");
+    QStringList listed;
+    for (const GameFolders::Map &m : game.maps()) {
+        if (!m.name.startsWith(u'f'))
+            listed << m.name + " " + m.source;
+        else if (listed.size() == 2)
+            listed << "f100 to f299";
+    }
+    QCOMPARE(game.maps().size(), 200 + 7);
+    QCOMPARE(listed, QStringList({"Dm maps/Dm.bsp", "dm maps/dm.bsp", "f100 to f299", "LONGNAME pak0.pak",
+                                  "LongName_a maps/LongName_a.bsp", "Longname_b pak0.pak",
+                                  "longnameZ pak0.pak", "zz pak1.pak"}));
+    QCOMPARE(game.maps().at(2).name, "f100");
+    QCOMPARE(game.maps().at(201).name, "f299");
 }
 
 QTEST_GUILESS_MAIN(TestGameFolders)
