@@ -256,10 +256,14 @@ template <typename Char> bool MapNameBlock::kept(const Char *name, qsizetype siz
 
 LargeArray<char16_t> &MapNameBlock::room(size_t size, quint32 source)
 {
-    if (m_characters.empty() || m_characters.back().room() < size)
-        m_characters.emplace_back(std::max(charactersPerBlock, size), !m_characters.empty());
-    if ((m_size & namesMask) == 0)
-        m_names.emplace_back(size_t(namesMask) + 1, !m_names.empty());
+    if (m_characters.empty())
+        m_characters.emplace_back(std::max(firstCharacters, size), false);
+    else if (m_characters.back().room() < size)
+        m_characters.emplace_back(std::max(charactersPerBlock, size), true);
+    if (m_size == 0)
+        m_names.emplace_back(size_t(firstNames), false);
+    else if (m_size >= firstNames && ((m_size - firstNames) & namesMask) == 0)
+        m_names.emplace_back(size_t(namesMask) + 1, true);
     LargeArray<char16_t> &characters = m_characters.back();
     m_names.back().push_back(
         {quint32(m_characters.size() - 1), quint32(characters.size()), quint32(size), source});

@@ -12,9 +12,10 @@
 // another in blocks of a million, and for each name where it starts, how
 // long it is and which file it comes from, in blocks of 131,072. A hundred
 // thousand maps cost a handful of allocations, not two hundred thousand,
-// and a full block is never copied: a new one is begun. The first block of
-// each kind is filled a 4 KiB page at a time, so that a few maps cost a few
-// pages; those after it, in huge pages where the system has them.
+// and a full block is never copied: a new one is begun. A small first block
+// of each kind is filled a 4 KiB page at a time, so that a few maps cost a
+// few pages; the blocks after it come in huge pages where the system has
+// them.
 class MapNameBlock
 {
 public:
@@ -27,7 +28,13 @@ public:
     };
 
     qsizetype size() const { return m_size; }
-    const Name &entry(qsizetype i) const { return m_names[size_t(i >> namesShift)][size_t(i & namesMask)]; }
+    const Name &entry(qsizetype i) const
+    {
+        if (i < firstNames)
+            return m_names[0][size_t(i)];
+        const qsizetype later = i - firstNames;
+        return m_names[size_t(1 + (later >> namesShift))][size_t(later & namesMask)];
+    }
     QStringView name(qsizetype i) const
     {
         const Name &n = entry(i);
@@ -43,9 +50,12 @@ public:
     void keepOnly(const QList<QStringView> &names);
 
 private:
-    // Blocks of 2 MiB, a huge page each.
+    // A first block of each kind of 64 and 128 KiB in pages of 4 KiB, then
+    // blocks of 2 MiB, a huge page each.
+    static constexpr qsizetype firstNames = 4096;
     static constexpr int namesShift = 17;
     static constexpr qsizetype namesMask = (qsizetype(1) << namesShift) - 1;
+    static constexpr size_t firstCharacters = size_t(1) << 16;
     static constexpr size_t charactersPerBlock = size_t(1) << 20;
 
     LargeArray<char16_t> &room(size_t size, quint32 source);

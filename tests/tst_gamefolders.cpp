@@ -425,13 +425,14 @@ void TestGameFolders::endRecordsAreFoundBehindComments()
 
 void TestGameFolders::largeListingsKeepTheirOrder()
 {
-    // Enough maps for the listing's own sort, with names that share their
-    // first eight letters and differ in letter case, loose and archived.
+    // Enough maps for the listing's own sort and for more than one block of
+    // names, with names that share their first eight letters and differ in
+    // letter case, loose and archived.
     QTemporaryDir tree;
     QVERIFY(QDir::setCurrent(tree.path()));
     QList<QByteArray> filler;
-    for (int i = 100; i < 300; ++i)
-        filler << "maps/f" + QByteArray::number(i) + ".bsp";
+    for (int i = 10000; i < 15000; ++i)
+        filler << "maps/filler_number_" + QByteArray::number(i) + ".bsp";
     put("pak0.pak", pak(filler + QList<QByteArray>{"maps/Longname_b.bsp", "maps/longname_a.bsp",
                                                    "maps/longnamE_A.bsp", "maps/LONGNAME.bsp",
                                                    "maps/dm.bsp", "maps/longnameZ.bsp"}));
@@ -446,14 +447,17 @@ void TestGameFolders::largeListingsKeepTheirOrder()
         if (!m.name.startsWith(u'f'))
             listed << m.name + " " + m.source;
         else if (listed.size() == 2)
-            listed << "f100 to f299";
+            listed << "the filler";
     }
-    QCOMPARE(game.maps().size(), 200 + 7);
-    QCOMPARE(listed, QStringList({"Dm maps/Dm.bsp", "dm maps/dm.bsp", "f100 to f299", "LONGNAME pak0.pak",
+    const QList<GameFolders::Map> maps = game.maps();
+    QCOMPARE(maps.size(), 5000 + 7);
+    QCOMPARE(listed, QStringList({"Dm maps/Dm.bsp", "dm maps/dm.bsp", "the filler", "LONGNAME pak0.pak",
                                   "LongName_a maps/LongName_a.bsp", "Longname_b pak0.pak",
                                   "longnameZ pak0.pak", "zz pak1.pak"}));
-    QCOMPARE(game.maps().at(2).name, "f100");
-    QCOMPARE(game.maps().at(201).name, "f299");
+    for (int i = 0; i < 5000; ++i) {
+        QCOMPARE(maps.at(2 + i).name, QStringLiteral("filler_number_%1").arg(10000 + i));
+        QCOMPARE(maps.at(2 + i).source, "pak0.pak");
+    }
 }
 
 QTEST_GUILESS_MAIN(TestGameFolders)
