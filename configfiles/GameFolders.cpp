@@ -129,25 +129,10 @@ std::vector<ArchiveEntry> archivesIn(int folder)
     return archives;
 }
 
-class FolderDescriptor
+UniqueFd openFolder(const QString &path)
 {
-public:
-    explicit FolderDescriptor(const QString &path)
-        : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    {
-    }
-    ~FolderDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FolderDescriptor(const FolderDescriptor &) = delete;
-    FolderDescriptor &operator=(const FolderDescriptor &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
+    return UniqueFd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
 
 // maps/ is searched this deep and as far as this many files and folders:
 // a path of the game holds at most 64 characters, and the original game's
@@ -302,7 +287,7 @@ QByteArray GameFolders::stamp(const QString &folder)
     };
     for (const auto &[path, shownAs] : searchedFolders(folder)) {
         const QDir dir(path);
-        const FolderDescriptor archives(path);
+        const UniqueFd archives = openFolder(path);
         for (const ArchiveEntry &archive : archivesIn(archives.get()))
             note(QFile::encodeName(path) + '/' + archive.bytes);
         // A loose map that comes or goes changes its folder's time.
@@ -329,7 +314,7 @@ void GameFolders::readFolder(const QString &folder, const QString &shownAs)
     }
 
     // pak0.pak to pak99.pak in number order, then every other archive by name.
-    const FolderDescriptor folderFd(folder);
+    const UniqueFd folderFd = openFolder(folder);
     std::vector<ArchiveEntry> archives = archivesIn(folderFd.get());
     const auto others = std::stable_partition(archives.begin(), archives.end(),
                                               [](const ArchiveEntry &entry) { return isNumberedPak(entry.name); });

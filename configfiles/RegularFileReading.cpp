@@ -32,23 +32,6 @@ QString sizeText(qint64 bytes)
                                       : QStringLiteral("%1 bytes").arg(bytes);
 }
 
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 // A name that is a link is followed as the writer follows links, so that a
 // folder's owner cannot have a privileged reader take in a file of another
 // user (and a later save write it out into theirs).
@@ -138,7 +121,7 @@ RegularFileRead checkRegularFile(const QString &fileName, qint64 sizeLimit)
     const RegularFileOpening opening = openRegularFile(fileName);
     if (opening.fd < 0)
         return failed(opening.outcome, opening.reason);
-    const Descriptor file(opening.fd);
+    const UniqueFd file(opening.fd);
     if (opening.size > sizeLimit)
         return failed(Outcome::NotRead, QStringLiteral("it is larger than %1").arg(sizeText(sizeLimit)));
     return {Outcome::Read, {}, {}};
@@ -149,7 +132,7 @@ RegularFileRead readRegularFile(const QString &fileName, qint64 sizeLimit)
     const RegularFileOpening opening = openRegularFile(fileName);
     if (opening.fd < 0)
         return failed(opening.outcome, opening.reason);
-    const Descriptor file(opening.fd);
+    const UniqueFd file(opening.fd);
     const qint64 size = opening.size;
 
     // One byte beyond the expected size tells that the file grew, and one

@@ -63,6 +63,46 @@ void putZip(const QString &path, const QList<QByteArray> &names, const QByteArra
     QCOMPARE(zip_close(archive), 0);
 }
 
+// The end records of a zip64 archive whose central directory starts the
+// file, followed by comment: the 32-bit record says only "see zip64".
+QByteArray zip64EndRecords(qint64 entries, qint64 directorySize, const QByteArray &comment)
+{
+    QByteArray end(56 + 20 + 22, '\0');
+    qToLittleEndian<quint32>(0x06064b50, end.data());
+    qToLittleEndian<quint64>(44, end.data() + 4);
+    qToLittleEndian<quint64>(entries, end.data() + 24);
+    qToLittleEndian<quint64>(entries, end.data() + 32);
+    qToLittleEndian<quint64>(directorySize, end.data() + 40);
+    qToLittleEndian<quint32>(0x07064b50, end.data() + 56);
+    qToLittleEndian<quint64>(directorySize, end.data() + 64);
+    qToLittleEndian<quint32>(1, end.data() + 72);
+    qToLittleEndian<quint32>(0x06054b50, end.data() + 76);
+    for (const int at : {84, 86})
+        qToLittleEndian<quint16>(0xffff, end.data() + at);
+    for (const int at : {88, 92})
+        qToLittleEndian<quint32>(0xffffffff, end.data() + at);
+    qToLittleEndian<quint16>(quint16(comment.size()), end.data() + 96);
+    return end + comment;
+}
+
+// A central directory entry of nothing but its name.
+QByteArray zipEntry(const QByteArray &name)
+{
+    QByteArray entry(46, '\0');
+    qToLittleEndian<quint32>(0x02014b50, entry.data());
+    qToLittleEndian<quint16>(quint16(name.size()), entry.data() + 28);
+    return entry + name;
+}
+
+// A zip64 archive of central directory entries alone.
+QByteArray zip64(const QList<QByteArray> &names, const QByteArray &comment)
+{
+    QByteArray directory;
+    for (const QByteArray &name : names)
+        directory += zipEntry(name);
+    return directory + zip64EndRecords(names.size(), directory.size(), comment);
+}
+
 QString engine()
 {
     const QString path = QStringLiteral(KEZ_ENGINE_DIR "/run-server");
@@ -312,32 +352,14 @@ void TestGameFolders::boundsAreNamedAndMemoryStaysSmall()
     QVERIFY(huge.open(QIODevice::WriteOnly));
     QByteArray batch;
     for (int i = 0; i < entries; ++i) {
-        const QByteArray name = "maps/m" + QByteArray::number(i) + ".bsp";
-        QByteArray entry(46, '\0');
-        qToLittleEndian<quint32>(0x02014b50, entry.data());
-        qToLittleEndian<quint16>(quint16(name.size()), entry.data() + 28);
-        batch += entry + name;
+        batch += zipEntry("maps/m" + QByteArray::number(i) + ".bsp");
         if (batch.size() > 256 * 1024 || i == entries - 1) {
             huge.write(batch);
             batch.clear();
         }
     }
     const qint64 directorySize = huge.size();
-    QByteArray end(56 + 20 + 22, '\0');
-    qToLittleEndian<quint32>(0x06064b50, end.data());
-    qToLittleEndian<quint64>(44, end.data() + 4);
-    qToLittleEndian<quint64>(entries, end.data() + 24);
-    qToLittleEndian<quint64>(entries, end.data() + 32);
-    qToLittleEndian<quint64>(directorySize, end.data() + 40);
-    qToLittleEndian<quint32>(0x07064b50, end.data() + 56);
-    qToLittleEndian<quint64>(directorySize, end.data() + 64);
-    qToLittleEndian<quint32>(1, end.data() + 72);
-    qToLittleEndian<quint32>(0x06054b50, end.data() + 76);
-    for (const int at : {84, 86})
-        qToLittleEndian<quint16>(0xffff, end.data() + at);
-    for (const int at : {88, 92})
-        qToLittleEndian<quint32>(0xffffffff, end.data() + at);
-    huge.write(end);
+    huge.write(zip64EndRecords(entries, directorySize, {}));
     huge.close();
 
     // kezcfg maps as a child, for its peak resident size (which counts this
@@ -364,35 +386,6 @@ void TestGameFolders::boundsAreNamedAndMemoryStaysSmall()
     if (TestSupport::peakMemoryIsMeaningful)
         QVERIFY2(usage.ru_maxrss < 16 * 1024 + 2 * directorySize / 1024,
                  qPrintable(QString::number(usage.ru_maxrss)));
-}
-
-// A zip64 archive of central directory entries alone, its end records
-// followed by comment: its 32-bit end record says only "see zip64".
-QByteArray zip64(const QList<QByteArray> &names, const QByteArray &comment)
-{
-    QByteArray directory;
-    for (const QByteArray &name : names) {
-        QByteArray entry(46, '\0');
-        qToLittleEndian<quint32>(0x02014b50, entry.data());
-        qToLittleEndian<quint16>(quint16(name.size()), entry.data() + 28);
-        directory += entry + name;
-    }
-    QByteArray end(56 + 20 + 22, '\0');
-    qToLittleEndian<quint32>(0x06064b50, end.data());
-    qToLittleEndian<quint64>(44, end.data() + 4);
-    qToLittleEndian<quint64>(names.size(), end.data() + 24);
-    qToLittleEndian<quint64>(names.size(), end.data() + 32);
-    qToLittleEndian<quint64>(directory.size(), end.data() + 40);
-    qToLittleEndian<quint32>(0x07064b50, end.data() + 56);
-    qToLittleEndian<quint64>(directory.size(), end.data() + 64);
-    qToLittleEndian<quint32>(1, end.data() + 72);
-    qToLittleEndian<quint32>(0x06054b50, end.data() + 76);
-    for (const int at : {84, 86})
-        qToLittleEndian<quint16>(0xffff, end.data() + at);
-    for (const int at : {88, 92})
-        qToLittleEndian<quint32>(0xffffffff, end.data() + at);
-    qToLittleEndian<quint16>(quint16(comment.size()), end.data() + 96);
-    return directory + end + comment;
 }
 
 void TestGameFolders::endRecordsAreFoundBehindComments()
