@@ -325,7 +325,8 @@ ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 sou
         entries = archiveEntryLimit;
     }
     constexpr qint64 entriesPerRead = readSize / packEntrySize;
-    if (const qsizetype needed = qsizetype(qMin(entries, entriesPerRead) * packEntrySize); buffer.size() < needed)
+    if (const qsizetype needed = qsizetype(qMin(entries, entriesPerRead) * packEntrySize);
+        buffer.size() < needed)
         buffer.resize(needed);
     char *block = buffer.data();
     qint64 unterminated = 0;

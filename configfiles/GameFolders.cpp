@@ -316,8 +316,9 @@ void GameFolders::readFolder(const QString &folder, const QString &shownAs)
     // pak0.pak to pak99.pak in number order, then every other archive by name.
     const UniqueFd folderFd = openFolder(folder);
     std::vector<ArchiveEntry> archives = archivesIn(folderFd.get());
-    const auto others = std::stable_partition(archives.begin(), archives.end(),
-                                              [](const ArchiveEntry &entry) { return isNumberedPak(entry.name); });
+    const auto others =
+        std::stable_partition(archives.begin(), archives.end(),
+                              [](const ArchiveEntry &entry) { return isNumberedPak(entry.name); });
     std::stable_sort(archives.begin(), others, [](const ArchiveEntry &a, const ArchiveEntry &b) {
         return a.name.size() < b.name.size();
     });
@@ -331,8 +332,8 @@ void GameFolders::readFolder(const QString &folder, const QString &shownAs)
                                             ? openListedRegularFile(folderFd.get(), entry->bytes, path)
                                             : openRegularFile(path);
         const bool numbered = entry < others && entry->name.size() == 8;
-        count += readArchive(file, entry->name.endsWith(u".pak"), joined(shownAs, entry->name), numbered,
-                             buffer);
+        count +=
+            readArchive(file, entry->name.endsWith(u".pak"), joined(shownAs, entry->name), numbered, buffer);
     }
     m_mapCounts.append(count);
 }

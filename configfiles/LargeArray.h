@@ -30,8 +30,7 @@ template <typename T> class LargeArray
 public:
     LargeArray() = default;
     LargeArray(size_t capacity, bool hugePages)
-        : m_data(static_cast<T *>(LargeMemory::take(capacity * sizeof(T), hugePages))),
-          m_capacity(capacity),
+        : m_data(static_cast<T *>(LargeMemory::take(capacity * sizeof(T), hugePages))), m_capacity(capacity),
           m_hugePages(hugePages)
     {
         // The address sanitizer sees no bounds in memory of the system's:
@@ -46,12 +45,9 @@ public:
         }
     }
     LargeArray(LargeArray &&other) noexcept
-        : m_data(std::exchange(other.m_data, nullptr)),
-          m_size(std::exchange(other.m_size, 0)),
-          m_capacity(std::exchange(other.m_capacity, 0)),
-          m_hugePages(other.m_hugePages)
-    {
-    }
+        : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0)),
+          m_capacity(std::exchange(other.m_capacity, 0)), m_hugePages(other.m_hugePages)
+    {}
     LargeArray &operator=(LargeArray &&other) noexcept
     {
         std::swap(m_data, other.m_data);

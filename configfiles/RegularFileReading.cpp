@@ -98,7 +98,8 @@ RegularFileOpening openRegularFile(const QString &fileName)
 
 RegularFileOpening openListedRegularFile(int folder, const QByteArray &name, const QString &fileName)
 {
-    const int fd = ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd =
+        ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0 && errno == ELOOP)
         return openRegularFile(fileName);
     if (fd < 0) {

@@ -66,10 +66,12 @@ void printText(const GameFolders &game)
             char *line = lines.data() + at;
             line = std::transform(name.begin(), name.end(), line, [](QChar c) { return char(c.unicode()); });
             line = std::fill_n(line, gap, ' ');
-            line = std::transform(source.begin(), source.end(), line, [](QChar c) { return char(c.unicode()); });
+            line =
+                std::transform(source.begin(), source.end(), line, [](QChar c) { return char(c.unicode()); });
             *line = '\n';
         } else {
-            lines += (printable(name).leftJustified(width) + QStringLiteral("  ") + printable(source)).toUtf8();
+            lines +=
+                (printable(name).leftJustified(width) + QStringLiteral("  ") + printable(source)).toUtf8();
             lines += '\n';
         }
         if (lines.size() >= writeSize)

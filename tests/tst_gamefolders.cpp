@@ -426,9 +426,9 @@ void TestGameFolders::largeListingsKeepTheirOrder()
     QList<QByteArray> filler;
     for (int i = 10000; i < 15000; ++i)
         filler << "maps/filler_number_" + QByteArray::number(i) + ".bsp";
-    put("pak0.pak", pak(filler + QList<QByteArray>{"maps/Longname_b.bsp", "maps/longname_a.bsp",
-                                                   "maps/longnamE_A.bsp", "maps/LONGNAME.bsp",
-                                                   "maps/dm.bsp", "maps/longnameZ.bsp"}));
+    put("pak0.pak",
+        pak(filler + QList<QByteArray>{"maps/Longname_b.bsp", "maps/longname_a.bsp", "maps/longnamE_A.bsp",
+                                       "maps/LONGNAME.bsp", "maps/dm.bsp", "maps/longnameZ.bsp"}));
     put("pak1.pak", pak({"maps/longname_B.bsp", "maps/zz.bsp"}));
     put("maps/Dm.bsp", "x");
     put("maps/dm.bsp", "x");
