@@ -70,10 +70,18 @@ bool isSetCommand(const QString &word)
 
 const QSet<QString> &formSettings();
 
-// What each command of a line sets, in lower case: the variable of a set
-// command or of a bare "variable value", otherwise the command itself. With
-// aliases, an alias defined to set a form setting sets it where it runs, and
-// definitions are learnt.
+// The console takes the names of its commands and aliases in any letter
+// case, but tells variables apart by it: "set FRAGLIMIT 9" makes a variable
+// of its own and leaves fraglimit as it was.
+bool isStartingCommand(const QString &lowerCase)
+{
+    return lowerCase == u"map" || lowerCase == u"gamemap" || lowerCase == u"setmaster";
+}
+
+// What each command of a line sets: the variable of a set command or of a
+// bare "variable value", as written, otherwise the command itself, in lower
+// case. With aliases, an alias defined to set a form setting sets it where
+// it runs, and definitions are learnt.
 QStringList settingsOf(QStringView line, QHash<QString, QString> *aliases = nullptr)
 {
     QStringList settings;
@@ -95,9 +103,11 @@ QStringList settingsOf(QStringView line, QHash<QString, QString> *aliases = null
         if (aliases && aliases->contains(first))
             settings.append(aliases->value(first));
         else if (isSetCommand(first) && words.size() >= 2)
-            settings.append(words[1].toLower());
-        else if (words.size() >= 2 || first == u"setmaster")
-            settings.append(first); // "fraglimit 5" sets fraglimit; "fraglimit" alone prints it
+            settings.append(words[1]);
+        else if (isStartingCommand(first))
+            settings.append(first);
+        else if (words.size() >= 2)
+            settings.append(words[0]); // "fraglimit 5" sets fraglimit; "fraglimit" alone prints it
     }
     return settings;
 }

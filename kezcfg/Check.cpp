@@ -129,13 +129,18 @@ void Checker::checkLine(int number, const QString &line)
 
     const ServerKey *key = matchKey(line);
     if (!key) {
-        if (const ServerKey *near = matchKeyIgnoringCase(line))
+        const std::optional<QString> setting = m_ownership.formSettingOf(line);
+        if (const ServerKey *near = matchKeyIgnoringCase(line); near && setting)
             warn(file, number,
                  QStringLiteral("\"%1\" is written in another letter case: File / Open skips the line, the "
                                 "game's console does not; Save and apply replace it")
                      .arg(near->key));
-        else if (const std::optional<QString> setting = m_ownership.formSettingOf(line);
-                 setting && !writersOwnLines().contains(line))
+        else if (near)
+            warn(file, number,
+                 QStringLiteral("\"%1\" is written in another letter case: the game's console takes it for a "
+                                "variable of its own and File / Open skips the line; Save and apply keep it")
+                     .arg(near->key));
+        else if (setting && !writersOwnLines().contains(line))
             warn(file, number,
                  QStringLiteral("Save and apply replace this line: it sets \"%1\", which the form writes")
                      .arg(*setting));

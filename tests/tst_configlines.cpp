@@ -341,8 +341,16 @@ void TestConfigLines::linesTheFormDoesNotOwn_data()
                                                 << "";
     QTest::newRow("quoted semicolon") << "set motd \"a;set timelimit 5\""
                                       << "";
-    QTest::newRow("letter case") << "SET FragLimit 99"
-                                 << "fraglimit";
+    QTest::newRow("a command in any letter case") << "SET fraglimit 99"
+                                                  << "fraglimit";
+    QTest::newRow("a variable of its own in another letter case") << "set FragLimit 99"
+                                                                  << "";
+    QTest::newRow("a bare variable in another letter case") << "TIMELIMIT 5"
+                                                            << "";
+    QTest::newRow("a variable the form writes in mixed case") << "set ServerAdmin x"
+                                                              << "ServerAdmin";
+    QTest::newRow("starting a level in capitals") << "GAMEMAP q2dm3"
+                                                  << "gamemap";
     QTest::newRow("seta") << "seta hostname Other"
                           << "hostname";
     QTest::newRow("bare variable and value") << "timelimit 5"
@@ -381,11 +389,13 @@ void TestConfigLines::keptLinesComeBeforeTheStartingMap()
         "set password secretjoin",
         "set fraglimit 25",
         "   ",
-        "SET FRAGLIMIT 99",
+        "SET fraglimit 99",
+        "set FRAGLIMIT 99",
         "sv addip 10.0.0.1",
         "map q2dm1",
     };
-    QCOMPARE(KeptLines::keptLines(file), QStringList({"set password secretjoin", "sv addip 10.0.0.1"}));
+    QCOMPARE(KeptLines::keptLines(file),
+             QStringList({"set password secretjoin", "set FRAGLIMIT 99", "sv addip 10.0.0.1"}));
     // An alias that sets a form setting is kept; running it is the form's.
     QCOMPARE(
         KeptLines::keptLines({"alias r1 \"fraglimit 20; map q2dm1\"", "alias hi \"say hello\"", "r1", "hi"}),

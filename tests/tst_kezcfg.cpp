@@ -363,9 +363,8 @@ void TestKezcfg::commands_data()
            "server.cfg:5: warning: the e-mail address holds \", which ends the quoted value early\n"
            "server.cfg:6: warning: the web page is longer than 63 characters\n"
            "server.cfg:7: warning: the rcon password holds ;, which ends a console command\n"
-           "server.cfg:8: warning: \"set maxclients\" is written in another letter case: File / Open skips "
-           "the "
-           "line, the game's console does not; Save and apply replace it\n"
+           "server.cfg:8: warning: \"set maxclients\" is written in another letter case: the game's console "
+           "takes it for a variable of its own and File / Open skips the line; Save and apply keep it\n"
            "server.cfg:9: warning: 300 is outside 0 to 255; File / Open sets the nearest of them\n"
            "server.cfg:10: warning: \"set fraglimit\" comes again (first at line 9): the later line counts\n"
            "server.cfg:11: warning: \"set revengeaward\" is set, but DMFLAGS lacks DF_REVENGE_FACTOR, which "
@@ -727,20 +726,25 @@ void TestKezcfg::applyKeepsTheLinesTheFormDoesNotOwn()
     QVERIFY(fullForm().run());
     const QByteArray saved = contents("server.cfg");
     put("server.cfg", QByteArray(saved).replace("set maplist 1\n", "set maplist 1\nset password secretjoin\n"
-                                                                   "SET FRAGLIMIT 99\nsv addip 10.0.0.1\n"));
+                                                                   "SET fraglimit 99\nset FRAGLIMIT 99\n"
+                                                                   "sv addip 10.0.0.1\n"));
 
     QProcess check;
     check.start(QStringLiteral(KEZCFG), {"check", "."});
     QVERIFY(check.waitForFinished(20000));
-    QVERIFY2(
-        check.readAllStandardOutput().contains(
-            "server.cfg:31: warning: \"set fraglimit\" is written in another letter case: File / Open skips "
-            "the line, the game's console does not; Save and apply replace it\n"),
-        "check names the line that apply replaces");
+    const QByteArray checked = check.readAllStandardOutput();
+    QVERIFY2(checked.contains("server.cfg:31: warning: \"set fraglimit\" is written in another letter case: "
+                              "File / Open skips the line, the game's console does not; Save and apply "
+                              "replace it\n"),
+             "check names the line that apply replaces");
+    QVERIFY2(checked.contains("server.cfg:32: warning: \"set fraglimit\" is written in another letter case: "
+                              "the game's console takes it for a variable of its own and File / Open skips "
+                              "the line; Save and apply keep it\n"),
+             "check names the line that sets a variable of its own");
 
     QCOMPARE(apply("{}"), "changed: server.cfg\n");
     const QByteArray kept = QByteArray(saved).replace(
-        "set maplist 1\n", "set maplist 1\nset password secretjoin\nsv addip 10.0.0.1\n");
+        "set maplist 1\n", "set maplist 1\nset password secretjoin\nset FRAGLIMIT 99\nsv addip 10.0.0.1\n");
     QCOMPARE(contents("server.cfg"), kept);
     QProcess show;
     show.start(QStringLiteral(KEZCFG), {"show", "--json"});
