@@ -396,6 +396,9 @@ public:
 private:
     FileSetOutcome fail(const Entry *entry, const QString &reason, bool nothingChanged = true);
     FileSetOutcome fail(const QString &file, const QString &reason, bool nothingChanged = true);
+    // A failure past the point of return: the journal and its copies stay
+    // for the next write to finish the set.
+    FileSetOutcome leftToTheJournal(const Entry &entry, const QString &reason, const QString &state) const;
     std::optional<QString> check(Entry &entry) const;
     std::optional<QString> prepare(Entry &entry);
     std::optional<QString> writeJournal();
@@ -422,6 +425,15 @@ FileSetOutcome SetWriter::fail(const QString &file, const QString &reason, bool 
     outcome.nothingChanged = nothingChanged;
     outcome.recovered = m_recovered;
     return outcome;
+}
+
+FileSetOutcome SetWriter::leftToTheJournal(const Entry &entry, const QString &reason,
+                                           const QString &state) const
+{
+    return {false, entry.file->name,
+            reason + QStringLiteral("; %1, and the next Save, Open or apply completes the set from %2")
+                         .arg(state, QLatin1String(journalFile)),
+            false, m_recovered};
 }
 
 FileSetOutcome SetWriter::fail(const Entry *entry, const QString &reason, bool nothingChanged)
@@ -648,12 +660,8 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
             // What could not be put back is finished from the journal and
             // its copies by the next write; they stay.
             if (m_journalWritten)
-                return {false, entry.file->name,
-                        reason +
-                            QStringLiteral("; its old contents could not be put back, and the next Save, "
-                                           "Open or apply completes the set from %1")
-                                .arg(QLatin1String(journalFile)),
-                        false, m_recovered};
+                return leftToTheJournal(entry, reason,
+                                        QStringLiteral("its old contents could not be put back"));
             return fail(&entry, reason + QStringLiteral("; it may be incomplete"), false);
         }
     }
@@ -667,12 +675,7 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
             // The journal, when there is one, lets the next write finish
             // the set; without one this was the only file.
             if (m_journalWritten)
-                return {false, entry.file->name,
-                        reason +
-                            QStringLiteral("; some files are already new, and the next Save, Open or apply "
-                                           "completes the set from %1")
-                                .arg(QLatin1String(journalFile)),
-                        false, m_recovered};
+                return leftToTheJournal(entry, reason, QStringLiteral("some files are already new"));
             return fail(&entry, reason);
         }
         entry.temporaryFd.reset();
