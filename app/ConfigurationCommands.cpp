@@ -9,6 +9,7 @@
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ConfigurationWriter.h"
 #include "configfiles/FileSetWriter.h"
+#include "configfiles/FolderLock.h"
 #include "flags/Diagnostics.h"
 
 namespace {
@@ -93,6 +94,19 @@ void ServerConfiguration::Open_ActionPerformed()
 {
     // Maps may have come or gone since the window started.
     readGameFolders();
+    // Read under the writers' lock, so that Open takes in one whole set and
+    // never the half of an apply under way.
+    FolderLock lock;
+    if (const std::optional<QString> refusal =
+            lock.lock(FolderLock::defaultWait, [this](const QString &text) {
+                Diagnostics::warn(text + u'.');
+                serverStatusBar->setStatusText(text);
+            })) {
+        const QString diagnostic = QStringLiteral("could not open: %1.").arg(*refusal);
+        Diagnostics::warn(diagnostic);
+        explainStatus(diagnostic);
+        return;
+    }
     // A save that was interrupted while its files changed places is
     // finished first, so that Open reads one whole set.
     const Recovery recovery = FileSetWriter::recover();

@@ -2,11 +2,16 @@
 #include "app/FormStyle.h"
 #include "app/ServerConfiguration.h"
 
+#include "configfiles/OutsideText.h"
+#include "configfiles/WriteTarget.h"
+
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace {
 
@@ -42,6 +47,22 @@ int main(int argc, char *argv[])
     // the tool always looks and works the same, on the files of the current
     // working directory.
     int qtArgc = argc > 0 ? 1 : 0;
+    // The working folder is opened once, from "/", under the link rule, and
+    // held: a folder swapped by name later changes nothing the window reads
+    // or writes.
+    const QByteArray working = workingFolderPath();
+    const FolderOpening folder = openFolderFromRoot(working);
+    if (!folder.refusal.isEmpty()) {
+        const QByteArray line = "kez-server-config: will not work in the folder " +
+                                printable(QFile::decodeName(working)).toUtf8() + ": " +
+                                printable(folder.refusal).toUtf8() + "; nothing was read or written\n";
+        std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+        return 2;
+    }
+    // Where it cannot be opened (a folder deleted since), the window works
+    // on as it always did, and says so when it reads or writes.
+    const bool held = folder.folder.get() >= 0 && ::fchdir(folder.folder.get()) == 0;
+    Q_UNUSED(held);
     defaultHandler = qInstallMessageHandler(explainFatal);
     QApplication application(qtArgc, argv);
     started = true;

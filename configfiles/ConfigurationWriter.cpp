@@ -2,6 +2,7 @@
 #include "configfiles/ConfigurationWriter.h"
 
 #include "configfiles/ConfigurationLines.h"
+#include "configfiles/FolderLock.h"
 
 #include "flags/Diagnostics.h"
 
@@ -73,6 +74,17 @@ ConfigurationWriteResult writeConfigurationSet(const ServerSettings &settings,
                                                const std::function<void(const QString &)> &setStatusText)
 {
     setStatusText(QStringLiteral("Generating Files"));
+    // The same lock as kezcfg apply's: an apply that read the files before
+    // this save must not put its own beside the ones written here.
+    FolderLock lock;
+    if (const std::optional<QString> refusal = lock.lock(FolderLock::defaultWait, [&](const QString &text) {
+            Diagnostics::warn(text + u'.');
+            setStatusText(text);
+        })) {
+        const QString diagnostic = QStringLiteral("could not save: %1.").arg(*refusal);
+        Diagnostics::warn(diagnostic);
+        return {false, diagnostic};
+    }
     const FileSetOutcome outcome =
         FileSetWriter::write(configurationFiles(settings), [&](const QString &name) {
             setStatusText(QStringLiteral("Generating ") + name);

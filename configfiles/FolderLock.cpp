@@ -5,7 +5,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSysInfo>
 #include <QThread>
 
@@ -48,6 +47,46 @@ QString folderHolder(int folder)
         }
     }
     return QString();
+}
+
+// What a lock file says of its holder, as QLockFile writes it: process,
+// program and host, a line each. regular is false when something else than
+// a regular file has the name; a file that is gone says nothing.
+struct LockFileInfo
+{
+    bool regular = true;
+    qint64 pid = 0;
+    QString host;
+    QDateTime since;
+};
+
+LockFileInfo lockFileInfo(const QString &name)
+{
+    LockFileInfo info;
+    const int fd = ::openat(AT_FDCWD, QFile::encodeName(name).constData(),
+                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        info.regular = errno == ENOENT;
+        return info;
+    }
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        info.regular = false;
+        return info;
+    }
+    char buffer[1024];
+    ssize_t length = 0;
+    do
+        length = ::read(fd, buffer, sizeof buffer);
+    while (length < 0 && errno == EINTR);
+    ::close(fd);
+    const QByteArrayList lines = QByteArray(buffer, length > 0 ? length : 0).split('\n');
+    info.pid = lines.value(0).toLongLong();
+    info.host = QString::fromUtf8(lines.value(2)).left(255);
+    info.since = QDateTime::fromMSecsSinceEpoch(qint64(status.st_mtim.tv_sec) * 1000 +
+                                                status.st_mtim.tv_nsec / 1000000);
+    return info;
 }
 
 } // namespace
@@ -99,8 +138,7 @@ std::optional<QString> FolderLock::lockFile(std::chrono::milliseconds wait,
     const QString name = QStringLiteral(".kezcfg-apply.lock");
     // QLockFile opens the name as it finds it: a FIFO or a link put there by
     // the folder's owner would hang the apply or open a device.
-    struct stat found = {};
-    if (::lstat(QFile::encodeName(name).constData(), &found) == 0 && !S_ISREG(found.st_mode))
+    if (!lockFileInfo(name).regular)
         return QStringLiteral("the lock file %1 in %2 is not a regular file; nothing was written")
             .arg(name, QDir::currentPath());
     m_file.emplace(name);
@@ -114,13 +152,18 @@ std::optional<QString> FolderLock::lockFile(std::chrono::milliseconds wait,
             return std::nullopt;
         if (m_file->error() != QLockFile::LockFailedError)
             return QStringLiteral("cannot make the lock file %1 in %2").arg(name, QDir::currentPath());
-        qint64 pid = 0;
-        QString host;
-        QString application;
-        m_file->getLockInfo(&pid, &host, &application);
-        const QString holder =
-            QStringLiteral("process %1 of host %2").arg(pid).arg(host.isEmpty() ? QStringLiteral("?") : host);
-        const QDateTime since = QFileInfo(name).lastModified();
+        // Read here rather than by QLockFile, which follows a link that
+        // may have taken the file's place since and would print what it
+        // leads to.
+        const LockFileInfo info = lockFileInfo(name);
+        if (!info.regular)
+            return QStringLiteral("the lock file %1 in %2 is not a regular file; nothing was written")
+                .arg(name, QDir::currentPath());
+        const QString &host = info.host;
+        const QString holder = QStringLiteral("process %1 of host %2")
+                                   .arg(info.pid)
+                                   .arg(host.isEmpty() ? QStringLiteral("?") : host);
+        const QDateTime &since = info.since;
         const bool foreign = !host.isEmpty() && host != QSysInfo::machineHostName();
         if (foreign && since.isValid() &&
             since.secsTo(QDateTime::currentDateTime()) > std::chrono::seconds(staleAge).count())

@@ -6,9 +6,9 @@
 #include <functional>
 #include <optional>
 
-// Holds the working folder for one apply at a time, so that two applies
-// never mix their files: a second waits until the first lets go, saying so,
-// and gives up after a bounded wait.
+// Holds the working folder for one writer at a time (an apply, or the
+// window's Save or Open), so that two never mix their files: a second waits
+// until the first lets go, saying so, and gives up after a bounded wait.
 //
 // The lock is taken on the folder itself, which leaves nothing behind and
 // which the kernel lets go of when the holder ends, however it ends. A file
@@ -22,6 +22,8 @@ class FolderLock
 public:
     enum class Method { Folder, LockFile };
     static constexpr std::chrono::minutes staleAge{10};
+    // How long apply, Save and Open wait for another writer by default.
+    static constexpr std::chrono::milliseconds defaultWait = std::chrono::minutes(1);
 
     explicit FolderLock(Method method = Method::Folder) : m_method(method) {}
     ~FolderLock();

@@ -68,32 +68,54 @@ RegularFileOpening openThroughLink(const QByteArray &path)
 RegularFileOpening openRegularFile(const QString &fileName)
 {
     const QByteArray path = QFile::encodeName(fileName);
-    struct stat link = {};
-    if (::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode))
-        return openThroughLink(path);
-    // Looking first keeps open() away from FIFOs, which would block it, and
-    // from devices, which may act on being opened.
+    const qsizetype slash = path.lastIndexOf('/');
+    UniqueFd folder;
+    if (slash >= 0) {
+        folder.reset(::openat(AT_FDCWD, slash == 0 ? "/" : path.left(slash).constData(),
+                              O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (folder.get() < 0) {
+            const RegularFileRead failure = failedWithErrno(errno);
+            return {failure.outcome, -1, 0, failure.reason};
+        }
+    }
+    const int from = slash >= 0 ? folder.get() : AT_FDCWD;
+    const QByteArray base = slash >= 0 ? path.sliced(slash + 1) : path;
+    // What the name is, looked at on a handle that opens nothing: a FIFO
+    // would block open(), a device may act on being opened, and a link is
+    // followed only under the link rule. Every later step works on what
+    // this handle holds, never on a second look-up of the name, so that a
+    // name swapped meanwhile for a link changes nothing that is read.
+    const UniqueFd handle(
+        ::openat(from, base.isEmpty() ? "." : base.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     struct stat info = {};
-    if (::stat(path.constData(), &info) != 0) {
+    if (handle.get() < 0 || ::fstat(handle.get(), &info) != 0) {
         const RegularFileRead failure = failedWithErrno(errno);
         return {failure.outcome, -1, 0, failure.reason};
     }
+    if (S_ISLNK(info.st_mode))
+        return openThroughLink(path);
     if (S_ISDIR(info.st_mode))
         return {Outcome::NotOpened, -1, 0, QStringLiteral("it is a folder")};
     if (!S_ISREG(info.st_mode))
         return {Outcome::NotRead, -1, 0, QStringLiteral("it is not a regular file")};
 
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd =
+        ::openat(from, base.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0 && errno == ELOOP)
+        return {Outcome::NotRead, -1, 0, QStringLiteral("it was replaced by a link while it was opened")};
     if (fd < 0) {
         const RegularFileRead failure = failedWithErrno(errno);
         return {failure.outcome, -1, 0, failure.reason};
     }
-    // The name may have been replaced since it was looked at.
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    // The name may have been replaced since it was looked at: only the file
+    // that was judged is read.
+    struct stat opened = {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != info.st_dev ||
+        opened.st_ino != info.st_ino) {
         ::close(fd);
-        return {Outcome::NotRead, -1, 0, QStringLiteral("it is not a regular file")};
+        return {Outcome::NotRead, -1, 0, QStringLiteral("it was replaced while it was opened")};
     }
-    return {Outcome::Read, fd, qint64(info.st_size), {}};
+    return {Outcome::Read, fd, qint64(opened.st_size), {}};
 }
 
 RegularFileOpening openListedRegularFile(int folder, const QByteArray &name, const QString &fileName)

@@ -7,13 +7,13 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 
 namespace {
-
 
 // A path that a folder's owner chose, made safe to print.
 QString shown(const QByteArray &path)
@@ -195,4 +195,148 @@ std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, in
         path = link;
     }
     return plainReason(ELOOP, ErrorContext::File);
+}
+
+namespace {
+
+// From a folder of another user than root and the opener, into something
+// of a third user: the folder's owner could have moved it there.
+bool unsafeStep(const struct stat &from, const struct stat &to)
+{
+    return from.st_uid != 0 && from.st_uid != ::geteuid() && to.st_uid != from.st_uid;
+}
+
+QByteArray joinedName(const QByteArray &folder, const QByteArray &name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+QByteArray parentOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+} // namespace
+
+FolderOpening openFolderFromRoot(const QByteArray &absolutePath)
+{
+    FolderOpening opening;
+    const auto failed = [&opening](int error) {
+        opening.folder.reset();
+        opening.error = error;
+        return std::move(opening);
+    };
+    const auto refused = [&opening](const QString &why) {
+        opening.folder.reset();
+        opening.refusal = why;
+        return std::move(opening);
+    };
+    if (!absolutePath.startsWith('/'))
+        return failed(EINVAL);
+    const uid_t me = ::geteuid();
+    UniqueFd current(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    struct stat here = {};
+    if (current.get() < 0 || ::fstat(current.get(), &here) != 0)
+        return failed(errno);
+    QByteArray reached = "/"; // for messages: the way taken so far
+    QByteArrayList todo = absolutePath.split('/');
+    // A link of another user owes a folder of that user once the names it
+    // stood for are used up.
+    struct Owed
+    {
+        uid_t owner;
+        QByteArray link;
+        QByteArray target;
+        qsizetype leftAfter;
+    };
+    std::vector<Owed> owed;
+    int links = 0;
+    for (;;) {
+        while (!owed.empty() && todo.size() <= owed.back().leftAfter) {
+            const Owed &link = owed.back();
+            if (here.st_uid != link.owner)
+                return refused(QStringLiteral("%1 is a link of %2 to %3, which belongs to %4; a link is "
+                                              "followed only when it is your own or its owner owns what "
+                                              "it leads to")
+                                   .arg(shown(link.link), userName(link.owner), shown(link.target),
+                                        userName(here.st_uid)));
+            owed.pop_back();
+        }
+        if (todo.isEmpty())
+            break;
+        const QByteArray name = todo.takeFirst();
+        if (name.isEmpty() || name == ".")
+            continue;
+        UniqueFd next(::openat(current.get(), name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        struct stat info = {};
+        if (next.get() < 0 || ::fstat(next.get(), &info) != 0)
+            return failed(errno);
+        const QByteArray path = name == ".." ? parentOf(reached) : joinedName(reached, name);
+        if (S_ISLNK(info.st_mode)) {
+            if (++links > 40)
+                return failed(ELOOP);
+            QByteArray target(PATH_MAX + 1, '\0');
+            // Read from the link that was opened, not from its name again.
+            const ssize_t length = ::readlinkat(next.get(), "", target.data(), size_t(target.size()));
+            if (length < 0)
+                return failed(errno);
+            if (length > PATH_MAX)
+                return failed(ENAMETOOLONG);
+            target.truncate(length);
+            const bool sharedSticky = (here.st_mode & S_ISVTX) && (here.st_mode & S_IWOTH);
+            if (info.st_uid != me && info.st_uid != 0) {
+                if (sharedSticky && info.st_uid != here.st_uid)
+                    return refused(QStringLiteral("%1 is a link of %2 in a shared sticky folder, and only "
+                                                  "your own links or those of the folder's owner are "
+                                                  "followed there")
+                                       .arg(shown(path), userName(info.st_uid)));
+                owed.push_back({info.st_uid, path, target, todo.size()});
+            }
+            todo = target.split('/') + todo;
+            if (target.startsWith('/')) {
+                current.reset(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+                if (current.get() < 0 || ::fstat(current.get(), &here) != 0)
+                    return failed(errno);
+                reached = "/";
+            }
+            continue;
+        }
+        if (!S_ISDIR(info.st_mode))
+            return failed(ENOTDIR);
+        // Going up, only the folder's owner could have moved it into a
+        // folder of root's, which writes nothing of theirs.
+        const bool upIntoRoots = name == ".." && info.st_uid == 0;
+        if (!upIntoRoots && unsafeStep(here, info))
+            return refused(
+                QStringLiteral("%1 belongs to %2 and is reached from %3, a folder of %4, who "
+                               "could have put it there")
+                    .arg(shown(path), userName(info.st_uid), shown(reached), userName(here.st_uid)));
+        current = std::move(next);
+        here = info;
+        reached = path;
+    }
+    // Opened for reading where that is allowed, so that it can be listed,
+    // locked and synced; a folder that may only be passed through stays a
+    // bare handle.
+    UniqueFd folder(::openat(current.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0 && errno != EACCES)
+        return failed(errno);
+    opening.folder = folder.get() >= 0 ? std::move(folder) : std::move(current);
+    return opening;
+}
+
+QByteArray workingFolderPath()
+{
+    struct stat working = {};
+    struct stat logical = {};
+    const char *pwd = std::getenv("PWD");
+    if (pwd && pwd[0] == '/' && ::stat(".", &working) == 0 && ::stat(pwd, &logical) == 0 &&
+        working.st_dev == logical.st_dev && working.st_ino == logical.st_ino)
+        return QByteArray(pwd);
+    QByteArray path(PATH_MAX + 1, '\0');
+    if (!::getcwd(path.data(), size_t(path.size())))
+        return QByteArray();
+    path.truncate(qsizetype(std::strlen(path.constData())));
+    return path;
 }

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <utility>
 #include <variant>
+#include <vector>
 
 // A file descriptor that closes itself.
 class UniqueFd
@@ -75,3 +76,25 @@ QString userName(uid_t user);
 
 // What a file that is not a regular one is: "a FIFO", "a folder", "a device" ...
 QString kindOfFile(mode_t mode);
+
+// A game folder opened from "/", one name at a time, each on the folder
+// held before it, so that no name swapped along the way can lead the opening
+// elsewhere. A link on the way is followed one step at a time under the
+// link rule (the opener's own links and root's are followed; another user's
+// only where that user owns the folder it leads to), and a step from a
+// folder of a user other than root and the opener into one of a third user
+// is refused: that user could have put it there. folder is -1 when the
+// folder was not opened: error holds the system's reason, or refusal says
+// why the way there is not followed, naming the link, its owner and where
+// it leads.
+struct FolderOpening
+{
+    UniqueFd folder;
+    int error = 0;
+    QString refusal;
+};
+FolderOpening openFolderFromRoot(const QByteArray &absolutePath);
+
+// The working folder as the operator reached it: the shell's logical path
+// when it still names the working folder, else the physical one.
+QByteArray workingFolderPath();

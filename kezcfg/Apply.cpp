@@ -32,6 +32,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -363,7 +364,7 @@ QByteArray unifiedDiff(const QString &name, const std::optional<QByteArray> &bef
     return diff.readAllStandardOutput();
 }
 
-constexpr std::chrono::milliseconds defaultLockWait = std::chrono::minutes(1);
+constexpr std::chrono::milliseconds defaultLockWait = FolderLock::defaultWait;
 constexpr std::chrono::seconds longestLockWait = std::chrono::hours(24);
 
 // A finite number of seconds, from 0 to the longest wait.
@@ -472,8 +473,8 @@ int apply(const QStringList &arguments)
     } else {
         return refuse(tooLarge);
     }
-    if (!QDir::setCurrent(folder))
-        return folderFailure(folder);
+    if (const std::optional<int> refused = enterFolder(folder))
+        return *refused;
 
     // One apply at a time in a folder, so that two never mix their files.
     FolderLock lock;
@@ -527,7 +528,9 @@ int apply(const QStringList &arguments)
     const QJsonObject object = document.object();
     ServerForm form;
     form.mapItemsWanted = !object.contains(u"rotation");
-    if (QFileInfo::exists(QStringLiteral("server.cfg"))) {
+    // Whether there is a server.cfg to start from; the reader judges what it
+    // opens on its own descriptor.
+    if (::faccessat(AT_FDCWD, "server.cfg", F_OK, 0) == 0) {
         const ConfigurationReadResult result = readConfiguration(form);
         using Outcome = ConfigurationReadResult::Outcome;
         if (result.outcome == Outcome::StoppedAtLine)

@@ -402,8 +402,8 @@ int check(const QStringList &arguments)
     if (arguments.size() > 1)
         return failure(QStringLiteral("check takes at most one folder"));
     const QString folder = arguments.value(0, QStringLiteral("."));
-    if (!QDir::setCurrent(folder))
-        return folderFailure(folder);
+    if (const std::optional<int> refused = enterFolder(folder))
+        return *refused;
     return Checker().run();
 }
 

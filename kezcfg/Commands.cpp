@@ -7,6 +7,7 @@
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/OutsideText.h"
 #include "configfiles/ServerForm.h"
+#include "configfiles/WriteTarget.h"
 #include "flags/DecimalText.h"
 
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <QTextStream>
 #include <cmath>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -213,6 +215,28 @@ int folderFailure(const QString &folder)
     return failure(QStringLiteral("cannot go into the folder \"%1\": %2").arg(folder, why));
 }
 
+std::optional<int> enterFolder(const QString &folder)
+{
+    // The folder is opened once, from "/", under the link rule, and held as
+    // the working folder: every file after it is named from there, so a
+    // folder swapped by name later changes nothing.
+    QByteArray path = QFile::encodeName(folder);
+    if (!path.startsWith('/')) {
+        const QByteArray working = workingFolderPath();
+        if (working.isEmpty())
+            return folderFailure(folder);
+        path = working + '/' + path;
+    }
+    path = QFile::encodeName(QDir::cleanPath(QFile::decodeName(path)));
+    const FolderOpening opening = openFolderFromRoot(path);
+    if (!opening.refusal.isEmpty())
+        return failure(QStringLiteral("will not go into the folder \"%1\": %2; nothing was read or written")
+                           .arg(folder, opening.refusal));
+    if (opening.folder.get() < 0 || ::fchdir(opening.folder.get()) != 0)
+        return folderFailure(folder);
+    return std::nullopt;
+}
+
 std::optional<double> numberOption(const QString &option, const QString &value, const QString &unit,
                                    double minimum, double maximum)
 {
@@ -313,8 +337,8 @@ int show(const QStringList &arguments)
     if (rest.size() > 1)
         return failure(QStringLiteral("show takes at most one folder"));
     const QString folder = rest.value(0, QStringLiteral("."));
-    if (!QDir::setCurrent(folder))
-        return folderFailure(folder);
+    if (const std::optional<int> refused = enterFolder(folder))
+        return *refused;
     ServerForm form;
     const ConfigurationReadResult result = readConfiguration(form);
     if (result.outcome == ConfigurationReadResult::Outcome::ServerCfgNotFound)

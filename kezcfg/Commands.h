@@ -34,6 +34,9 @@ std::optional<int> refuseUnknownOption(const QString &command, const QStringList
 
 // Why the folder cannot be gone into, in words for the case.
 int folderFailure(const QString &folder);
+// Makes folder the working folder, opened from "/" under the link rule;
+// the exit status, after a message, when it was not.
+std::optional<int> enterFolder(const QString &folder);
 
 // The value of a numeric option such as --timeout: a finite number from
 // minimum to maximum. Nothing, and a message with the range on standard

@@ -100,8 +100,8 @@ int maps(const QStringList &arguments)
     if (rest.size() > 1)
         return failure(QStringLiteral("maps takes at most one folder"));
     const QString folder = rest.value(0, QStringLiteral("."));
-    if (!QDir::setCurrent(folder))
-        return folderFailure(folder);
+    if (const std::optional<int> refused = enterFolder(folder))
+        return *refused;
     const GameFolders game = GameFolders::read(QStringLiteral("."));
     if (json)
         printJson(game);

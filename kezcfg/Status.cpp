@@ -270,8 +270,8 @@ int status(const QStringList &arguments)
     ServerForm form;
     QHash<QString, FileSetting> file;
     if (!against.isEmpty()) {
-        if (!QDir::setCurrent(against))
-            return folderFailure(against);
+        if (const std::optional<int> refused = enterFolder(against))
+            return *refused;
         const RegularFileRead config = readRegularFile(QStringLiteral("server.cfg"), serverCfgSizeLimit);
         if (config.outcome != RegularFileRead::Outcome::Read)
             return failure(QStringLiteral("cannot read server.cfg in %1: %2").arg(against, config.reason));
