@@ -224,10 +224,10 @@ void TestFolderAccess::aWindowSaveWaitsForAnApply()
     QVERIFY(window.run());
     QVERIFY(apply.waitForFinished(20000));
     QCOMPARE(apply.readAllStandardOutput(), "changed: server.cfg\n");
-    QVERIFY2(window.statusTexts.join('\n').contains("waiting for process "),
-             qPrintable(window.statusTexts.join('\n')));
     // The window saved after the apply: its set is whole.
     QCOMPARE(contents("server.cfg") + contents("motd.txt"), windowSet);
+    QVERIFY2(window.statusTexts.join('\n').contains("waiting for process "),
+             qPrintable(window.statusTexts.join('\n')));
 }
 
 QTEST_GUILESS_MAIN(TestFolderAccess)
