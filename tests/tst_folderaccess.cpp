@@ -169,6 +169,20 @@ void TestFolderAccess::aPlantedGameFolderIsRefused()
     const Run reload = kezcfg({"reload", link, "127.0.0.1:9"});
     QCOMPARE(reload.status, 2);
     QVERIFY(!reload.output.contains("rootsecret"));
+    // The window started there, as a shell that went in through the link
+    // starts it, refuses the folder before it reads anything.
+    QProcess window;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PWD", link);
+    window.setProcessEnvironment(environment);
+    window.setWorkingDirectory(link);
+    window.start(QStringLiteral(WINDOW), {});
+    QVERIFY(window.waitForFinished(20000));
+    QCOMPARE(window.exitCode(), 2);
+    const QByteArray windowSaid = window.readAllStandardError();
+    QVERIFY2(windowSaid.contains("is a link of user nobody (65534)") &&
+                 windowSaid.contains("; nothing was read or written"),
+             windowSaid.constData());
     QCOMPARE(folderState("rootonly"), before);
 
     // A folder of root's that nobody's folder holds: nobody could have moved it there.
