@@ -186,7 +186,13 @@ std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, in
         const qsizetype linkSlash = link.lastIndexOf('/');
         if (linkSlash >= 0) {
             const QByteArray folder = linkSlash == 0 ? QByteArray("/") : link.left(linkSlash);
-            target.folder.reset(openFolder(target.folder.get(), folder));
+            // The link's folders are walked one name at a time from the
+            // folder held, and a link among them goes under the same rule.
+            FolderOpening next = openFolderStepwise(target.folder.get(), folder, false);
+            if (!next.refusal.isEmpty())
+                return next.refusal;
+            errno = next.error;
+            target.folder = std::move(next.folder);
             target.folderPath = joined(target.folderPath, folder);
             target.base = link.sliced(linkSlash + 1);
         } else {
@@ -208,18 +214,32 @@ bool unsafeStep(const struct stat &from, const struct stat &to)
 
 QByteArray joinedName(const QByteArray &folder, const QByteArray &name)
 {
+    if (folder == ".")
+        return name;
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
 QByteArray parentOf(const QByteArray &path)
 {
     const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
+    if (slash < 0)
+        return path == "." ? QByteArray("..") : QByteArray(".");
+    return slash == 0 ? QByteArray("/") : path.left(slash);
 }
 
 } // namespace
 
 FolderOpening openFolderFromRoot(const QByteArray &absolutePath)
+{
+    if (!absolutePath.startsWith('/')) {
+        FolderOpening opening;
+        opening.error = EINVAL;
+        return opening;
+    }
+    return openFolderStepwise(AT_FDCWD, absolutePath, true);
+}
+
+FolderOpening openFolderStepwise(int start, const QByteArray &path, bool judgeSteps)
 {
     FolderOpening opening;
     const auto failed = [&opening](int error) {
@@ -232,15 +252,15 @@ FolderOpening openFolderFromRoot(const QByteArray &absolutePath)
         opening.refusal = why;
         return std::move(opening);
     };
-    if (!absolutePath.startsWith('/'))
-        return failed(EINVAL);
     const uid_t me = ::geteuid();
-    UniqueFd current(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    const bool fromRoot = path.startsWith('/');
+    UniqueFd current(fromRoot ? ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC)
+                              : ::openat(start, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
     struct stat here = {};
     if (current.get() < 0 || ::fstat(current.get(), &here) != 0)
         return failed(errno);
-    QByteArray reached = "/"; // for messages: the way taken so far
-    QByteArrayList todo = absolutePath.split('/');
+    QByteArray reached = fromRoot ? "/" : "."; // for messages: the way taken so far
+    QByteArrayList todo = path.split('/');
     // A link of another user owes a folder of that user once the names it
     // stood for are used up.
     struct Owed
@@ -272,7 +292,7 @@ FolderOpening openFolderFromRoot(const QByteArray &absolutePath)
         struct stat info = {};
         if (next.get() < 0 || ::fstat(next.get(), &info) != 0)
             return failed(errno);
-        const QByteArray path = name == ".." ? parentOf(reached) : joinedName(reached, name);
+        const QByteArray step = name == ".." ? parentOf(reached) : joinedName(reached, name);
         if (S_ISLNK(info.st_mode)) {
             if (++links > 40)
                 return failed(ELOOP);
@@ -290,8 +310,8 @@ FolderOpening openFolderFromRoot(const QByteArray &absolutePath)
                     return refused(QStringLiteral("%1 is a link of %2 in a shared sticky folder, and only "
                                                   "your own links or those of the folder's owner are "
                                                   "followed there")
-                                       .arg(shown(path), userName(info.st_uid)));
-                owed.push_back({info.st_uid, path, target, todo.size()});
+                                       .arg(shown(step), userName(info.st_uid)));
+                owed.push_back({info.st_uid, step, target, todo.size()});
             }
             todo = target.split('/') + todo;
             if (target.startsWith('/')) {
@@ -307,14 +327,14 @@ FolderOpening openFolderFromRoot(const QByteArray &absolutePath)
         // Going up, only the folder's owner could have moved it into a
         // folder of root's, which writes nothing of theirs.
         const bool upIntoRoots = name == ".." && info.st_uid == 0;
-        if (!upIntoRoots && unsafeStep(here, info))
+        if (judgeSteps && !upIntoRoots && unsafeStep(here, info))
             return refused(
                 QStringLiteral("%1 belongs to %2 and is reached from %3, a folder of %4, who "
                                "could have put it there")
-                    .arg(shown(path), userName(info.st_uid), shown(reached), userName(here.st_uid)));
+                    .arg(shown(step), userName(info.st_uid), shown(reached), userName(here.st_uid)));
         current = std::move(next);
         here = info;
-        reached = path;
+        reached = step;
     }
     // Opened for reading where that is allowed, so that it can be listed,
     // locked and synced; a folder that may only be passed through stays a

@@ -94,6 +94,10 @@ struct FolderOpening
     QString refusal;
 };
 FolderOpening openFolderFromRoot(const QByteArray &absolutePath);
+// The same walk from the folder start (from "/" for an absolute path);
+// judgeSteps adds the rule on steps between folders of different users to
+// the rule on links.
+FolderOpening openFolderStepwise(int start, const QByteArray &path, bool judgeSteps);
 
 // The working folder as the operator reached it: the shell's logical path
 // when it still names the working folder, else the physical one.

@@ -77,6 +77,7 @@ class TestFolderAccess : public QObject
 private slots:
     void aNameSwappedForALinkLeaksNothing();
     void aPlantedGameFolderIsRefused();
+    void aLinkOnALinksWayIsJudged();
     void aWindowSaveWaitsForAnApply();
 };
 
@@ -198,6 +199,36 @@ void TestFolderAccess::aPlantedGameFolderIsRefused()
     QVERIFY2(own.status == 0 && own.output.contains("+set fraglimit 7"), own.output.constData());
     QCOMPARE(kezcfg({"apply", "q2/owned", "-"}, json).output, "changed: server.cfg motd.txt\n");
     QVERIFY(contents("q2/own/server.cfg").contains("set hostname \"x\""));
+}
+
+void TestFolderAccess::aLinkOnALinksWayIsJudged()
+{
+    if (::geteuid() != 0)
+        QSKIP("a link of another user is planted by root");
+    WorkingDirectory dir;
+    QVERIFY(QDir().mkdir("rootonly"));
+    QCOMPARE(::chmod("rootonly", 0700), 0);
+    put("rootonly/server.cfg", "set rcon_password rootsecret\n");
+    // Root's own link, through a folder link that nobody may swap.
+    QCOMPARE(::symlink("data/server.cfg", "server.cfg"), 0);
+    QCOMPARE(::symlink("rootonly", "data"), 0);
+    QCOMPARE(::lchown("data", nobody, nobody), 0);
+    QCOMPARE(::chown(".", nobody, nobody), 0);
+    const Run show = kezcfg({"check", "."});
+    QCOMPARE(show.status, 2);
+    QVERIFY2(show.output.contains(
+                 "\"data\" is a link of user nobody (65534) to \"rootonly\", which belongs to user root (0)"),
+             show.output.constData());
+    QVERIFY(!show.output.contains("rootsecret"));
+    const Run apply = kezcfg({"apply", ".", "-"}, R"({"serverName": "x"})");
+    QCOMPARE(apply.status, 2);
+    QVERIFY(apply.output.contains("\"data\" is a link of user nobody (65534)"));
+    QCOMPARE(contents("rootonly/server.cfg"), "set rcon_password rootsecret\n");
+
+    // With the folder link root's own, the same way is followed.
+    QVERIFY(QFile::remove("data"));
+    QCOMPARE(::symlink("rootonly", "data"), 0);
+    QVERIFY(kezcfg({"show", "."}).output.contains("rootsecret"));
 }
 
 void TestFolderAccess::aWindowSaveWaitsForAnApply()
