@@ -78,6 +78,7 @@ private slots:
     void aNameSwappedForALinkLeaksNothing();
     void aPlantedGameFolderIsRefused();
     void aLinkOnALinksWayIsJudged();
+    void aPlantedJournalIsNeverCarriedOut();
     void aWindowSaveWaitsForAnApply();
 };
 
@@ -229,6 +230,28 @@ void TestFolderAccess::aLinkOnALinksWayIsJudged()
     QVERIFY(QFile::remove("data"));
     QCOMPARE(::symlink("rootonly", "data"), 0);
     QVERIFY(kezcfg({"show", "."}).output.contains("rootsecret"));
+}
+
+void TestFolderAccess::aPlantedJournalIsNeverCarriedOut()
+{
+    if (::geteuid() != 0)
+        QSKIP("the journal of another user is planted by root");
+    WorkingDirectory dir;
+    QVERIFY(SaveRun().run());
+    // A journal that would have root put nobody's file in server.cfg's place.
+    put(".server.cfg.kezcfg-AAAAAA", "set rcon_password planted\n");
+    put(".kezcfg-journal", "kezcfg-journal 1 0:0\nreplace . server.cfg .server.cfg.kezcfg-AAAAAA 0:0\nend\n");
+    for (const char *name : {".", ".kezcfg-journal", ".server.cfg.kezcfg-AAAAAA"})
+        QCOMPARE(::chown(name, nobody, nobody), 0);
+    const QByteArray before = folderState(".");
+    const QByteArray refusal = "the journal .kezcfg-journal of an interrupted save was not made by this user "
+                               "(user nobody (65534)); it was left untouched";
+    const Run apply = kezcfg({"apply", ".", "-"}, R"({"serverName": "x"})");
+    QCOMPARE(apply.status, 2);
+    QVERIFY2(apply.output.contains(refusal), apply.output.constData());
+    SaveRun window;
+    QVERIFY(!window.run());
+    QCOMPARE(folderState("."), before);
 }
 
 void TestFolderAccess::aWindowSaveWaitsForAnApply()
