@@ -17,8 +17,8 @@
 #include "configfiles/StatusAnswer.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -74,8 +74,15 @@ int reload(const QStringList &arguments)
     const QString folder = QDir(rest.takeFirst()).absolutePath();
     const QStringList &targets = rest;
 
-    // check prints its lines; an error among them ends it here.
-    if (check({folder}) == 2)
+    // --timeout bounds the whole call; the last quarter of it is kept for
+    // the comparison that ends it, however long the servers take before.
+    const CallDeadline deadline(timeout);
+    const qint64 reserveMs = qint64(timeout * 1000) / 4;
+
+    // check prints its lines; an error among them ends it here, unless only
+    // the comparison is asked for, which sends nothing that could harm.
+    const int checked = check({folder});
+    if (checked == 2 && !checkOnly)
         return failure(QStringLiteral("check finds an error in %1, so nothing was sent").arg(folder));
 
     ServerForm form;
@@ -99,16 +106,16 @@ int reload(const QStringList &arguments)
         status.append(QStringLiteral("--remote"));
     status += targets;
     if (checkOnly)
-        return Commands::status(status);
+        return Commands::status(status, &deadline, &consoles);
 
-    const int timeoutMs = int(timeout * 1000);
-    consoles.run(password, {QStringLiteral("exec server.cfg")}, timeoutMs);
+    consoles.run(password, {QStringLiteral("exec server.cfg")}, deadline.before(reserveMs), deadline);
     bool failed = false;
     for (qsizetype i = 0; i < consoles.size(); ++i) {
         const QStringList printed = consoles.answers(i).value(0);
         if (consoles.error(i).isEmpty() && !printed.contains(QStringLiteral("execing server.cfg."))) {
             failure(QStringLiteral("%1: its console did not run server.cfg; it printed \"%2\"")
-                        .arg(consoles.name(i), printed.join(QStringLiteral("\\n"))));
+                        .arg(consoles.name(i), printableCut(printed.join(QStringLiteral("\\n")),
+                                                            InputBounds::quotedOutsideText)));
             failed = true;
         } else if (!consoles.error(i).isEmpty()) {
             failure(QStringLiteral("%1: %2").arg(consoles.name(i), consoles.error(i)));
@@ -135,15 +142,14 @@ int reload(const QStringList &arguments)
         asked.append(QStringLiteral("mapname"));
         expected.append(map);
     }
-    QElapsedTimer clock;
-    clock.start();
+    const QDeadlineTimer waitUntil = deadline.before(reserveMs);
     for (;;) {
-        consoles.run(password, asked, int(qMax<qint64>(1, timeoutMs - clock.elapsed())));
-        if (runsTheFile(consoles, asked, expected) || clock.elapsed() >= timeoutMs)
+        consoles.run(password, asked, waitUntil, deadline);
+        if (runsTheFile(consoles, asked, expected) || waitUntil.hasExpired())
             break;
-        QThread::msleep(100);
+        QThread::msleep(std::clamp<qint64>(waitUntil.remainingTime(), 0, 100));
     }
-    return Commands::status(status);
+    return Commands::status(status, &deadline, &consoles);
 }
 
 } // namespace Commands

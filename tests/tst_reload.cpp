@@ -4,12 +4,15 @@
 // and ended here.
 #include "GameServerTesting.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
+#include <atomic>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace GameServerTesting;
@@ -18,6 +21,56 @@ namespace {
 
 const QByteArray startingJson = R"({"serverName": "Frag Night", "rconPassword": "letmein", "maxClients": 8,
                                     "fragLimit": 20, "startingMap": "q2dm1"})";
+
+// A fake server on a loopback port: every datagram it gets, a status query
+// or a console command, is answered copies times, the command with printed.
+class FloodingServer
+{
+public:
+    FloodingServer(int port, int copies, const QByteArray &printed)
+    {
+        m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(quint16(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        m_ok = ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        m_thread = std::thread([this, copies, printed] {
+            QElapsedTimer clock;
+            clock.start();
+            char asked[2048];
+            while (!m_stop && clock.elapsed() < 20000) {
+                pollfd waiting{m_fd, POLLIN, 0};
+                if (::poll(&waiting, 1, 50) != 1)
+                    continue;
+                sockaddr_in from = {};
+                socklen_t fromSize = sizeof from;
+                const ssize_t size =
+                    ::recvfrom(m_fd, asked, sizeof asked, 0, reinterpret_cast<sockaddr *>(&from), &fromSize);
+                const bool status = size > 4 && QByteArray(asked + 4, size - 4).startsWith("status");
+                const QByteArray answer =
+                    "\xff\xff\xff\xffprint\n" +
+                    (status ? QByteArray("\\hostname\\Flood\\mapname\\q2dm1\n") : printed);
+                for (int i = 0; i < copies && !m_stop; ++i)
+                    ::sendto(m_fd, answer.constData(), size_t(answer.size()), 0,
+                             reinterpret_cast<sockaddr *>(&from), fromSize);
+            }
+        });
+    }
+    ~FloodingServer()
+    {
+        m_stop = true;
+        m_thread.join();
+        ::close(m_fd);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    int m_fd;
+    bool m_ok;
+    std::atomic<bool> m_stop = false;
+    std::thread m_thread;
+};
 
 } // namespace
 
@@ -29,6 +82,7 @@ private slots:
     void initTestCase();
     void reloadRunsTheChangedFileInTheSameProcess();
     void refusalsSendNothingAndEndWithTwo();
+    void aFloodKeepsToTheTimeoutAndIsQuotedShort();
 };
 
 void TestReload::initTestCase()
@@ -141,6 +195,36 @@ void TestReload::refusalsSendNothingAndEndWithTwo()
                  "kezcfg: 127.0.0.1:28212: its console did not answer \"exec server.cfg\" within 1 s\n"),
              qPrintable(run.output));
     QCOMPARE(hostName(), running);
+}
+
+void TestReload::aFloodKeepsToTheTimeoutAndIsQuotedShort()
+{
+    const GameTree tree(startingJson);
+    {
+        // 5,000 answers to every datagram: the whole call keeps to --timeout.
+        const FloodingServer flood(28215, 5000, "execing server.cfg.\n");
+        QVERIFY(flood.ok());
+        QElapsedTimer clock;
+        clock.start();
+        const Run run = kezcfg({"reload", "--timeout", "2", tree.modFolder(), "127.0.0.1:28215"});
+        const qint64 elapsed = clock.elapsed();
+        qInfo("reload --timeout 2 against the flood: %lld ms", elapsed);
+        QVERIFY2(elapsed < 3000, qPrintable(QString::number(elapsed)));
+        // It answered, though too much to be heard in time: no "no answer".
+        QVERIFY2(run.status == 2 && !run.output.contains("no answer"), qPrintable(run.output));
+        QVERIFY(run.output.contains("kezcfg: 127.0.0.1:28215: its console answered"));
+    }
+    {
+        // A 60,000-byte answer is quoted cut, with what was left out.
+        const FloodingServer longAnswer(28216, 1, QByteArray(60000, 'A') + '\n');
+        QVERIFY(longAnswer.ok());
+        const Run run = kezcfg({"reload", "--timeout", "2", tree.modFolder(), "127.0.0.1:28216"});
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.output.contains(": its console did not run server.cfg; it printed \"AAAA"),
+                 qPrintable(run.output.left(2000)));
+        QVERIFY(run.output.contains("A... (59700 bytes more left out)\"\n"));
+        QVERIFY(run.output.size() < 2000);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestReload)
