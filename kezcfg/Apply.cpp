@@ -131,10 +131,15 @@ std::size_t familyOfEntry(const QJsonObject &object)
         const QString name =
             textOf(QStringLiteral("families: ") + QString::fromUtf16(key), object.value(key));
         const std::optional<std::size_t> named = familyNamed(name);
-        if (!named)
-            throw Refusal{
-                QStringLiteral("no family has the %1 \"%2\"; the families are %3, or their tab captions")
-                    .arg(QString::fromUtf16(key), name, familyVariables())};
+        if (!named) {
+            const QString nearest = didYouMean(name, familyNames());
+            throw Refusal{nearest.isEmpty()
+                              ? QStringLiteral(
+                                    "no family has the %1 \"%2\"; the families are %3, or their tab captions")
+                                    .arg(QString::fromUtf16(key), name, familyVariables())
+                              : QStringLiteral("no family has the %1 \"%2\"%3")
+                                    .arg(QString::fromUtf16(key), name, nearest)};
+        }
         if (family && *family != *named)
             throw Refusal{
                 QStringLiteral("the \"variable\" and \"caption\" of a families entry name two families")};
@@ -173,7 +178,8 @@ void applyFamily(ServerForm &form, const QJsonValue &entry)
             const QString text = textOf(variable + QStringLiteral(": flags"), name);
             const QuakeFlag *flag = findFlag(selection.catalogue(), text);
             if (!flag)
-                throw Refusal{QStringLiteral("%1 has no flag \"%2\"").arg(caption, text)};
+                throw Refusal{QStringLiteral("%1 has no flag \"%2\"%3")
+                                  .arg(caption, text, didYouMean(text, flagNamesOf(selection.catalogue())))};
             selection.set(flag->getFlagName());
         }
     }
@@ -266,7 +272,13 @@ void applyKey(ServerForm &form, const QString &key, const QJsonValue &value)
         if (const std::optional<QString> fault = messageOfTheDayFault(values.messageOfTheDay))
             throw Refusal{*fault};
     } else if (key != u"complete") { // printed by show --json, and meaningless here
-        throw Refusal{QStringLiteral("unknown key \"%1\"").arg(key)};
+        QStringList keys = {QStringLiteral("publicGame"), QStringLiteral("mapList"),
+                            QStringLiteral("rotation"), QStringLiteral("families"), QStringLiteral("motd")};
+        for (const TextKey &text : textKeys)
+            keys.append(QLatin1String(text.key));
+        for (const NumberKey &number : numberKeys)
+            keys.append(QLatin1String(number.key));
+        throw Refusal{QStringLiteral("unknown key \"%1\"%2").arg(key, didYouMean(key, keys))};
     }
 }
 

@@ -31,6 +31,8 @@ int failure(const QString &message);
 // The one of candidates nearest to given in spelling, when near enough to be
 // what was meant.
 std::optional<QString> nearestOf(const QString &given, const QStringList &candidates);
+// "; did you mean NAME?" with the nearest of candidates, or nothing when none is near.
+QString didYouMean(const QString &given, const QStringList &candidates);
 
 // Refuses the first argument of command that looks like an option and is
 // none of known, naming the nearest known one; valued: the options that take

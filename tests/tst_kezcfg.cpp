@@ -259,6 +259,14 @@ void TestKezcfg::commands_data()
     QTest::newRow("encode an unknown flag") << "" << QStringList{"encode", "weaponban", "nope"} << ""
                                             << "kezcfg: Weapon Ban has no flag \"nope\"\n"
                                             << 2;
+    QTest::newRow("a flag or family name that is near")
+        << "" << QStringList{"encode", "weaponban", "rocketlauncher"} << ""
+        << "kezcfg: Weapon Ban has no flag \"rocketlauncher\"; did you mean rocket launcher?\n"
+        << 2;
+    QTest::newRow("a family name that is near") << "" << QStringList{"decode", "weaponbn", "1"} << ""
+                                                << "kezcfg: no family is called \"weaponbn\"; did you mean "
+                                                   "weaponban?\n"
+                                                << 2;
     QTest::newRow("maps, and the server stops at a broken pak")
         << "game maps" << QStringList{"maps"} << "q2dm1  maps/q2dm1.bsp\nq2dm2  maps/q2dm2.bsp\n"
         << "kezcfg: pak0.pak: error: is not a pack file (it does not begin with PACK): the game server stops "
@@ -302,7 +310,7 @@ void TestKezcfg::commands_data()
     QTest::newRow("no command") << "" << QStringList{} << ""
                                 << "kezcfg: a command is needed; kezcfg --help lists them\n"
                                 << 2;
-    QTest::newRow("version") << "" << QStringList{"--version"} << "kezcfg 1.0\n"
+    QTest::newRow("version") << "" << QStringList{"--version"} << "kezcfg 1.0.1\n"
                              << "" << 0;
 
     QTest::newRow("show a start-up save")
@@ -331,7 +339,7 @@ void TestKezcfg::commands_data()
            "Kez Armor Ban:       0\nFrag Ban:            0\nMessage of the day:  Welcome\n"
         << "" << 0;
     QTest::newRow("show without server.cfg") << "" << QStringList{"show"} << ""
-                                             << "kezcfg: server.cfg file not found\n"
+                                             << "kezcfg: server.cfg file not found in \".\"\n"
                                              << 2;
 
     QTest::newRow("check a start-up save: the placeholders only")
@@ -521,6 +529,14 @@ void TestKezcfg::applyRefusesAndTouchesNothing_data()
     QTest::newRow("not JSON") << QByteArray("{\"serverName\": ") << "the input is not JSON";
     QTest::newRow("not an object") << QByteArray("[]") << "the input must be one JSON object";
     QTest::newRow("unknown key") << QByteArray(R"({"hostname": "x"})") << "unknown key \"hostname\"";
+    QTest::newRow("near names") << QByteArray(R"({"servername": "x"})")
+                                << "unknown key \"servername\"; did you mean serverName?;";
+    QTest::newRow("near flag name")
+        << QByteArray(R"({"families": [{"variable": "weaponban", "flags": ["rocketlauncher"]}]})")
+        << "Weapon Ban has no flag \"rocketlauncher\"; did you mean rocket launcher?;";
+    QTest::newRow("near family name")
+        << QByteArray(R"({"families": [{"caption": "Weapon Bans", "mask": 1}]})")
+        << "no family has the caption \"Weapon Bans\"; did you mean Weapon Ban?;";
     QTest::newRow("wrong type") << QByteArray(R"({"publicGame": "yes"})")
                                 << "\"publicGame\" must be true or false, not text";
     QTest::newRow("console rule") << QByteArray(R"({"rconPassword": "a$b"})") << "\"rconPassword\" holds $";
