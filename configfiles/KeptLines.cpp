@@ -156,6 +156,21 @@ std::optional<QString> formSettingOf(QStringView line)
     return LineOwnership().formSettingOf(line);
 }
 
+std::optional<QString> lastValueSet(const QStringList &lines, QStringView variable)
+{
+    std::optional<QString> value;
+    for (const QString &line : lines) {
+        for (QStringView command : commandsOf(line)) {
+            const QStringList words = wordsOf(command, 3);
+            if (words.size() >= 3 && isSetCommand(words[0].toLower()) && words[1] == variable)
+                value = words[2];
+            else if (words.size() >= 2 && words[0] == variable)
+                value = words[1];
+        }
+    }
+    return value;
+}
+
 QStringList keptLines(const QStringList &serverCfgLines)
 {
     const QStringList header = ConfigurationLines::serverCfgHeader();

@@ -557,6 +557,26 @@ int apply(const QStringList &arguments)
     } catch (const Refusal &refusal) {
         return refuse(refusal.message);
     }
+    // A mask the game reads as another would run other flags than were asked.
+    for (const QJsonValue &entry : object.value(u"families").toArray()) {
+        const std::size_t family = familyOfEntry(entry.toObject()); // known good: applied above
+        const qint32 mask = parseDecimalInteger(form.values.masks[family]).value_or(0);
+        const qint32 seen = maskAsTheGameSeesIt(mask);
+        if (seen == mask)
+            continue;
+        const QString variable = QString::fromUtf16(FlagTables::families[family]->variable);
+        const QStringList applied = flagNamesIn(buildCatalogue(*FlagTables::families[family]), seen);
+        const QString why =
+            QStringLiteral("the game reads the %1 mask %2 as %3 (settings are 32-bit floats) and "
+                           "applies: %4")
+                .arg(variable)
+                .arg(mask)
+                .arg(seen)
+                .arg(applied.isEmpty() ? QStringLiteral("no flag") : applied.join(QStringLiteral(", ")));
+        if (!force)
+            return refuse(why + QStringLiteral(" (--force writes it anyway)"));
+        std::fprintf(stderr, "kezcfg: --force: %s\n", qPrintable(printable(why)));
+    }
     // The rotation kept is the one maplist.txt holds: where that cannot be
     // read, writing the list would empty it.
     if (form.values.mapList && !object.contains(u"rotation") && !mapListNow) {

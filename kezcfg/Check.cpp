@@ -192,6 +192,13 @@ void Checker::checkLine(int number, const QString &line)
                  .arg(spinnerMaximum));
     if (const auto *mask = std::get_if<MaskSetting>(&key->target))
         checkMask(number, mask->family, *number32);
+    // The dedicated server plays deathmatch, where it starts a game of no
+    // more than one player with eight places instead.
+    if (const auto *spinner = std::get_if<SpinnerControl>(&key->target);
+        spinner && *spinner == SpinnerControl::MaxClients && *number32 <= 1)
+        warn(file, number,
+             QStringLiteral("maxclients %1 runs as 8: the game server takes 1 or less as 8 in deathmatch")
+                 .arg(*number32));
 }
 
 void Checker::checkForm(const ServerForm &form, const ConfigurationReadResult &result, int lineCount)

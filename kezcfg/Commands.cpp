@@ -291,7 +291,17 @@ int decode(const QStringList &arguments)
         if (unknown & (quint32(1) << bit))
             out() << QStringLiteral("bit %1 (%2): no flag\n").arg(bit).arg(quint32(1) << bit);
     }
-    return 0;
+    // The server holds the mask as a 32-bit float: the game may apply
+    // other flags than the mask names.
+    const qint32 seen = maskAsTheGameSeesIt(*mask);
+    if (seen == *mask)
+        return 0;
+    const QStringList applied = flagNamesIn(catalogue, seen);
+    out() << QStringLiteral("the game reads the mask %1 as %2 (settings are 32-bit floats) and applies: %3\n")
+                 .arg(*mask)
+                 .arg(seen)
+                 .arg(applied.isEmpty() ? QStringLiteral("no flag") : applied.join(QStringLiteral(", ")));
+    return 1;
 }
 
 int encode(const QStringList &arguments)

@@ -32,7 +32,7 @@ bool runsTheFile(const RemoteConsoles &consoles, const QStringList &asked, const
         const QList<QStringList> &answers = consoles.answers(index);
         for (qsizetype i = 0; i < asked.size(); ++i) {
             const std::optional<QString> value = consoleValue(answers.value(i).value(0), asked[i]);
-            if (!value || (*value != expected[i] && !sameNumber(*value, expected[i])))
+            if (!value || !runsAs(asked[i], *value, expected[i]))
                 return false;
         }
     }

@@ -135,12 +135,21 @@ void receiveAnswers(QList<Server> &servers, const CallDeadline &deadline)
     }
 }
 
-void compare(Server &server, const QHash<QString, FileSetting> &file, const ServerForm &form)
+void compare(Server &server, const QHash<QString, FileSetting> &file,
+             const QHash<QString, StartingValue> &starting, const ServerForm &form)
 {
     const StatusAnswer &answer = *server.answer;
+    // What the server announces that the file leaves to the server.
+    for (auto it = starting.cbegin(); it != starting.cend(); ++it) {
+        const std::optional<QString> announced = answer.value(it.key());
+        if (announced && !file.contains(it.key()) && !runsAs(it.key(), *announced, it->value))
+            server.differences.append(
+                QStringLiteral("%1: the server has \"%2\", but %3: a server started on it has \"%4\"")
+                    .arg(it.key(), *announced, it->reason, it->value));
+    }
     for (auto it = file.cbegin(); it != file.cend(); ++it) {
         const std::optional<QString> announced = answer.value(it.key());
-        if (!announced || *announced == it->value || sameNumber(*announced, it->value))
+        if (!announced || runsAs(it.key(), *announced, it->value))
             continue;
         QString line = QStringLiteral("%1: the server has \"%2\", server.cfg line %3 has \"%4\"")
                            .arg(it.key(), *announced)
@@ -284,13 +293,16 @@ int status(const QStringList &arguments, const CallDeadline *given, RemoteConsol
 
     ServerForm form;
     QHash<QString, FileSetting> file;
+    QHash<QString, StartingValue> starting;
     if (!against.isEmpty()) {
         if (!QDir::setCurrent(against))
             return folderFailure(against);
         const RegularFileRead config = readRegularFile(QStringLiteral("server.cfg"), serverCfgSizeLimit);
         if (config.outcome != RegularFileRead::Outcome::Read)
             return failure(QStringLiteral("cannot read server.cfg in %1: %2").arg(against, config.reason));
-        file = settingsOf(ConfigurationLines::splitLines(QString::fromUtf8(config.bytes)));
+        const QStringList lines = ConfigurationLines::splitLines(QString::fromUtf8(config.bytes));
+        file = settingsOf(lines);
+        starting = startingValues(lines, file);
         readConfiguration(form);
     }
     // Every console is checked and connected before anything is sent.
@@ -339,7 +351,7 @@ int status(const QStringList &arguments, const CallDeadline *given, RemoteConsol
                 QStringLiteral("the answer holds no settings, so nothing is known of them"));
         if (server.answer && !against.isEmpty()) {
             if (server.answer->holdsSettings())
-                compare(server, file, form);
+                compare(server, file, starting, form);
             else
                 uncompared = true;
         }

@@ -250,6 +250,11 @@ void TestKezcfg::commands_data()
     QTest::newRow("decode a negative mask")
         << "" << QStringList{"decode", "fragban", "-2147483648"} << "bit 31 (2147483648): no flag\n"
         << "" << 0;
+    QTest::newRow("decode a mask the game reads as another")
+        << "" << QStringList{"decode", "weaponban", "33554434"}
+        << "shotgun\nBFG10K\nthe game reads the mask 33554434 as 33554432 (settings are 32-bit floats) and "
+           "applies: BFG10K\n"
+        << "" << 1;
     QTest::newRow("decode what is no number") << "" << QStringList{"decode", "weaponban", "0x10"} << ""
                                               << "kezcfg: the mask \"0x10\" is not a decimal integer\n"
                                               << 2;
@@ -342,14 +347,16 @@ void TestKezcfg::commands_data()
                                              << "kezcfg: server.cfg file not found in \".\"\n"
                                              << 2;
 
-    QTest::newRow("check a start-up save: the placeholders only")
+    QTest::newRow("check a start-up save: the placeholders and maxclients 0")
         << "start-up save" << QStringList{"check"}
         << "server.cfg: warning: there is no \"map\" line, so the game server starts no level unless its "
            "command line names one (+map NAME)\n"
            "server.cfg:9: warning: the server name is still the placeholder\n"
            "server.cfg:10: warning: the admin name is still the placeholder\n"
            "server.cfg:11: warning: the e-mail address is still the placeholder\n"
-           "server.cfg:12: warning: the web page is still the placeholder\n" +
+           "server.cfg:12: warning: the web page is still the placeholder\n"
+           "server.cfg:14: warning: maxclients 0 runs as 8: the game server takes 1 or less as 8 in "
+           "deathmatch\n" +
                QString("note: the maps were not checked: there is no game data (a maps folder, .pak, .pk3 or "
                        ".pkz) in . or "
                        "../baseq2\n")

@@ -83,6 +83,7 @@ private slots:
     void reloadRunsTheChangedFileInTheSameProcess();
     void refusalsSendNothingAndEndWithTwo();
     void aFloodKeepsToTheTimeoutAndIsQuotedShort();
+    void whatTheServerRunsIsWhatIsCompared();
 };
 
 void TestReload::initTestCase()
@@ -225,6 +226,46 @@ void TestReload::aFloodKeepsToTheTimeoutAndIsQuotedShort()
         QVERIFY(run.output.contains("A... (59700 bytes more left out)\"\n"));
         QVERIFY(run.output.size() < 2000);
     }
+}
+
+void TestReload::whatTheServerRunsIsWhatIsCompared()
+{
+    // A start-up form: maxclients 0, which the server runs as 8; and a join
+    // password on a line of the operator's own.
+    const GameTree tree(R"({"rconPassword": "letmein", "startingMap": "q2dm1",
+                            "families": [{"variable": "weaponban", "flags": ["BFG10K"]}]})");
+    QFile config(tree.modFolder() + "/server.cfg");
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    const QByteArray written = config.readAll();
+    config.close();
+    QVERIFY(written.contains("set maxclients 0\n") && written.endsWith("map q2dm1\n"));
+    // Before the map line, where apply keeps it: the server defers what
+    // follows "map" until the level has loaded.
+    QVERIFY(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    config.write(QByteArray(written).replace("map q2dm1\n", "set password secret\nmap q2dm1\n"));
+    config.close();
+    const GameServer server(tree, 28217);
+    QVERIFY(server.answers());
+    Run run = kezcfg({"status", "--rcon", "--against", tree.modFolder(), server.address()});
+    QVERIFY2(run.status == 0, qPrintable(run.output));
+    QVERIFY(run.output.contains("  maxclients: 8\n") && run.output.contains("  needpass: 1\n"));
+
+    // shotgun + BFG10K: the game reads the server's 33554432 and the file's
+    // 33554434 alike.
+    QCOMPARE(tree.apply(R"({"families": [{"variable": "weaponban", "mask": 33554434}]})", {"--force"}), 0);
+    run = kezcfg({"status", "--rcon", "--against", tree.modFolder(), server.address()});
+    QVERIFY2(run.status == 0, qPrintable(run.output));
+
+    // The password line goes; the server keeps its password until restarted.
+    QVERIFY(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    config.write(written);
+    config.close();
+    run = kezcfg({"reload", tree.modFolder(), server.address()});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(
+        run.output.contains("  differs: needpass: the server has \"1\", but server.cfg sets no join password "
+                            "(set password): a server started on it has \"0\"\n"),
+        qPrintable(run.output));
 }
 
 QTEST_GUILESS_MAIN(TestReload)
