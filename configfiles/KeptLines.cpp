@@ -156,6 +156,17 @@ std::optional<QString> formSettingOf(QStringView line)
     return LineOwnership().formSettingOf(line);
 }
 
+QList<QStringList> commandWords(QStringView line)
+{
+    QList<QStringList> commands;
+    for (QStringView command : commandsOf(line)) {
+        QStringList words = wordsOf(command, 64);
+        if (!words.isEmpty())
+            commands.append(std::move(words));
+    }
+    return commands;
+}
+
 std::optional<QString> lastValueSet(const QStringList &lines, QStringView variable)
 {
     std::optional<QString> value;

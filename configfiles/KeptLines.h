@@ -30,6 +30,11 @@ private:
     QHash<QString, QString> m_aliases; // by lower-case name: what running it sets
 };
 
+// The commands of a line as the console splits them (at ';' outside
+// quotes), each as its words (white space separates, quotes hold a word
+// together, "//" ends the command); empty commands left out.
+QList<QStringList> commandWords(QStringView line);
+
 // The value the last of lines sets variable to (as written: the console
 // tells variables apart by letter case), by "set variable value" or
 // "variable value"; nothing when no line does.

@@ -84,6 +84,7 @@ private slots:
     void refusalsSendNothingAndEndWithTwo();
     void aFloodKeepsToTheTimeoutAndIsQuotedShort();
     void whatTheServerRunsIsWhatIsCompared();
+    void checkNamesWhatTheConsoleRuns();
 };
 
 void TestReload::initTestCase()
@@ -266,6 +267,49 @@ void TestReload::whatTheServerRunsIsWhatIsCompared()
         run.output.contains("  differs: needpass: the server has \"1\", but server.cfg sets no join password "
                             "(set password): a server started on it has \"0\"\n"),
         qPrintable(run.output));
+}
+
+void TestReload::checkNamesWhatTheConsoleRuns()
+{
+    const GameTree tree(R"({"rconPassword": "letmein", "startingMap": "q2dm1", "fragLimit": 25,
+                            "timeLimit": 20})");
+    QFile config(tree.modFolder() + "/server.cfg");
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    QByteArray text = config.readAll();
+    config.close();
+    QVERIFY(text.endsWith("\nmap q2dm1\n") && text.count('\n') == 30);
+    text.replace("map q2dm1\n",
+                 "exec extra.cfg\nset x1 \"set timelimit 44\"\nvstr x1\ntoggle dmflags\nmap q2dm1\n");
+    QVERIFY(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    config.write(text);
+    config.close();
+    QFile extra(tree.modFolder() + "/extra.cfg");
+    QVERIFY(extra.open(QIODevice::WriteOnly));
+    extra.write("set fraglimit 77\n");
+    extra.close();
+
+    // The real server ends with other values than File / Open reads...
+    const GameServer server(tree, 28218);
+    QVERIFY(server.answers());
+    QCOMPARE(server.console("letmein", "fraglimit"),
+             QByteArray("\xff\xff\xff\xffprint\n\"fraglimit\" is \"77\"\n"));
+    QCOMPARE(server.console("letmein", "timelimit"),
+             QByteArray("\xff\xff\xff\xffprint\n\"timelimit\" is \"44\"\n"));
+    QCOMPARE(server.console("letmein", "dmflags"),
+             QByteArray("\xff\xff\xff\xffprint\n\"dmflags\" is \"1\"\n"));
+    const Run show = kezcfg({"show", tree.modFolder()});
+    QVERIFY2(show.output.contains("Frag limit:          25\n") &&
+                 show.output.contains("Time limit:          20\n"),
+             qPrintable(show.output));
+
+    // ... and check names the line behind each.
+    const Run run = kezcfg({"check", tree.modFolder()});
+    QCOMPARE(run.status, 1);
+    const QString says = ": warning: when the console runs this line, it sets ";
+    QVERIFY2(run.output.contains("server.cfg:30" + says + "fraglimit (exec extra.cfg: extra.cfg line 1)"),
+             qPrintable(run.output));
+    QVERIFY(run.output.contains("server.cfg:32" + says + "timelimit (vstr x1 runs \"set timelimit 44\")"));
+    QVERIFY(run.output.contains("server.cfg:33" + says + "dmflags (toggle dmflags)"));
 }
 
 QTEST_GUILESS_MAIN(TestReload)
