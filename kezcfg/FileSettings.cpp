@@ -2,9 +2,12 @@
 #include "FileSettings.h"
 
 #include "Families.h"
+#include "RemoteConsole.h"
 
 #include "configfiles/ConfigurationLines.h"
+#include "configfiles/ConfigurationReader.h"
 #include "configfiles/KeptLines.h"
+#include "configfiles/RegularFileReading.h"
 #include "flags/DecimalText.h"
 
 QHash<QString, FileSetting> settingsOf(const QStringList &lines)
@@ -94,4 +97,15 @@ QHash<QString, StartingValue> startingValues(const QStringList &lines,
                 name, {QString::fromUtf16(value), QStringLiteral("server.cfg does not set %1").arg(name)});
     }
     return values;
+}
+
+QString previousRconPassword()
+{
+    const RegularFileRead previous = readRegularFile(QStringLiteral("server.cfg~"), serverCfgSizeLimit);
+    if (previous.outcome != RegularFileRead::Outcome::Read)
+        return {};
+    const QString password = settingsOf(ConfigurationLines::splitLines(QString::fromUtf8(previous.bytes)))
+                                 .value(QStringLiteral("rcon_password"))
+                                 .value;
+    return RemoteConsoles::passwordFault(password) ? QString() : password;
 }

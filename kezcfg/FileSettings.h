@@ -37,3 +37,8 @@ struct StartingValue
 };
 QHash<QString, StartingValue> startingValues(const QStringList &lines,
                                              const QHash<QString, FileSetting> &file);
+
+// The rcon password of the previous configuration (server.cfg~ beside
+// server.cfg in the current folder, read as server.cfg is), which a running
+// server may still have; empty without one that can be sent.
+QString previousRconPassword();

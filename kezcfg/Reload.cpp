@@ -23,10 +23,15 @@
 
 namespace {
 
-// Whether every console printed what server.cfg sets, and runs its map.
-bool runsTheFile(const RemoteConsoles &consoles, const QStringList &asked, const QStringList &expected)
+// Whether every console printed what server.cfg sets, and runs its map. A
+// console reached with the previous password takes the new one when it runs
+// the file: until then it refuses it.
+bool runsTheFile(const RemoteConsoles &consoles, const QStringList &asked, const QStringList &expected,
+                 const QList<qsizetype> &switching)
 {
     for (qsizetype index = 0; index < consoles.size(); ++index) {
+        if (consoles.refusedPassword(index) && switching.contains(index))
+            return false;
         if (!consoles.error(index).isEmpty())
             return true; // nothing more to wait for: status tells
         const QList<QStringList> &answers = consoles.answers(index);
@@ -108,7 +113,21 @@ int reload(const QStringList &arguments)
     if (checkOnly)
         return Commands::status(status, &deadline, &consoles);
 
-    consoles.run(password, {QStringLiteral("exec server.cfg")}, deadline.before(reserveMs), deadline);
+    const QStringList exec = {QStringLiteral("exec server.cfg")};
+    consoles.run(password, exec, deadline.before(reserveMs), deadline);
+    // A server that refuses the folder's password may still run the one of
+    // the configuration before (an rcon password changed by apply): the file
+    // is sent with that one, and the new one is verified below.
+    QList<qsizetype> switching;
+    for (qsizetype i = 0; i < consoles.size(); ++i) {
+        if (consoles.refusedPassword(i))
+            switching.append(i);
+    }
+    const QString previous = switching.isEmpty() ? QString() : previousRconPassword();
+    if (!previous.isEmpty() && previous != password)
+        consoles.runOn(switching, previous, exec, deadline.before(reserveMs), deadline);
+    else
+        switching.clear();
     bool failed = false;
     for (qsizetype i = 0; i < consoles.size(); ++i) {
         const QStringList printed = consoles.answers(i).value(0);
@@ -120,6 +139,10 @@ int reload(const QStringList &arguments)
         } else if (!consoles.error(i).isEmpty()) {
             failure(QStringLiteral("%1: %2").arg(consoles.name(i), consoles.error(i)));
             failed = true;
+        } else if (switching.contains(i)) {
+            std::printf("%s: runs server.cfg again, sent with the rcon password of the previous "
+                        "configuration (server.cfg~), which the server still had\n",
+                        qPrintable(printable(consoles.name(i))));
         } else {
             std::printf("%s: runs server.cfg again\n", qPrintable(printable(consoles.name(i))));
         }
@@ -145,7 +168,7 @@ int reload(const QStringList &arguments)
     const QDeadlineTimer waitUntil = deadline.before(reserveMs);
     for (;;) {
         consoles.run(password, asked, waitUntil, deadline);
-        if (runsTheFile(consoles, asked, expected) || waitUntil.hasExpired())
+        if (runsTheFile(consoles, asked, expected, switching) || waitUntil.hasExpired())
             break;
         QThread::msleep(std::clamp<qint64>(waitUntil.remainingTime(), 0, 100));
     }

@@ -126,6 +126,16 @@ std::optional<QString> RemoteConsoles::open(const QStringList &targets, bool rem
     return std::nullopt;
 }
 
+void RemoteConsoles::runOn(const QList<qsizetype> &indices, const QString &password,
+                           const QStringList &commands, const QDeadlineTimer &until, const CallDeadline &call)
+{
+    for (qsizetype i = 0; i < size(); ++i)
+        m_consoles[std::size_t(i)].skipped = !indices.contains(i);
+    run(password, commands, until, call);
+    for (Console &console : m_consoles)
+        console.skipped = false;
+}
+
 void RemoteConsoles::run(const QString &password, const QStringList &commands, const QDeadlineTimer &until,
                          const CallDeadline &call)
 {
@@ -146,8 +156,11 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, c
     QByteArray datagram(consoleDatagram, Qt::Uninitialized);
     std::vector<Progress> running;
     for (Console &console : m_consoles) {
+        if (console.skipped)
+            continue;
         console.answers.clear();
         console.error.clear(); // each run is asked afresh
+        console.refused = false;
         if (console.socket >= 0 && !commands.isEmpty()) {
             // A late answer to an earlier command would be taken for this one's.
             for (int stale = 0; stale < consoleStaleDatagrams; ++stale) {
@@ -200,6 +213,7 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, c
                 continue;
             }
             if (*lines == QStringList{QStringLiteral("Bad rcon_password.")}) {
+                console.refused = true;
                 console.error = QStringLiteral("it refused the rcon password (\"Bad rcon_password.\"): the "
                                                "running server has another password than server.cfg");
                 continue;

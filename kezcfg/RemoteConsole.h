@@ -72,6 +72,11 @@ public:
     // from an earlier run is thrown away first.
     void run(const QString &password, const QStringList &commands, const QDeadlineTimer &until,
              const CallDeadline &call);
+    // The same on the consoles at indices alone; the others keep what they had.
+    void runOn(const QList<qsizetype> &indices, const QString &password, const QStringList &commands,
+               const QDeadlineTimer &until, const CallDeadline &call);
+    // Whether the console at index answered the last run "Bad rcon_password.".
+    bool refusedPassword(qsizetype index) const { return m_consoles[index].refused; }
 
     // What the console of the server at index printed for each command of
     // the last run, line by line, and why it is short of some (empty: it is
@@ -87,6 +92,11 @@ public:
     // can print (the rcon password is known to match once it is taken).
     void askSettings(const QString &password, const QHash<QString, FileSetting> &file,
                      const CallDeadline &call);
+    // Asks the consoles at indices the same again, with another password.
+    void askAgain(const QString &otherPassword, const QList<qsizetype> &indices, const CallDeadline &call)
+    {
+        runOn(indices, otherPassword, m_asked, call.timer, call);
+    }
     // Lays what the console at index printed in the last askSettings over
     // answer's info, so that what compares answer with file sees every
     // setting; a console that failed leaves no answer, and its error.
@@ -101,6 +111,8 @@ private:
         QString error;
         QList<QStringList> answers;
         qint64 heard = 0; // datagrams received, over every run
+        bool refused = false;
+        bool skipped = false; // left out of the current run
     };
     std::vector<Console> m_consoles;
     QStringList m_asked; // the variables of the last askSettings

@@ -328,8 +328,19 @@ int status(const QStringList &arguments, const CallDeadline *given, RemoteConsol
     // that both share the one deadline.
     for (Server &server : servers)
         sendQuery(server);
-    if (rcon)
+    QList<qsizetype> onPrevious; // consoles that still have the previous configuration's password
+    if (rcon) {
         consoles.askSettings(password, file, deadline);
+        for (qsizetype i = 0; i < consoles.size(); ++i) {
+            if (consoles.refusedPassword(i))
+                onPrevious.append(i);
+        }
+        const QString previous = onPrevious.isEmpty() ? QString() : previousRconPassword();
+        if (!previous.isEmpty() && previous != password)
+            consoles.askAgain(previous, onPrevious, deadline);
+        else
+            onPrevious.clear();
+    }
     receiveAnswers(servers, deadline);
     if (rcon) {
         for (qsizetype i = 0; i < servers.size(); ++i) {
@@ -339,6 +350,11 @@ int status(const QStringList &arguments, const CallDeadline *given, RemoteConsol
                                                   "answered within %1 s")
                                        .arg(deadline.seconds);
             consoles.addSettings(i, servers[i].answer, servers[i].error);
+            // A reload delivers the new password with the old one.
+            if (servers[i].answer && onPrevious.contains(i) && !consoles.refusedPassword(i))
+                servers[i].differences.append(
+                    QStringLiteral("rcon_password: the server has the one of the previous configuration "
+                                   "(server.cfg~), not server.cfg's"));
         }
     }
 

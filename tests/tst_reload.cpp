@@ -85,6 +85,7 @@ private slots:
     void aFloodKeepsToTheTimeoutAndIsQuotedShort();
     void whatTheServerRunsIsWhatIsCompared();
     void checkNamesWhatTheConsoleRuns();
+    void aNewPasswordIsDelivered();
 };
 
 void TestReload::initTestCase()
@@ -310,6 +311,43 @@ void TestReload::checkNamesWhatTheConsoleRuns()
              qPrintable(run.output));
     QVERIFY(run.output.contains("server.cfg:32" + says + "timelimit (vstr x1 runs \"set timelimit 44\")"));
     QVERIFY(run.output.contains("server.cfg:33" + says + "dmflags (toggle dmflags)"));
+}
+
+void TestReload::aNewPasswordIsDelivered()
+{
+    const GameTree tree(startingJson);
+    const GameServer server(tree, 28219);
+    QVERIFY(server.answers());
+    // The previous generation beside the new file, as the writer keeps it.
+    const QString config = tree.modFolder() + "/server.cfg";
+    QVERIFY(QFile::copy(config, config + "~"));
+    QCOMPARE(tree.apply(R"({"rconPassword": "s3cond", "fragLimit": 33})"), 0);
+    // The comparison sees the server on the previous password, as a difference.
+    Run run = kezcfg({"reload", "--check", tree.modFolder(), server.address()});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(
+        run.output.contains("  differs: rcon_password: the server has the one of the previous configuration "
+                            "(server.cfg~), not server.cfg's\n"),
+        qPrintable(run.output));
+    QVERIFY(
+        run.output.contains("  differs: fraglimit: the server has \"20\", server.cfg line 16 has \"33\"\n"));
+
+    run = kezcfg({"reload", tree.modFolder(), server.address()});
+    QVERIFY2(run.status == 0, qPrintable(run.output));
+    QVERIFY(run.output.contains(server.address() +
+                                ": runs server.cfg again, sent with the rcon password of the previous "
+                                "configuration (server.cfg~), which the server still had\n"));
+    QVERIFY(!run.output.contains("letmein") && !run.output.contains("s3cond"));
+    QCOMPARE(server.console("s3cond", "fraglimit"),
+             QByteArray("\xff\xff\xff\xffprint\n\"fraglimit\" is \"33\"\n"));
+
+    // Without a previous generation that the server takes, the refusal stands.
+    QVERIFY(QFile::remove(config + "~"));
+    QCOMPARE(tree.apply(R"({"rconPassword": "th1rd"})"), 0);
+    QFile::copy(config, config + "~");
+    run = kezcfg({"reload", "--timeout", "2", tree.modFolder(), server.address()});
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.output.contains("it refused the rcon password"), qPrintable(run.output));
 }
 
 QTEST_GUILESS_MAIN(TestReload)
