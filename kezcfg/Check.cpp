@@ -434,6 +434,25 @@ int Checker::run()
     const QStringList lines = splitLines(QString::fromUtf8(file.bytes));
     for (int i = 0; i < lines.size(); ++i)
         checkLine(i + 1, lines[i]);
+    // The game server puts off what follows a level change: at start-up and
+    // through exec alike, the lines after "map" are not run.
+    if (const int mapLine = m_lastLineOfKey.value(QStringLiteral("map"))) {
+        QList<int> after;
+        for (int i = mapLine; i < lines.size(); ++i) {
+            const QString command = lines[i].trimmed();
+            if (!command.isEmpty() && !command.startsWith(u"//"))
+                after.append(i + 1);
+        }
+        if (!after.isEmpty())
+            warn(
+                QStringLiteral("server.cfg"), after.first(),
+                QStringLiteral("the game server does not run %1 after the \"map\" line (line %2), which puts "
+                               "off what follows it; Save and apply write such lines before it")
+                    .arg(after.size() == 1
+                             ? QStringLiteral("this line")
+                             : QStringLiteral("this line and the %1 more").arg(after.size() - 1))
+                    .arg(mapLine));
+    }
 
     ServerForm form;
     const ConfigurationReadResult result = readConfiguration(form);

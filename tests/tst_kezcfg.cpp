@@ -396,6 +396,8 @@ void TestKezcfg::commands_data()
            "server.cfg:16: warning: the starting map holds $, which the console expands to a variable's "
            "value\n"
            "server.cfg:17: warning: the line is 1103 characters long; the game's console cuts it at 1024\n"
+           "server.cfg:18: warning: the game server does not run this line and the 1 more after the \"map\" "
+           "line (line 16), which puts off what follows it; Save and apply write such lines before it\n"
            "server.cfg:18: error: the line holds no decimal integer: \"x\" is in the way, so File / Open "
            "stops "
            "here and does not read line 19\n" +
