@@ -30,7 +30,7 @@ AboutDialog::AboutDialog(QWidget *parent, bool modal)
     okButton->setDefault(true);
 
     const std::pair<QLabel *, QString> lines[] = {
-        {label1, tr("Server Configuration Tool Version 1.0")},
+        {label1, tr("Server Configuration Tool Version %1").arg(QStringLiteral(KEZ_VERSION))},
         {label2, tr("Prepares the start-up files of a Quake II server running Kez")},
         {label3, tr("please send any bug reports or comments to ") + ContactDetails::authorEmail()},
     };

@@ -31,6 +31,10 @@ inline constexpr qsizetype statusDatagram = 65536;
 // status --timeout, in seconds: the answers are waited for in milliseconds.
 inline constexpr double timeoutMinimum = 0.001;
 inline constexpr double timeoutMaximum = 600;
+// What a server or a file printed, quoted in one message: this many
+// characters, then how many bytes were left out, so that a flooding answer
+// cannot fill a terminal or a log with one line.
+inline constexpr qsizetype quotedOutsideText = 300;
 
 // "256 MiB", for messages.
 QString sizeText(qint64 bytes);

@@ -156,6 +156,32 @@ std::optional<QString> formSettingOf(QStringView line)
     return LineOwnership().formSettingOf(line);
 }
 
+QList<QStringList> commandWords(QStringView line)
+{
+    QList<QStringList> commands;
+    for (QStringView command : commandsOf(line)) {
+        QStringList words = wordsOf(command, 64);
+        if (!words.isEmpty())
+            commands.append(std::move(words));
+    }
+    return commands;
+}
+
+std::optional<QString> lastValueSet(const QStringList &lines, QStringView variable)
+{
+    std::optional<QString> value;
+    for (const QString &line : lines) {
+        for (QStringView command : commandsOf(line)) {
+            const QStringList words = wordsOf(command, 3);
+            if (words.size() >= 3 && isSetCommand(words[0].toLower()) && words[1] == variable)
+                value = words[2];
+            else if (words.size() >= 2 && words[0] == variable)
+                value = words[1];
+        }
+    }
+    return value;
+}
+
 QStringList keptLines(const QStringList &serverCfgLines)
 {
     const QStringList header = ConfigurationLines::serverCfgHeader();

@@ -30,6 +30,16 @@ private:
     QHash<QString, QString> m_aliases; // by lower-case name: what running it sets
 };
 
+// The commands of a line as the console splits them (at ';' outside
+// quotes), each as its words (white space separates, quotes hold a word
+// together, "//" ends the command); empty commands left out.
+QList<QStringList> commandWords(QStringView line);
+
+// The value the last of lines sets variable to (as written: the console
+// tells variables apart by letter case), by "set variable value" or
+// "variable value"; nothing when no line does.
+std::optional<QString> lastValueSet(const QStringList &lines, QStringView variable);
+
 // The lines of a server.cfg that Save writes again after the form's own
 // settings, in their order: every line that File / Open skips and that sets
 // nothing the form writes, except blank lines and the writer's own header.

@@ -49,6 +49,17 @@ QString printable(QByteArrayView bytes)
     return text;
 }
 
+QString printableCut(QStringView text, qsizetype limit)
+{
+    if (text.size() <= limit)
+        return printable(text);
+    qsizetype kept = limit;
+    if (kept > 0 && text[kept - 1].isHighSurrogate())
+        --kept; // never half a character
+    return printable(text.first(kept)) +
+           QStringLiteral("... (%1 bytes more left out)").arg(text.sliced(kept).toUtf8().size());
+}
+
 QString printableLine(QByteArrayView bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

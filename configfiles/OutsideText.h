@@ -22,6 +22,9 @@ QString printable(QStringView text);
 // Bytes of no known encoding, as a datagram brings them: printable ASCII as
 // it is, every other byte as \xNN.
 QString printable(QByteArrayView bytes);
+// text made printable and cut after limit characters, with the number of
+// bytes (of text as UTF-8) left out: for quoting what came from outside.
+QString printableCut(QStringView text, qsizetype limit);
 // Bytes of one line that should be UTF-8 (the lines of a diff): as text where
 // they are valid UTF-8, else byte by byte.
 QString printableLine(QByteArrayView bytes);

@@ -9,13 +9,10 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL kezcfg desktop)
 set(CPACK_PACKAGE_NAME kez-server-config)
-# The package version is the newest entry of the changelog, as for any Debian
-# package: a change to the packaging alone gets an entry and a version there.
-file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/changelog kez_changelog_head LIMIT_COUNT 1)
-if(NOT kez_changelog_head MATCHES "^kez-server-config \\(([^)]+)\\) ")
-    message(FATAL_ERROR "dist/changelog does not begin with an entry of kez-server-config")
-endif()
-set(KEZ_PACKAGE_VERSION ${CMAKE_MATCH_1})
+# The package version is the newest entry of the changelog (read by the
+# project's CMakeLists.txt): a change to the packaging alone gets an entry and
+# a version there.
+set(KEZ_PACKAGE_VERSION ${KEZ_VERSION})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_DEBIAN_PACKAGE_VERSION ${KEZ_PACKAGE_VERSION})
 set(CPACK_PACKAGE_CONTACT "kez@example.org")

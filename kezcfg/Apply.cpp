@@ -132,10 +132,15 @@ std::size_t familyOfEntry(const QJsonObject &object)
         const QString name =
             textOf(QStringLiteral("families: ") + QString::fromUtf16(key), object.value(key));
         const std::optional<std::size_t> named = familyNamed(name);
-        if (!named)
-            throw Refusal{
-                QStringLiteral("no family has the %1 \"%2\"; the families are %3, or their tab captions")
-                    .arg(QString::fromUtf16(key), name, familyVariables())};
+        if (!named) {
+            const QString nearest = didYouMean(name, familyNames());
+            throw Refusal{nearest.isEmpty()
+                              ? QStringLiteral(
+                                    "no family has the %1 \"%2\"; the families are %3, or their tab captions")
+                                    .arg(QString::fromUtf16(key), name, familyVariables())
+                              : QStringLiteral("no family has the %1 \"%2\"%3")
+                                    .arg(QString::fromUtf16(key), name, nearest)};
+        }
         if (family && *family != *named)
             throw Refusal{
                 QStringLiteral("the \"variable\" and \"caption\" of a families entry name two families")};
@@ -174,7 +179,8 @@ void applyFamily(ServerForm &form, const QJsonValue &entry)
             const QString text = textOf(variable + QStringLiteral(": flags"), name);
             const QuakeFlag *flag = findFlag(selection.catalogue(), text);
             if (!flag)
-                throw Refusal{QStringLiteral("%1 has no flag \"%2\"").arg(caption, text)};
+                throw Refusal{QStringLiteral("%1 has no flag \"%2\"%3")
+                                  .arg(caption, text, didYouMean(text, flagNamesOf(selection.catalogue())))};
             selection.set(flag->getFlagName());
         }
     }
@@ -267,7 +273,13 @@ void applyKey(ServerForm &form, const QString &key, const QJsonValue &value)
         if (const std::optional<QString> fault = messageOfTheDayFault(values.messageOfTheDay))
             throw Refusal{*fault};
     } else if (key != u"complete") { // printed by show --json, and meaningless here
-        throw Refusal{QStringLiteral("unknown key \"%1\"").arg(key)};
+        QStringList keys = {QStringLiteral("publicGame"), QStringLiteral("mapList"),
+                            QStringLiteral("rotation"), QStringLiteral("families"), QStringLiteral("motd")};
+        for (const TextKey &text : textKeys)
+            keys.append(QLatin1String(text.key));
+        for (const NumberKey &number : numberKeys)
+            keys.append(QLatin1String(number.key));
+        throw Refusal{QStringLiteral("unknown key \"%1\"%2").arg(key, didYouMean(key, keys))};
     }
 }
 
@@ -547,6 +559,26 @@ int apply(const QStringList &arguments)
             applyKey(form, it.key(), it.value());
     } catch (const Refusal &refusal) {
         return refuse(refusal.message);
+    }
+    // A mask the game reads as another would run other flags than were asked.
+    for (const QJsonValue &entry : object.value(u"families").toArray()) {
+        const std::size_t family = familyOfEntry(entry.toObject()); // known good: applied above
+        const qint32 mask = parseDecimalInteger(form.values.masks[family]).value_or(0);
+        const qint32 seen = maskAsTheGameSeesIt(mask);
+        if (seen == mask)
+            continue;
+        const QString variable = QString::fromUtf16(FlagTables::families[family]->variable);
+        const QStringList applied = flagNamesIn(buildCatalogue(*FlagTables::families[family]), seen);
+        const QString why =
+            QStringLiteral("the game reads the %1 mask %2 as %3 (settings are 32-bit floats) and "
+                           "applies: %4")
+                .arg(variable)
+                .arg(mask)
+                .arg(seen)
+                .arg(applied.isEmpty() ? QStringLiteral("no flag") : applied.join(QStringLiteral(", ")));
+        if (!force)
+            return refuse(why + QStringLiteral(" (--force writes it anyway)"));
+        std::fprintf(stderr, "kezcfg: --force: %s\n", qPrintable(printable(why)));
     }
     // The rotation kept is the one maplist.txt holds: where that cannot be
     // read, writing the list would empty it.

@@ -47,6 +47,22 @@ QString nameOf(TextControl control)
     Q_UNREACHABLE();
 }
 
+// exec runs a file that may exec another: followed this deep, this many
+// files in all, each read as server.cfg is, within its size bound.
+constexpr int execDepth = 4;
+constexpr int execFilesFollowed = 16;
+
+bool isSetCommand(const QString &lowerCase)
+{
+    return lowerCase == u"set" || lowerCase == u"seta" || lowerCase == u"sets" || lowerCase == u"setu";
+}
+
+// Whether variable is one the form writes, as the console spells it.
+bool isFormSetting(const QString &variable)
+{
+    return KeptLines::formSettingOf(QStringLiteral("set \"%1\" 0").arg(variable)).has_value();
+}
+
 // The lines that the writer writes the same for every form, which File /
 // Open has no need to read back.
 const QStringList &writersOwnLines()
@@ -74,6 +90,8 @@ private:
         m_findings.append({file, line, Finding::Level::Note, sentence});
     }
     void checkLine(int number, const QString &line);
+    QStringList settingsRun(QStringView text, int depth, bool direct);
+    void followExec(const QString &name, int depth, QStringList &found);
     void checkMask(int number, std::size_t family, qint32 mask);
     void checkForm(const ServerForm &form, const ConfigurationReadResult &result, int lineCount);
     void checkMaps(const ServerSettings &values);
@@ -86,6 +104,8 @@ private:
     int m_lastPrivateLine = 0; // the last "set public 0"
     int m_lastPublicLine = 0;  // the last "set public 1"
     int m_lastSetmasterLine = 0;
+    QHash<QString, QString> m_variables; // what set lines stored, for vstr: by name as written
+    int m_execsLeft = execFilesFollowed;
 };
 
 void Checker::checkMask(int number, std::size_t family, qint32 mask)
@@ -116,9 +136,84 @@ void Checker::checkMask(int number, std::size_t family, qint32 mask)
     }
 }
 
+// The form settings that text sets when the console runs it, each with how:
+// through vstr of a variable the file stored, toggle or reset of the
+// setting, or exec of a file of the game folders; with direct, also by set
+// or "variable value" (the lines of server.cfg itself are judged for that
+// by the line ownership). Stored variables are learnt as text runs.
+QStringList Checker::settingsRun(QStringView text, int depth, bool direct)
+{
+    QStringList found;
+    // Each setting once, with the first way it is reached.
+    const auto add = [&found](const QString &setting, const QString &how) {
+        for (const QString &known : std::as_const(found)) {
+            if (known == setting || known.startsWith(setting + QStringLiteral(" (")))
+                return;
+        }
+        found.append(how.isEmpty() ? setting : QStringLiteral("%1 (%2)").arg(setting, how));
+    };
+    for (const QStringList &words : KeptLines::commandWords(text)) {
+        const QString first = words[0].toLower();
+        if (isSetCommand(first) && words.size() >= 3) {
+            if (direct && isFormSetting(words[1]))
+                add(words[1], QString());
+            m_variables.insert(words[1], words[2]);
+        } else if (first == u"vstr" && words.size() >= 2 && depth < execDepth) {
+            const QString stored = m_variables.value(words[1]);
+            for (const QString &setting : settingsRun(stored, depth + 1, true))
+                add(setting.section(u' ', 0, 0), QStringLiteral("vstr %1 runs \"%2\"").arg(words[1], stored));
+        } else if ((first == u"toggle" || first == u"reset") && words.size() >= 2 &&
+                   isFormSetting(words[1])) {
+            add(words[1], first + u' ' + words[1]);
+        } else if (first == u"exec" && words.size() >= 2 && depth < execDepth) {
+            QStringList executed;
+            followExec(words[1], depth + 1, executed);
+            for (const QString &how : std::as_const(executed))
+                add(how.section(u' ', 0, 0), how.section(u' ', 1));
+        } else if (direct && words.size() >= 2 && isFormSetting(words[0])) {
+            add(words[0], QString());
+        }
+    }
+    return found;
+}
+
+// The game server looks for an exec'd file in the mod folder, then in
+// baseq2. Only loose files are followed, and only names that stay inside
+// those folders.
+void Checker::followExec(const QString &name, int depth, QStringList &found)
+{
+    if (name.isEmpty() || name.startsWith(u'/') || name.contains(u"..") || name.contains(u'\\') ||
+        m_execsLeft <= 0)
+        return;
+    for (const QString &path : {name, QStringLiteral("../baseq2/") + name}) {
+        const RegularFileRead file = readRegularFile(path, serverCfgSizeLimit);
+        if (file.outcome == RegularFileRead::Outcome::Missing)
+            continue;
+        if (file.outcome != RegularFileRead::Outcome::Read)
+            return;
+        --m_execsLeft;
+        const QStringList lines = splitLines(QString::fromUtf8(file.bytes));
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            for (const QString &setting : settingsRun(lines[i], depth, true))
+                found.append(QStringLiteral("%1 exec %2: %3 line %4")
+                                 .arg(setting.section(u' ', 0, 0), name, path)
+                                 .arg(i + 1));
+        }
+        return;
+    }
+}
+
 void Checker::checkLine(int number, const QString &line)
 {
     const QString file = QStringLiteral("server.cfg");
+    // What the console runs through other commands; server.cfg's own set
+    // lines are seen below.
+    const QStringList run = settingsRun(line, 0, false);
+    if (!run.isEmpty())
+        warn(file, number,
+             QStringLiteral(
+                 "when the console runs this line, it sets %1, which File / Open and show do not see")
+                 .arg(run.join(QStringLiteral(", "))));
     if (line.size() > consoleLineLength)
         warn(file, number,
              QStringLiteral("the line is %1 characters long; the game's console cuts it at %2")
@@ -192,6 +287,13 @@ void Checker::checkLine(int number, const QString &line)
                  .arg(spinnerMaximum));
     if (const auto *mask = std::get_if<MaskSetting>(&key->target))
         checkMask(number, mask->family, *number32);
+    // The dedicated server plays deathmatch, where it starts a game of no
+    // more than one player with eight places instead.
+    if (const auto *spinner = std::get_if<SpinnerControl>(&key->target);
+        spinner && *spinner == SpinnerControl::MaxClients && *number32 <= 1)
+        warn(file, number,
+             QStringLiteral("maxclients %1 runs as 8: the game server takes 1 or less as 8 in deathmatch")
+                 .arg(*number32));
 }
 
 void Checker::checkForm(const ServerForm &form, const ConfigurationReadResult &result, int lineCount)
@@ -332,6 +434,25 @@ int Checker::run()
     const QStringList lines = splitLines(QString::fromUtf8(file.bytes));
     for (int i = 0; i < lines.size(); ++i)
         checkLine(i + 1, lines[i]);
+    // The game server puts off what follows a level change: at start-up and
+    // through exec alike, the lines after "map" are not run.
+    if (const int mapLine = m_lastLineOfKey.value(QStringLiteral("map"))) {
+        QList<int> after;
+        for (int i = mapLine; i < lines.size(); ++i) {
+            const QString command = lines[i].trimmed();
+            if (!command.isEmpty() && !command.startsWith(u"//"))
+                after.append(i + 1);
+        }
+        if (!after.isEmpty())
+            warn(
+                QStringLiteral("server.cfg"), after.first(),
+                QStringLiteral("the game server does not run %1 after the \"map\" line (line %2), which puts "
+                               "off what follows it; Save and apply write such lines before it")
+                    .arg(after.size() == 1
+                             ? QStringLiteral("this line")
+                             : QStringLiteral("this line and the %1 more").arg(after.size() - 1))
+                    .arg(mapLine));
+    }
 
     ServerForm form;
     const ConfigurationReadResult result = readConfiguration(form);

@@ -31,6 +31,9 @@ QTextStream &out()
 
 int unknownFamily(const QString &name)
 {
+    const QString nearest = didYouMean(name, familyNames());
+    if (!nearest.isEmpty())
+        return failure(QStringLiteral("no family is called \"%1\"%2").arg(name, nearest));
     return failure(QStringLiteral("no family is called \"%1\"; the families are %2, or their tab captions")
                        .arg(name, familyVariables()));
 }
@@ -175,6 +178,12 @@ std::optional<QString> nearestOf(const QString &given, const QStringList &candid
     return nearest;
 }
 
+QString didYouMean(const QString &given, const QStringList &candidates)
+{
+    const std::optional<QString> nearest = nearestOf(given, candidates);
+    return nearest ? QStringLiteral("; did you mean %1?").arg(*nearest) : QString();
+}
+
 std::optional<int> refuseUnknownOption(const QString &command, const QStringList &arguments,
                                        const QStringList &known, const QStringList &valued)
 {
@@ -306,7 +315,17 @@ int decode(const QStringList &arguments)
         if (unknown & (quint32(1) << bit))
             out() << QStringLiteral("bit %1 (%2): no flag\n").arg(bit).arg(quint32(1) << bit);
     }
-    return 0;
+    // The server holds the mask as a 32-bit float: the game may apply
+    // other flags than the mask names.
+    const qint32 seen = maskAsTheGameSeesIt(*mask);
+    if (seen == *mask)
+        return 0;
+    const QStringList applied = flagNamesIn(catalogue, seen);
+    out() << QStringLiteral("the game reads the mask %1 as %2 (settings are 32-bit floats) and applies: %3\n")
+                 .arg(*mask)
+                 .arg(seen)
+                 .arg(applied.isEmpty() ? QStringLiteral("no flag") : applied.join(QStringLiteral(", ")));
+    return 1;
 }
 
 int encode(const QStringList &arguments)
@@ -323,7 +342,8 @@ int encode(const QStringList &arguments)
         const QuakeFlag *flag = findFlag(catalogue, name);
         if (!flag)
             return failure(
-                QStringLiteral("%1 has no flag \"%2\"").arg(QString::fromUtf16(table.caption), name));
+                QStringLiteral("%1 has no flag \"%2\"%3")
+                    .arg(QString::fromUtf16(table.caption), name, didYouMean(name, flagNamesOf(catalogue))));
         mask |= quint32(flag->getFlagValue());
     }
     out() << qint32(mask) << '\n';
@@ -341,8 +361,10 @@ int show(const QStringList &arguments)
         return *refused;
     ServerForm form;
     const ConfigurationReadResult result = readConfiguration(form);
+    // Named as given: the operator, or a playbook's log, knows it so.
+    const QString in = QStringLiteral(" in \"%1\"").arg(folder);
     if (result.outcome == ConfigurationReadResult::Outcome::ServerCfgNotFound)
-        return failure(form.statusText);
+        return failure(form.statusText + in);
     const bool complete = result.outcome == ConfigurationReadResult::Outcome::Done;
     if (json)
         printJson(form, complete);
@@ -352,10 +374,10 @@ int show(const QStringList &arguments)
     if (complete)
         return 0;
     if (result.outcome == ConfigurationReadResult::Outcome::StoppedAtLine)
-        return failure(QStringLiteral("server.cfg line %1 %2, so File / Open stops there")
+        return failure(QStringLiteral("server.cfg line %1%2 %3, so File / Open stops there")
                            .arg(result.lineNumber)
-                           .arg(result.reason));
-    return failure(result.reason);
+                           .arg(in, result.reason));
+    return failure(result.reason + in);
 }
 
 } // namespace Commands

@@ -4,6 +4,9 @@
 #include <QStringList>
 #include <optional>
 
+struct CallDeadline;
+class RemoteConsoles;
+
 // The commands of kezcfg. Each returns the exit status: 0 on success, 1 when
 // check finds warnings only, 2 on an error (with one line on standard error).
 namespace Commands {
@@ -15,6 +18,9 @@ int check(const QStringList &arguments);
 int maps(const QStringList &arguments);
 int apply(const QStringList &arguments);
 int status(const QStringList &arguments);
+// status as the last step of another command: within that command's
+// deadline, and with its consoles when it opened them for the same servers.
+int status(const QStringList &arguments, const CallDeadline *deadline, RemoteConsoles *consoles);
 int reload(const QStringList &arguments);
 } // namespace Commands
 
@@ -25,6 +31,8 @@ int failure(const QString &message);
 // The one of candidates nearest to given in spelling, when near enough to be
 // what was meant.
 std::optional<QString> nearestOf(const QString &given, const QStringList &candidates);
+// "; did you mean NAME?" with the nearest of candidates, or nothing when none is near.
+QString didYouMean(const QString &given, const QStringList &candidates);
 
 // Refuses the first argument of command that looks like an option and is
 // none of known, naming the nearest known one; valued: the options that take

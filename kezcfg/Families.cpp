@@ -31,3 +31,19 @@ QString familyVariables()
         variables.append(QString::fromUtf16(table->variable));
     return variables.join(QStringLiteral(", "));
 }
+
+QStringList familyNames()
+{
+    QStringList names;
+    for (const FlagTable *table : FlagTables::families)
+        names << QString::fromUtf16(table->variable) << QString::fromUtf16(table->caption);
+    return names;
+}
+
+QStringList flagNamesOf(const FlagCatalogue &catalogue)
+{
+    QStringList names;
+    for (const QuakeFlag &flag : catalogue)
+        names.append(flag.getFlagName());
+    return names;
+}

@@ -16,3 +16,7 @@ std::optional<std::size_t> familyOfVariable(QStringView variable);
 
 // "dmflags, weaponban, ...", for messages.
 QString familyVariables();
+// Every name familyNamed takes, variables and captions, for "did you mean".
+QStringList familyNames();
+// The flag names of a catalogue, for "did you mean".
+QStringList flagNamesOf(const FlagCatalogue &catalogue);

@@ -1,7 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "FileSettings.h"
 
+#include "Families.h"
+#include "RemoteConsole.h"
+
 #include "configfiles/ConfigurationLines.h"
+#include "configfiles/ConfigurationReader.h"
+#include "configfiles/KeptLines.h"
+#include "configfiles/RegularFileReading.h"
+#include "flags/DecimalText.h"
 
 QHash<QString, FileSetting> settingsOf(const QStringList &lines)
 {
@@ -34,4 +41,71 @@ bool sameNumber(const QString &a, const QString &b)
     const double x = a.toDouble(&okA);
     const double y = b.toDouble(&okB);
     return okA && okB && x == y;
+}
+
+bool runsAs(QStringView variable, const QString &running, const QString &fileValue)
+{
+    if (running == fileValue || sameNumber(running, fileValue))
+        return true;
+    bool fileNumber = false;
+    bool runningNumber = false;
+    const double file = fileValue.toDouble(&fileNumber);
+    const double run = running.toDouble(&runningNumber);
+    if (!fileNumber || !runningNumber)
+        return false;
+    if (variable.compare(u"maxclients", Qt::CaseInsensitive) == 0) {
+        constexpr double deathmatchDefault = 8;
+        constexpr double mostClients = 256;
+        return run == (file <= 1 ? deathmatchDefault : file > mostClients ? mostClients : file);
+    }
+    if (familyOfVariable(variable)) {
+        const std::optional<qint32> fileMask = parseDecimalInteger(fileValue);
+        const std::optional<qint32> runningMask = parseDecimalInteger(running);
+        return fileMask && runningMask && maskAsTheGameSeesIt(*fileMask) == maskAsTheGameSeesIt(*runningMask);
+    }
+    return false;
+}
+
+QHash<QString, StartingValue> startingValues(const QStringList &lines,
+                                             const QHash<QString, FileSetting> &file)
+{
+    QHash<QString, StartingValue> values;
+    // The game announces needpass 1 while a join password is set (not
+    // empty, not "none"), 2 for a spectator password, 3 for both.
+    const auto isSet = [](const std::optional<QString> &password) {
+        return password && !password->isEmpty() && password->compare(u"none", Qt::CaseInsensitive) != 0;
+    };
+    const std::optional<QString> password = KeptLines::lastValueSet(lines, u"password");
+    const std::optional<QString> spectator = KeptLines::lastValueSet(lines, u"spectator_password");
+    const int needpass = (isSet(password) ? 1 : 0) | (isSet(spectator) ? 2 : 0);
+    values.insert(QStringLiteral("needpass"),
+                  {QString::number(needpass),
+                   needpass == 0   ? QStringLiteral("server.cfg sets no join password (set password)")
+                   : needpass == 1 ? QStringLiteral("server.cfg sets a join password")
+                   : needpass == 2 ? QStringLiteral("server.cfg sets a spectator password only")
+                                   : QStringLiteral("server.cfg sets a join and a spectator password")});
+    // What the game server starts with when nothing sets these.
+    const std::pair<const char16_t *, const char16_t *> defaults[] = {{u"hostname", u"noname"},
+                                                                      {u"fraglimit", u"0"},
+                                                                      {u"timelimit", u"0"},
+                                                                      {u"dmflags", u"0"},
+                                                                      {u"maxclients", u"8"}};
+    for (const auto &[variable, value] : defaults) {
+        const QString name = QString::fromUtf16(variable);
+        if (!file.contains(name))
+            values.insert(
+                name, {QString::fromUtf16(value), QStringLiteral("server.cfg does not set %1").arg(name)});
+    }
+    return values;
+}
+
+QString previousRconPassword()
+{
+    const RegularFileRead previous = readRegularFile(QStringLiteral("server.cfg~"), serverCfgSizeLimit);
+    if (previous.outcome != RegularFileRead::Outcome::Read)
+        return {};
+    const QString password = settingsOf(ConfigurationLines::splitLines(QString::fromUtf8(previous.bytes)))
+                                 .value(QStringLiteral("rcon_password"))
+                                 .value;
+    return RemoteConsoles::passwordFault(password) ? QString() : password;
 }

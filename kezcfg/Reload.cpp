@@ -17,22 +17,27 @@
 #include "configfiles/StatusAnswer.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
-// Whether every console printed what server.cfg sets, and runs its map.
-bool runsTheFile(const RemoteConsoles &consoles, const QStringList &asked, const QStringList &expected)
+// Whether every console printed what server.cfg sets, and runs its map. A
+// console reached with the previous password takes the new one when it runs
+// the file: until then it refuses it.
+bool runsTheFile(const RemoteConsoles &consoles, const QStringList &asked, const QStringList &expected,
+                 const QList<qsizetype> &switching)
 {
     for (qsizetype index = 0; index < consoles.size(); ++index) {
+        if (consoles.refusedPassword(index) && switching.contains(index))
+            return false;
         if (!consoles.error(index).isEmpty())
             return true; // nothing more to wait for: status tells
         const QList<QStringList> &answers = consoles.answers(index);
         for (qsizetype i = 0; i < asked.size(); ++i) {
             const std::optional<QString> value = consoleValue(answers.value(i).value(0), asked[i]);
-            if (!value || (*value != expected[i] && !sameNumber(*value, expected[i])))
+            if (!value || !runsAs(asked[i], *value, expected[i]))
                 return false;
         }
     }
@@ -74,8 +79,15 @@ int reload(const QStringList &arguments)
     const QString folder = QDir(rest.takeFirst()).absolutePath();
     const QStringList &targets = rest;
 
-    // check prints its lines; an error among them ends it here.
-    if (check({folder}) == 2)
+    // --timeout bounds the whole call; the last quarter of it is kept for
+    // the comparison that ends it, however long the servers take before.
+    const CallDeadline deadline(timeout);
+    const qint64 reserveMs = qint64(timeout * 1000) / 4;
+
+    // check prints its lines; an error among them ends it here, unless only
+    // the comparison is asked for, which sends nothing that could harm.
+    const int checked = check({folder});
+    if (checked == 2 && !checkOnly)
         return failure(QStringLiteral("check finds an error in %1, so nothing was sent").arg(folder));
 
     ServerForm form;
@@ -99,20 +111,38 @@ int reload(const QStringList &arguments)
         status.append(QStringLiteral("--remote"));
     status += targets;
     if (checkOnly)
-        return Commands::status(status);
+        return Commands::status(status, &deadline, &consoles);
 
-    const int timeoutMs = int(timeout * 1000);
-    consoles.run(password, {QStringLiteral("exec server.cfg")}, timeoutMs);
+    const QStringList exec = {QStringLiteral("exec server.cfg")};
+    consoles.run(password, exec, deadline.before(reserveMs), deadline);
+    // A server that refuses the folder's password may still run the one of
+    // the configuration before (an rcon password changed by apply): the file
+    // is sent with that one, and the new one is verified below.
+    QList<qsizetype> switching;
+    for (qsizetype i = 0; i < consoles.size(); ++i) {
+        if (consoles.refusedPassword(i))
+            switching.append(i);
+    }
+    const QString previous = switching.isEmpty() ? QString() : previousRconPassword();
+    if (!previous.isEmpty() && previous != password)
+        consoles.runOn(switching, previous, exec, deadline.before(reserveMs), deadline);
+    else
+        switching.clear();
     bool failed = false;
     for (qsizetype i = 0; i < consoles.size(); ++i) {
         const QStringList printed = consoles.answers(i).value(0);
         if (consoles.error(i).isEmpty() && !printed.contains(QStringLiteral("execing server.cfg."))) {
             failure(QStringLiteral("%1: its console did not run server.cfg; it printed \"%2\"")
-                        .arg(consoles.name(i), printed.join(QStringLiteral("\\n"))));
+                        .arg(consoles.name(i), printableCut(printed.join(QStringLiteral("\\n")),
+                                                            InputBounds::quotedOutsideText)));
             failed = true;
         } else if (!consoles.error(i).isEmpty()) {
             failure(QStringLiteral("%1: %2").arg(consoles.name(i), consoles.error(i)));
             failed = true;
+        } else if (switching.contains(i)) {
+            std::printf("%s: runs server.cfg again, sent with the rcon password of the previous "
+                        "configuration (server.cfg~), which the server still had\n",
+                        qPrintable(printable(consoles.name(i))));
         } else {
             std::printf("%s: runs server.cfg again\n", qPrintable(printable(consoles.name(i))));
         }
@@ -135,15 +165,14 @@ int reload(const QStringList &arguments)
         asked.append(QStringLiteral("mapname"));
         expected.append(map);
     }
-    QElapsedTimer clock;
-    clock.start();
+    const QDeadlineTimer waitUntil = deadline.before(reserveMs);
     for (;;) {
-        consoles.run(password, asked, int(qMax<qint64>(1, timeoutMs - clock.elapsed())));
-        if (runsTheFile(consoles, asked, expected) || clock.elapsed() >= timeoutMs)
+        consoles.run(password, asked, waitUntil, deadline);
+        if (runsTheFile(consoles, asked, expected, switching) || waitUntil.hasExpired())
             break;
-        QThread::msleep(100);
+        QThread::msleep(std::clamp<qint64>(waitUntil.remainingTime(), 0, 100));
     }
-    return Commands::status(status);
+    return Commands::status(status, &deadline, &consoles);
 }
 
 } // namespace Commands

@@ -2,9 +2,10 @@
 #include "RemoteConsole.h"
 
 #include "configfiles/ConsoleRules.h"
+#include "configfiles/InputBounds.h"
+#include "configfiles/OutsideText.h"
 #include "configfiles/StatusAnswer.h"
 
-#include <QElapsedTimer>
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
@@ -95,6 +96,7 @@ std::optional<QString> RemoteConsoles::open(const QStringList &targets, bool rem
         QString port;
         if (!splitServerTarget(target, host, port))
             return QStringLiteral("\"%1\" is no server: give HOST, HOST:PORT or [IPv6]:PORT").arg(target);
+        console.port = port;
         addrinfo hints = {};
         hints.ai_family = AF_UNSPEC;
         hints.ai_socktype = SOCK_DGRAM;
@@ -102,8 +104,8 @@ std::optional<QString> RemoteConsoles::open(const QStringList &targets, bool rem
         const int resolved =
             ::getaddrinfo(host.toUtf8().constData(), port.toUtf8().constData(), &hints, &found);
         if (resolved != 0)
-            return QStringLiteral("%1: its name does not resolve (%2)")
-                .arg(target, QString::fromLocal8Bit(gai_strerror(resolved)));
+            return QStringLiteral("%1: its name %2 does not resolve (%3)")
+                .arg(target, host, QString::fromLocal8Bit(gai_strerror(resolved)));
         // The address checked is the one connected to, so that a second
         // look-up cannot lead the password elsewhere.
         std::optional<QString> refusal;
@@ -115,7 +117,7 @@ std::optional<QString> RemoteConsoles::open(const QStringList &targets, bool rem
         } else {
             console.socket = ::socket(found->ai_family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
             if (console.socket < 0 || ::connect(console.socket, found->ai_addr, found->ai_addrlen) != 0)
-                refusal = QStringLiteral("%1: no socket for it (%2)").arg(target, systemError());
+                refusal = QStringLiteral("%1: no socket for port %2 (%3)").arg(target, port, systemError());
         }
         ::freeaddrinfo(found);
         if (refusal)
@@ -124,13 +126,25 @@ std::optional<QString> RemoteConsoles::open(const QStringList &targets, bool rem
     return std::nullopt;
 }
 
-void RemoteConsoles::run(const QString &password, const QStringList &commands, int timeoutMs)
+void RemoteConsoles::runOn(const QList<qsizetype> &indices, const QString &password,
+                           const QStringList &commands, const QDeadlineTimer &until, const CallDeadline &call)
+{
+    for (qsizetype i = 0; i < size(); ++i)
+        m_consoles[std::size_t(i)].skipped = !indices.contains(i);
+    run(password, commands, until, call);
+    for (Console &console : m_consoles)
+        console.skipped = false;
+}
+
+void RemoteConsoles::run(const QString &password, const QStringList &commands, const QDeadlineTimer &until,
+                         const CallDeadline &call)
 {
     struct Progress
     {
         Console *console;
         qsizetype next = 0; // the command waiting for its answer
         int strays = 0;
+        qint64 heard = 0; // datagrams received
     };
     const auto send = [&](Progress &progress) {
         const QByteArray datagram =
@@ -139,18 +153,25 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, i
             datagram.size())
             progress.console->error = QStringLiteral("the command could not be sent (%1)").arg(systemError());
     };
+    QByteArray datagram(consoleDatagram, Qt::Uninitialized);
     std::vector<Progress> running;
     for (Console &console : m_consoles) {
+        if (console.skipped)
+            continue;
         console.answers.clear();
-        if (console.socket >= 0 && console.error.isEmpty() && !commands.isEmpty()) {
+        console.error.clear(); // each run is asked afresh
+        console.refused = false;
+        if (console.socket >= 0 && !commands.isEmpty()) {
+            // A late answer to an earlier command would be taken for this one's.
+            for (int stale = 0; stale < consoleStaleDatagrams; ++stale) {
+                if (::recv(console.socket, datagram.data(), size_t(datagram.size()), MSG_TRUNC) < 0)
+                    break;
+            }
             running.push_back({&console});
             send(running.back());
         }
     }
 
-    QElapsedTimer clock;
-    clock.start();
-    QByteArray datagram(consoleDatagram, Qt::Uninitialized);
     const auto waiting = [&](const Progress &progress) {
         return progress.console->error.isEmpty() && progress.next < commands.size();
     };
@@ -163,7 +184,7 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, i
                 owners.push_back(&progress);
             }
         }
-        const qint64 left = timeoutMs - clock.elapsed();
+        const qint64 left = until.remainingTime();
         if (polled.empty() || left <= 0)
             break;
         if (::poll(polled.data(), polled.size(), int(left)) < 0 && errno != EINTR)
@@ -176,11 +197,13 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, i
             const ssize_t size = ::recv(console.socket, datagram.data(), size_t(datagram.size()), MSG_TRUNC);
             if (size < 0) {
                 if (errno == ECONNREFUSED)
-                    console.error = QStringLiteral("nothing listens on that port");
+                    console.error = QStringLiteral("nothing listens on port %1").arg(console.port);
                 else if (errno != EAGAIN && errno != EINTR)
                     console.error = systemError();
                 continue;
             }
+            ++progress.heard;
+            ++console.heard;
             const std::optional<QStringList> lines =
                 size > datagram.size() ? std::nullopt : parseConsoleAnswer(datagram.left(size));
             if (!lines) {
@@ -190,6 +213,7 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, i
                 continue;
             }
             if (*lines == QStringList{QStringLiteral("Bad rcon_password.")}) {
+                console.refused = true;
                 console.error = QStringLiteral("it refused the rcon password (\"Bad rcon_password.\"): the "
                                                "running server has another password than server.cfg");
                 continue;
@@ -201,14 +225,23 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, i
     }
     for (Progress &progress : running) {
         if (waiting(progress))
-            progress.console->error = QStringLiteral("its console did not answer \"%1\" within %2 s")
-                                          .arg(commands[progress.next])
-                                          .arg(timeoutMs / 1000.0);
+            progress.console->error =
+                progress.next == 0 && progress.heard == 0
+                    ? QStringLiteral("its console did not answer \"%1\" within %2 s")
+                          .arg(commands[progress.next])
+                          .arg(call.seconds)
+                    : QStringLiteral("its console answered %1 of %2 commands within %3 s (%4 datagrams), "
+                                     "not yet \"%5\"")
+                          .arg(progress.next)
+                          .arg(commands.size())
+                          .arg(call.seconds)
+                          .arg(progress.heard)
+                          .arg(commands[progress.next]);
     }
 }
 
 void RemoteConsoles::askSettings(const QString &password, const QHash<QString, FileSetting> &file,
-                                 int timeoutMs)
+                                 const CallDeadline &call)
 {
     QList<const FileSetting *> settings;
     for (auto it = file.cbegin(); it != file.cend(); ++it) {
@@ -220,7 +253,7 @@ void RemoteConsoles::askSettings(const QString &password, const QHash<QString, F
     m_asked.clear();
     for (const FileSetting *setting : settings)
         m_asked.append(setting->variable);
-    run(password, m_asked, timeoutMs);
+    run(password, m_asked, call.timer, call);
 }
 
 void RemoteConsoles::addSettings(qsizetype index, std::optional<StatusAnswer> &answer, QString &error) const
@@ -238,8 +271,10 @@ void RemoteConsoles::addSettings(qsizetype index, std::optional<StatusAnswer> &a
         const QStringList &lines = console.answers[i];
         std::optional<QString> value = consoleValue(lines.value(0), variable);
         if (!value && !lines.isEmpty()) {
-            answer->problems.append(QStringLiteral("the console printed \"%1\" for %2")
-                                        .arg(lines.join(QStringLiteral("\\n")), variable));
+            answer->problems.append(
+                QStringLiteral("the console printed \"%1\" for %2")
+                    .arg(printableCut(lines.join(QStringLiteral("\\n")), InputBounds::quotedOutsideText),
+                         variable));
             continue;
         }
         if (!value) {

@@ -3,6 +3,7 @@
 
 #include "FileSettings.h"
 
+#include <QDeadlineTimer>
 #include <QStringList>
 #include <optional>
 #include <vector>
@@ -24,6 +25,28 @@ bool splitServerTarget(const QString &target, QString &host, QString &port);
 // it was asked for before it is no longer listened to.
 inline constexpr qsizetype consoleDatagram = 65536;
 inline constexpr int consoleStrayDatagrams = 16;
+// Datagrams left over from an earlier command (a late answer, a flood) that
+// are thrown away before the next command is sent, at most.
+inline constexpr int consoleStaleDatagrams = 1024;
+
+// The one time limit of a whole command: --timeout's seconds from its start,
+// however many steps it takes and whatever the servers send.
+struct CallDeadline
+{
+    QDeadlineTimer timer;
+    double seconds; // as given, for messages
+
+    explicit CallDeadline(double timeoutSeconds)
+        : timer(qint64(timeoutSeconds * 1000), Qt::PreciseTimer), seconds(timeoutSeconds)
+    {}
+    // The same end, for a step that must leave reserveMs to the steps after it.
+    QDeadlineTimer before(qint64 reserveMs) const
+    {
+        QDeadlineTimer earlier(Qt::PreciseTimer);
+        earlier.setDeadline(timer.deadline() - reserveMs, Qt::PreciseTimer);
+        return earlier;
+    }
+};
 
 class RemoteConsoles
 {
@@ -42,11 +65,18 @@ public:
     // ends it with the reason.
     std::optional<QString> open(const QStringList &targets, bool remote);
 
-    // Runs commands on every console that has no error yet, one after the
+    // Runs commands on every console, one after the
     // other on each and on all consoles at once, until every answer is in or
-    // timeoutMs has passed. A refused password, an unanswered command or a
-    // port where nothing listens becomes the console's error.
-    void run(const QString &password, const QStringList &commands, int timeoutMs);
+    // until has passed. A refused password, an unanswered command or a port
+    // where nothing listens becomes the console's error; what was left over
+    // from an earlier run is thrown away first.
+    void run(const QString &password, const QStringList &commands, const QDeadlineTimer &until,
+             const CallDeadline &call);
+    // The same on the consoles at indices alone; the others keep what they had.
+    void runOn(const QList<qsizetype> &indices, const QString &password, const QStringList &commands,
+               const QDeadlineTimer &until, const CallDeadline &call);
+    // Whether the console at index answered the last run "Bad rcon_password.".
+    bool refusedPassword(qsizetype index) const { return m_consoles[index].refused; }
 
     // What the console of the server at index printed for each command of
     // the last run, line by line, and why it is short of some (empty: it is
@@ -54,11 +84,19 @@ public:
     const QList<QStringList> &answers(qsizetype index) const { return m_consoles[index].answers; }
     const QString &error(qsizetype index) const { return m_consoles[index].error; }
     const QString &name(qsizetype index) const { return m_consoles[index].name; }
+    // Whether the console at index has sent anything since it was opened.
+    bool heardFrom(qsizetype index) const { return m_consoles[index].heard > 0; }
     qsizetype size() const { return qsizetype(m_consoles.size()); }
 
     // Asks each console for the variable of every setting of file that it
     // can print (the rcon password is known to match once it is taken).
-    void askSettings(const QString &password, const QHash<QString, FileSetting> &file, int timeoutMs);
+    void askSettings(const QString &password, const QHash<QString, FileSetting> &file,
+                     const CallDeadline &call);
+    // Asks the consoles at indices the same again, with another password.
+    void askAgain(const QString &otherPassword, const QList<qsizetype> &indices, const CallDeadline &call)
+    {
+        runOn(indices, otherPassword, m_asked, call.timer, call);
+    }
     // Lays what the console at index printed in the last askSettings over
     // answer's info, so that what compares answer with file sees every
     // setting; a console that failed leaves no answer, and its error.
@@ -68,9 +106,13 @@ private:
     struct Console
     {
         QString name;
+        QString port;
         int socket = -1;
         QString error;
         QList<QStringList> answers;
+        qint64 heard = 0; // datagrams received, over every run
+        bool refused = false;
+        bool skipped = false; // left out of the current run
     };
     std::vector<Console> m_consoles;
     QStringList m_asked; // the variables of the last askSettings

@@ -17,7 +17,6 @@
 #include "flags/DecimalText.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -38,7 +37,8 @@ struct Server
     QString host;
     QString port;
     int socket = -1;
-    QString error; // why it has no answer
+    QString error;     // why it has no answer
+    qint64 strays = 0; // datagrams that were no status answer
     std::optional<StatusAnswer> answer;
     QStringList differences;
 };
@@ -60,16 +60,16 @@ void sendQuery(Server &server)
     const int resolved =
         ::getaddrinfo(server.host.toUtf8().constData(), server.port.toUtf8().constData(), &hints, &found);
     if (resolved != 0) {
-        server.error = QStringLiteral("its name does not resolve (%1)")
-                           .arg(QString::fromLocal8Bit(gai_strerror(resolved)));
+        server.error = QStringLiteral("its name %1 does not resolve (%2)")
+                           .arg(server.host, QString::fromLocal8Bit(gai_strerror(resolved)));
         return;
     }
     server.socket = ::socket(found->ai_family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     const QByteArray query = statusQuery();
     if (server.socket < 0 || ::connect(server.socket, found->ai_addr, found->ai_addrlen) != 0 ||
         ::send(server.socket, query.constData(), size_t(query.size()), 0) != query.size()) {
-        server.error = QStringLiteral("the query could not be sent (%1)")
-                           .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        server.error = QStringLiteral("the query could not be sent to port %1 (%2)")
+                           .arg(server.port, QString::fromLocal8Bit(std::strerror(errno)));
         if (server.socket >= 0)
             ::close(server.socket);
         server.socket = -1;
@@ -77,12 +77,13 @@ void sendQuery(Server &server)
     ::freeaddrinfo(found);
 }
 
-// Waits for every answer at once, until timeoutMs has passed.
-void receiveAnswers(QList<Server> &servers, int timeoutMs)
+// Waits for every answer at once, until the deadline. What came before it
+// is read even when the deadline has passed (the console may have been asked
+// first), up to a bound, so that a flood cannot hold the call.
+void receiveAnswers(QList<Server> &servers, const CallDeadline &deadline)
 {
-    QElapsedTimer clock;
-    clock.start();
     QByteArray datagram(InputBounds::statusDatagram, Qt::Uninitialized);
+    int lateReads = 0;
     for (;;) {
         std::vector<pollfd> waiting;
         std::vector<Server *> owners;
@@ -92,10 +93,11 @@ void receiveAnswers(QList<Server> &servers, int timeoutMs)
                 owners.push_back(&server);
             }
         }
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (waiting.empty() || left <= 0)
+        const qint64 left = qMax<qint64>(0, deadline.timer.remainingTime());
+        if (waiting.empty() || (left == 0 && ++lateReads > consoleStaleDatagrams))
             break;
-        if (::poll(waiting.data(), waiting.size(), int(left)) < 0 && errno != EINTR)
+        const int ready = ::poll(waiting.data(), waiting.size(), int(left));
+        if ((ready < 0 && errno != EINTR) || (ready == 0 && left == 0))
             break;
         for (size_t i = 0; i < waiting.size(); ++i) {
             if (!waiting[i].revents)
@@ -104,15 +106,17 @@ void receiveAnswers(QList<Server> &servers, int timeoutMs)
             const ssize_t size = ::recv(server.socket, datagram.data(), size_t(datagram.size()), MSG_TRUNC);
             if (size < 0) {
                 if (errno == ECONNREFUSED)
-                    server.error = QStringLiteral("nothing listens on that port");
+                    server.error = QStringLiteral("nothing listens on port %1").arg(server.port);
                 else if (errno != EAGAIN && errno != EINTR)
                     server.error = QString::fromLocal8Bit(std::strerror(errno));
                 continue;
             }
             std::optional<StatusAnswer> answer =
                 parseStatusAnswer(datagram.left(qMin<qsizetype>(size, datagram.size())));
-            if (!answer)
+            if (!answer) {
+                ++server.strays;
                 continue; // not a status answer: keep waiting for one
+            }
             if (size > datagram.size())
                 answer->problems.append(
                     QStringLiteral("the answer was longer than a datagram holds and was cut"));
@@ -121,18 +125,31 @@ void receiveAnswers(QList<Server> &servers, int timeoutMs)
     }
     for (Server &server : servers) {
         if (!server.answer && server.error.isEmpty())
-            server.error = QStringLiteral("no answer within %1 s").arg(timeoutMs / 1000.0);
+            server.error = server.strays == 0
+                               ? QStringLiteral("no answer within %1 s").arg(deadline.seconds)
+                               : QStringLiteral("%1 datagrams within %2 s, none of them a status answer")
+                                     .arg(server.strays)
+                                     .arg(deadline.seconds);
         if (server.socket >= 0)
             ::close(server.socket);
     }
 }
 
-void compare(Server &server, const QHash<QString, FileSetting> &file, const ServerForm &form)
+void compare(Server &server, const QHash<QString, FileSetting> &file,
+             const QHash<QString, StartingValue> &starting, const ServerForm &form)
 {
     const StatusAnswer &answer = *server.answer;
+    // What the server announces that the file leaves to the server.
+    for (auto it = starting.cbegin(); it != starting.cend(); ++it) {
+        const std::optional<QString> announced = answer.value(it.key());
+        if (announced && !file.contains(it.key()) && !runsAs(it.key(), *announced, it->value))
+            server.differences.append(
+                QStringLiteral("%1: the server has \"%2\", but %3: a server started on it has \"%4\"")
+                    .arg(it.key(), *announced, it->reason, it->value));
+    }
     for (auto it = file.cbegin(); it != file.cend(); ++it) {
         const std::optional<QString> announced = answer.value(it.key());
-        if (!announced || *announced == it->value || sameNumber(*announced, it->value))
+        if (!announced || runsAs(it.key(), *announced, it->value))
             continue;
         QString line = QStringLiteral("%1: the server has \"%2\", server.cfg line %3 has \"%4\"")
                            .arg(it.key(), *announced)
@@ -230,6 +247,11 @@ namespace Commands {
 
 int status(const QStringList &arguments)
 {
+    return status(arguments, nullptr, nullptr);
+}
+
+int status(const QStringList &arguments, const CallDeadline *given, RemoteConsoles *opened)
+{
     bool json = false;
     bool rcon = false;
     bool remote = false;
@@ -266,26 +288,34 @@ int status(const QStringList &arguments)
         return failure(QStringLiteral("status takes at least one server, HOST[:PORT]"));
     if (rcon && against.isEmpty())
         return failure(QStringLiteral("--rcon needs --against DIR, whose rcon_password it sends"));
+    // One deadline for the whole call: the query's answers and the console's.
+    const CallDeadline deadline = given ? *given : CallDeadline(timeout);
 
     ServerForm form;
     QHash<QString, FileSetting> file;
+    QHash<QString, StartingValue> starting;
     if (!against.isEmpty()) {
         if (const std::optional<int> refused = enterFolder(against))
             return *refused;
         const RegularFileRead config = readRegularFile(QStringLiteral("server.cfg"), serverCfgSizeLimit);
         if (config.outcome != RegularFileRead::Outcome::Read)
             return failure(QStringLiteral("cannot read server.cfg in %1: %2").arg(against, config.reason));
-        file = settingsOf(ConfigurationLines::splitLines(QString::fromUtf8(config.bytes)));
+        const QStringList lines = ConfigurationLines::splitLines(QString::fromUtf8(config.bytes));
+        file = settingsOf(lines);
+        starting = startingValues(lines, file);
         readConfiguration(form);
     }
     // Every console is checked and connected before anything is sent.
-    RemoteConsoles consoles;
+    RemoteConsoles own;
+    RemoteConsoles &consoles = opened ? *opened : own;
     const QString &password = form.values.text(TextControl::RconPassword);
     if (rcon) {
         if (std::optional<QString> refusal = RemoteConsoles::passwordFault(password))
             return failure(QStringLiteral("%1: %2").arg(against, *refusal));
-        if (std::optional<QString> refusal = consoles.open(targets, remote))
-            return failure(*refusal);
+        if (!opened) {
+            if (std::optional<QString> refusal = consoles.open(targets, remote))
+                return failure(*refusal);
+        }
     }
 
     QList<Server> servers(targets.size());
@@ -294,13 +324,38 @@ int status(const QStringList &arguments)
             return failure(
                 QStringLiteral("\"%1\" is no server: give HOST, HOST:PORT or [IPv6]:PORT").arg(targets[i]));
     }
+    // The console is asked while the status answers are on their way, so
+    // that both share the one deadline.
     for (Server &server : servers)
         sendQuery(server);
-    receiveAnswers(servers, int(timeout * 1000));
+    QList<qsizetype> onPrevious; // consoles that still have the previous configuration's password
     if (rcon) {
-        consoles.askSettings(password, file, int(timeout * 1000));
-        for (qsizetype i = 0; i < servers.size(); ++i)
+        consoles.askSettings(password, file, deadline);
+        for (qsizetype i = 0; i < consoles.size(); ++i) {
+            if (consoles.refusedPassword(i))
+                onPrevious.append(i);
+        }
+        const QString previous = onPrevious.isEmpty() ? QString() : previousRconPassword();
+        if (!previous.isEmpty() && previous != password)
+            consoles.askAgain(previous, onPrevious, deadline);
+        else
+            onPrevious.clear();
+    }
+    receiveAnswers(servers, deadline);
+    if (rcon) {
+        for (qsizetype i = 0; i < servers.size(); ++i) {
+            // The server is there, whatever became of the query.
+            if (!servers[i].answer && consoles.heardFrom(i) && servers[i].error.startsWith(u"no answer"))
+                servers[i].error = QStringLiteral("its console answered, but its status query was not "
+                                                  "answered within %1 s")
+                                       .arg(deadline.seconds);
             consoles.addSettings(i, servers[i].answer, servers[i].error);
+            // A reload delivers the new password with the old one.
+            if (servers[i].answer && onPrevious.contains(i) && !consoles.refusedPassword(i))
+                servers[i].differences.append(
+                    QStringLiteral("rcon_password: the server has the one of the previous configuration "
+                                   "(server.cfg~), not server.cfg's"));
+        }
     }
 
     bool unanswered = false;
@@ -312,7 +367,7 @@ int status(const QStringList &arguments)
                 QStringLiteral("the answer holds no settings, so nothing is known of them"));
         if (server.answer && !against.isEmpty()) {
             if (server.answer->holdsSettings())
-                compare(server, file, form);
+                compare(server, file, starting, form);
             else
                 uncompared = true;
         }

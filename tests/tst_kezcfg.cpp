@@ -250,6 +250,11 @@ void TestKezcfg::commands_data()
     QTest::newRow("decode a negative mask")
         << "" << QStringList{"decode", "fragban", "-2147483648"} << "bit 31 (2147483648): no flag\n"
         << "" << 0;
+    QTest::newRow("decode a mask the game reads as another")
+        << "" << QStringList{"decode", "weaponban", "33554434"}
+        << "shotgun\nBFG10K\nthe game reads the mask 33554434 as 33554432 (settings are 32-bit floats) and "
+           "applies: BFG10K\n"
+        << "" << 1;
     QTest::newRow("decode what is no number") << "" << QStringList{"decode", "weaponban", "0x10"} << ""
                                               << "kezcfg: the mask \"0x10\" is not a decimal integer\n"
                                               << 2;
@@ -259,6 +264,14 @@ void TestKezcfg::commands_data()
     QTest::newRow("encode an unknown flag") << "" << QStringList{"encode", "weaponban", "nope"} << ""
                                             << "kezcfg: Weapon Ban has no flag \"nope\"\n"
                                             << 2;
+    QTest::newRow("a flag or family name that is near")
+        << "" << QStringList{"encode", "weaponban", "rocketlauncher"} << ""
+        << "kezcfg: Weapon Ban has no flag \"rocketlauncher\"; did you mean rocket launcher?\n"
+        << 2;
+    QTest::newRow("a family name that is near") << "" << QStringList{"decode", "weaponbn", "1"} << ""
+                                                << "kezcfg: no family is called \"weaponbn\"; did you mean "
+                                                   "weaponban?\n"
+                                                << 2;
     QTest::newRow("maps, and the server stops at a broken pak")
         << "game maps" << QStringList{"maps"} << "q2dm1  maps/q2dm1.bsp\nq2dm2  maps/q2dm2.bsp\n"
         << "kezcfg: pak0.pak: error: is not a pack file (it does not begin with PACK): the game server stops "
@@ -302,7 +315,7 @@ void TestKezcfg::commands_data()
     QTest::newRow("no command") << "" << QStringList{} << ""
                                 << "kezcfg: a command is needed; kezcfg --help lists them\n"
                                 << 2;
-    QTest::newRow("version") << "" << QStringList{"--version"} << "kezcfg 1.0\n"
+    QTest::newRow("version") << "" << QStringList{"--version"} << "kezcfg 1.0.1\n"
                              << "" << 0;
 
     QTest::newRow("show a start-up save")
@@ -331,17 +344,19 @@ void TestKezcfg::commands_data()
            "Kez Armor Ban:       0\nFrag Ban:            0\nMessage of the day:  Welcome\n"
         << "" << 0;
     QTest::newRow("show without server.cfg") << "" << QStringList{"show"} << ""
-                                             << "kezcfg: server.cfg file not found\n"
+                                             << "kezcfg: server.cfg file not found in \".\"\n"
                                              << 2;
 
-    QTest::newRow("check a start-up save: the placeholders only")
+    QTest::newRow("check a start-up save: the placeholders and maxclients 0")
         << "start-up save" << QStringList{"check"}
         << "server.cfg: warning: there is no \"map\" line, so the game server starts no level unless its "
            "command line names one (+map NAME)\n"
            "server.cfg:9: warning: the server name is still the placeholder\n"
            "server.cfg:10: warning: the admin name is still the placeholder\n"
            "server.cfg:11: warning: the e-mail address is still the placeholder\n"
-           "server.cfg:12: warning: the web page is still the placeholder\n" +
+           "server.cfg:12: warning: the web page is still the placeholder\n"
+           "server.cfg:14: warning: maxclients 0 runs as 8: the game server takes 1 or less as 8 in "
+           "deathmatch\n" +
                QString("note: the maps were not checked: there is no game data (a maps folder, .pak, .pk3 or "
                        ".pkz) in . or "
                        "../baseq2\n")
@@ -381,6 +396,8 @@ void TestKezcfg::commands_data()
            "server.cfg:16: warning: the starting map holds $, which the console expands to a variable's "
            "value\n"
            "server.cfg:17: warning: the line is 1103 characters long; the game's console cuts it at 1024\n"
+           "server.cfg:18: warning: the game server does not run this line and the 1 more after the \"map\" "
+           "line (line 16), which puts off what follows it; Save and apply write such lines before it\n"
            "server.cfg:18: error: the line holds no decimal integer: \"x\" is in the way, so File / Open "
            "stops "
            "here and does not read line 19\n" +
@@ -521,6 +538,14 @@ void TestKezcfg::applyRefusesAndTouchesNothing_data()
     QTest::newRow("not JSON") << QByteArray("{\"serverName\": ") << "the input is not JSON";
     QTest::newRow("not an object") << QByteArray("[]") << "the input must be one JSON object";
     QTest::newRow("unknown key") << QByteArray(R"({"hostname": "x"})") << "unknown key \"hostname\"";
+    QTest::newRow("near names") << QByteArray(R"({"servername": "x"})")
+                                << "unknown key \"servername\"; did you mean serverName?;";
+    QTest::newRow("near flag name")
+        << QByteArray(R"({"families": [{"variable": "weaponban", "flags": ["rocketlauncher"]}]})")
+        << "Weapon Ban has no flag \"rocketlauncher\"; did you mean rocket launcher?;";
+    QTest::newRow("near family name")
+        << QByteArray(R"({"families": [{"caption": "Weapon Bans", "mask": 1}]})")
+        << "no family has the caption \"Weapon Bans\"; did you mean Weapon Ban?;";
     QTest::newRow("wrong type") << QByteArray(R"({"publicGame": "yes"})")
                                 << "\"publicGame\" must be true or false, not text";
     QTest::newRow("console rule") << QByteArray(R"({"rconPassword": "a$b"})") << "\"rconPassword\" holds $";

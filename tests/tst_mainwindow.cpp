@@ -360,7 +360,7 @@ void TestMainWindow::aboutIsCentredOnTheMainWindow()
             title = dialog->windowTitle();
             auto *about = qobject_cast<AboutDialog *>(dialog);
             QVERIFY(about);
-            QCOMPARE(about->label1->text(), QStringLiteral("Server Configuration Tool Version 1.0"));
+            QCOMPARE(about->label1->text(), QStringLiteral("Server Configuration Tool Version 1.0.1"));
             QVERIFY(about->label3->text().startsWith(
                 QStringLiteral("please send any bug reports or comments to ")));
             QCOMPARE(about->size(), QSize(557, 131));

@@ -186,4 +186,40 @@ handled y && fail "check mode reloaded y's server"
 "$kezcfg" status --rcon --against "$scratch/y/data/kez" 127.0.0.1:28231 | grep -q '^  fraglimit: 30$' ||
     fail "check mode changed y's server"
 echo "check mode: y would change, nothing written or sent"
-echo "8 passed, 0 failed"
+
+# A server that no longer runs its files (changed through its console, as a
+# reload that failed would leave it) is brought back by the next run, though
+# no file changes; check mode only reports it; a converged fleet changes nothing.
+runs_99() {
+    local shown
+    shown=$("$kezcfg" status --rcon --against "$scratch/y/data/kez" 127.0.0.1:28231 || true)
+    grep -q '^  fraglimit: 99$' <<<"$shown"
+}
+reload_inventory 30
+printf '\xff\xff\xff\xffrcon fleet fraglimit 99\n' >/dev/udp/127.0.0.1/28231
+sleep 0.3
+runs_99 || fail "y's server did not take fraglimit 99 through its console"
+play --check
+[ "$status" -eq 0 ] || { cat "$scratch/out"; fail "check mode on a differing server exited $status"; }
+expect_recap y changed 1
+expect_recap x changed 0
+handled y && fail "check mode reloaded y's server"
+runs_99 || { cat "$scratch/out"; fail "check mode changed y's server"; }
+play
+[ "$status" -eq 0 ] || { cat "$scratch/out"; fail "the converging run exited $status"; }
+handled y || { cat "$scratch/out"; fail "y's differing server was not reloaded"; }
+"$kezcfg" status --rcon --against "$scratch/y/data/kez" 127.0.0.1:28231 >/dev/null ||
+    fail "y's server does not run its files after the converging run"
+play
+[ "$status" -eq 0 ] || { cat "$scratch/out"; fail "the run on a converged fleet exited $status"; }
+for host in x y z; do expect_recap $host changed 0; done
+echo "convergence: a differing server is reloaded with no file changed, then nothing changes"
+
+# A server that cannot be compared fails its host with what to do.
+play -e kez_server=127.0.0.1:28239
+[ "$status" -ne 0 ] || fail "a server that is not there did not fail the run"
+expect_recap y failed 1
+grep -q 'nothing listens on port 28239' "$scratch/out" || { cat "$scratch/out"; fail "the port is not named"; }
+grep -q 'kez_reload: false' "$scratch/out" || { cat "$scratch/out"; fail "the failure does not say what to do"; }
+echo "no server: each host fails, naming the port and what to do"
+echo "10 passed, 0 failed"
