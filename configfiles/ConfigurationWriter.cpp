@@ -72,11 +72,17 @@ QList<FileToWrite> configurationFiles(const ServerSettings &settings)
 ConfigurationWriteResult writeConfigurationSet(const ServerSettings &settings,
                                                const std::function<void(const QString &)> &setStatusText)
 {
+    return writeConfigurationFiles(configurationFiles(settings), setStatusText);
+}
+
+ConfigurationWriteResult writeConfigurationFiles(const QList<FileToWrite> &files,
+                                                 const std::function<void(const QString &)> &setStatusText)
+{
     setStatusText(QStringLiteral("Generating Files"));
-    const FileSetOutcome outcome =
-        FileSetWriter::write(configurationFiles(settings), [&](const QString &name) {
+    const FileSetOutcome outcome = FileSetWriter::write(files, [&](const QString &name) {
+        if (!name.endsWith(u'~'))
             setStatusText(QStringLiteral("Generating ") + name);
-        });
+    });
     if (!outcome.recovered.isEmpty())
         Diagnostics::warn(outcome.recovered + u'.');
     if (!outcome.complete) {

@@ -17,6 +17,11 @@ struct ConfigurationWriteResult
 };
 ConfigurationWriteResult writeConfigurationSet(const ServerSettings &settings,
                                                const std::function<void(const QString &)> &setStatusText);
+// The same for files already made (configurationFiles() and, from
+// PreviousGeneration, the copies that keep what they replace, whose names
+// the status line does not show).
+ConfigurationWriteResult writeConfigurationFiles(const QList<FileToWrite> &files,
+                                                 const std::function<void(const QString &)> &setStatusText);
 
 // Lines as the files hold them: each ended by the platform's line separator,
 // in UTF-8.
