@@ -16,7 +16,16 @@ int maps(const QStringList &arguments);
 int apply(const QStringList &arguments);
 int status(const QStringList &arguments);
 int reload(const QStringList &arguments);
+int restore(const QStringList &arguments);
 } // namespace Commands
+
+class QFile;
+// A file's bytes as File / Open would take them, mapped where they can be:
+// none where it is not a regular file of at most the size Open reads.
+std::optional<QByteArray> currentBytes(QFile &file);
+// A unified diff from diff(1) of a file's bytes before and after; a file
+// that was not there is /dev/null.
+QByteArray unifiedDiff(const QString &name, const std::optional<QByteArray> &before, const QByteArray &after);
 
 // Writes "kezcfg: " and message, made printable, on standard error and
 // returns 2.
