@@ -603,17 +603,19 @@ int apply(const QStringList &arguments)
     // the previous generation that kezcfg restore puts back.
     PreviousGeneration::FoundSet before =
         PreviousGeneration::readSet({QStringLiteral("server.cfg"), QStringLiteral("motd.txt")});
+    // Named here: a QFile opened on a descriptor no longer knows its name.
+    const QString mapListName = QStringLiteral("maplist.txt");
     if (mapListNow) {
-        before.files.append({mapListFile.fileName(), mapListNow});
+        before.files.append({mapListName, mapListNow});
     } else {
-        const RegularFileOpening opening = openRegularFile(mapListFile.fileName());
+        const RegularFileOpening opening = openRegularFile(mapListName);
         if (opening.fd >= 0)
             ::close(opening.fd);
         if (opening.outcome == RegularFileRead::Outcome::Missing)
-            before.files.append({mapListFile.fileName(), std::nullopt});
+            before.files.append({mapListName, std::nullopt});
         else
             before.unreadable.append(
-                mapListFile.fileName() + QStringLiteral(": ") +
+                mapListName + QStringLiteral(": ") +
                 (opening.fd >= 0 ? QStringLiteral("it is larger than File / Open reads") : opening.reason));
     }
     // What the writer would refuse anyway is refused in its words first.

@@ -777,12 +777,14 @@ void TestKezcfg::applyKeepsWhatItReplacesAndRestorePutsItBack()
     const QByteArray handWritten = "set password joinme\nset maxclients 4\nmap q2dm2\n";
     put("server.cfg", handWritten);
     put("motd.txt", "Welcome\n");
+    put("maplist.txt", "q2dm9\n"); // not written with the map list off, yet part of the set
     QCOMPARE(::chmod("server.cfg", 0640), 0);
 
     QCOMPARE(apply(R"({"serverName": "First"})"), "changed: server.cfg\n");
     QCOMPARE(contents("server.cfg~"), handWritten);
     QCOMPARE(contents("motd.txt~"), "Welcome\n");
-    QVERIFY(!QFile::exists("maplist.txt~"));
+    QCOMPARE(contents("maplist.txt~"), "q2dm9\n");
+    QVERIFY(!QFile::exists("~"));
     struct stat info = {};
     QCOMPARE(::stat("server.cfg~", &info), 0);
     QCOMPARE(info.st_mode & 07777, 0640u);
