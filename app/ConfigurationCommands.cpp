@@ -98,7 +98,10 @@ void ServerConfiguration::Save_ActionPerformed()
     // The lines the form does not set are the file's: they are taken from
     // server.cfg as it is now, whether or not it was opened, or opened whole.
     using PreviousGeneration::FoundFile;
-    const PreviousGeneration::FoundSet found = PreviousGeneration::readSet();
+    // The whole set only while it may still be kept: a million-map
+    // rotation is not read again at every Save.
+    const PreviousGeneration::FoundSet found = PreviousGeneration::readSet(
+        m_generationKept ? QStringList{QStringLiteral("server.cfg")} : PreviousGeneration::setNames());
     const FoundFile *serverCfg = found.find(QStringLiteral("server.cfg"));
     // Without a server.cfg, those of the one last opened or saved stay.
     if (serverCfg && serverCfg->bytes)
