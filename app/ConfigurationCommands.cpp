@@ -6,10 +6,13 @@
 #include "app/ServerConfiguration.h"
 
 #include "configfiles/ConfigurationForm.h"
+#include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ConfigurationWriter.h"
 #include "configfiles/FileSetWriter.h"
 #include "configfiles/FolderLock.h"
+#include "configfiles/KeptLines.h"
+#include "configfiles/PreviousGeneration.h"
 #include "flags/Diagnostics.h"
 
 namespace {
@@ -84,9 +87,73 @@ ServerSettings settingsOf(ServerConfiguration &window, const QStringList &keptLi
 
 void ServerConfiguration::Save_ActionPerformed()
 {
-    const ConfigurationWriteResult result =
-        writeConfigurationSet(settingsOf(*this, m_keptLines),
-                              [this](const QString &text) { serverStatusBar->setStatusText(text); });
+    const auto setStatusText = [this](const QString &text) {
+        serverStatusBar->setStatusText(text);
+    };
+    setStatusText(QStringLiteral("Generating Files"));
+    FolderLock lock;
+    if (const std::optional<QString> refusal = lockForSave(lock, setStatusText)) {
+        explainStatus(*refusal);
+        return;
+    }
+    // A save that was interrupted while its files changed places is
+    // finished first, so that what Save keeps is one whole set.
+    const Recovery recovery = FileSetWriter::recover();
+    if (recovery.outcome != Recovery::Outcome::Nothing && recovery.outcome != Recovery::Outcome::Busy)
+        Diagnostics::warn(recovery.message + u'.');
+
+    // The lines the form does not set are the file's: they are taken from
+    // server.cfg as it is now, whether or not it was opened, or opened whole.
+    using PreviousGeneration::FoundFile;
+    // The whole set only while it may still be kept: a million-map
+    // rotation is not read again at every Save.
+    const PreviousGeneration::FoundSet found = PreviousGeneration::readSet(
+        m_generationKept ? QStringList{QStringLiteral("server.cfg")} : PreviousGeneration::setNames());
+    const FoundFile *serverCfg = found.find(QStringLiteral("server.cfg"));
+    // Without a server.cfg, those of the one last opened or saved stay.
+    if (serverCfg && serverCfg->bytes)
+        m_keptLines =
+            KeptLines::keptLines(ConfigurationLines::splitLines(QString::fromUtf8(*serverCfg->bytes)));
+    QList<FileToWrite> files = configurationFiles(settingsOf(*this, m_keptLines));
+    // A file that is there but cannot be read could be neither kept nor
+    // have its lines kept: it is not written over. (What the writer refuses
+    // anyway, it refuses in its own words.)
+    const bool refusedAnyway = !found.unreadable.isEmpty() && !FileSetWriter::preflight(files).complete;
+    for (const QString &unreadable : refusedAnyway ? QStringList() : found.unreadable) {
+        for (const FileToWrite &file : std::as_const(files)) {
+            if (!unreadable.startsWith(file.name + u':'))
+                continue;
+            const QString diagnostic =
+                QStringLiteral("could not write %1: it cannot be read (%2), so what it holds could not be "
+                               "kept; no file was changed.")
+                    .arg(file.name, unreadable.mid(file.name.size() + 2));
+            Diagnostics::warn(diagnostic);
+            explainStatus(diagnostic);
+            return;
+        }
+    }
+    // The set this window found is kept once, at its first Save that
+    // changes it: a second Save must not put the window's own first one in
+    // the place of the operator's files.
+    const bool keeping = !m_generationKept && PreviousGeneration::changes(found, files);
+    if (keeping)
+        files += PreviousGeneration::entriesKeeping(found);
+    const ConfigurationWriteResult result = writeConfigurationFiles(files, setStatusText);
+    const QString names = PreviousGeneration::namesPresent().join(QStringLiteral(", "));
+    if (result.complete && keeping)
+        m_generationKept = true;
+    // Where there was no file, there is nothing to go back to.
+    if (result.complete && keeping && !names.isEmpty()) {
+        if (serverCfg && serverCfg->bytes && !m_openedWhole)
+            m_generationNote = tr("Save replaced a server.cfg that this window had not opened whole: the "
+                                  "files found before it are kept as %1 (kezcfg restore puts them back)")
+                                   .arg(names);
+        else
+            m_generationNote = tr("The files found before the first Save are kept as %1 (kezcfg restore "
+                                  "puts them back)")
+                                   .arg(names);
+        Diagnostics::warn(m_generationNote + u'.');
+    }
     explainStatus(result.diagnostic);
 }
 
@@ -114,8 +181,11 @@ void ServerConfiguration::Open_ActionPerformed()
         Diagnostics::warn(recovery.message + u'.');
     FormControls form(*this);
     const ConfigurationReadResult result = readConfiguration(form);
-    if (form.keptLines)
+    if (form.keptLines) {
         m_keptLines = *form.keptLines;
+        m_serverCfgOpened = true;
+    }
+    m_openedWhole = result.outcome == ConfigurationReadResult::Outcome::Done;
     if (result.outcome == ConfigurationReadResult::Outcome::Done)
         explainStatus(QString());
     else

@@ -3,11 +3,43 @@
 // server can load from the working directory and ../baseq2 beside it.
 #include "app/ServerConfiguration.h"
 
+#include <QAbstractItemView>
 #include <QCompleter>
 #include <QDir>
+#include <QMouseEvent>
 #include <QStringListModel>
 
 namespace {
+
+// The completer's list opens below the map field, over the "add" button: a
+// click there is meant for the button, which adds the name typed, not for
+// the list, which would only close or take another name.
+class ButtonUnderPopup final : public QObject
+{
+public:
+    ButtonUnderPopup(QAbstractItemView *popup, QPushButton *button) : QObject(popup), m_button(button)
+    {
+        popup->installEventFilter(this);
+        popup->viewport()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
+            return QObject::eventFilter(watched, event);
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const QPoint at = m_button->mapFromGlobal(mouse->globalPosition().toPoint());
+        if (mouse->button() != Qt::LeftButton || !m_button->isEnabled() || !m_button->isVisible() ||
+            !m_button->rect().contains(at))
+            return QObject::eventFilter(watched, event);
+        static_cast<QWidget *>(parent())->hide();
+        m_button->click();
+        return true;
+    }
+
+private:
+    QPushButton *m_button;
+};
 
 QString absolute(const QString &folder)
 {
@@ -46,6 +78,8 @@ void ServerConfiguration::completeMapNames(const QStringList &names)
             // found by halving, not by reading a hundred thousand names.
             completer->setModelSorting(QCompleter::CaseInsensitivelySortedModel);
             field->setCompleter(completer);
+            if (field == mapField)
+                new ButtonUnderPopup(completer->popup(), addButton);
         }
     }
     if (m_mapNames)

@@ -164,7 +164,8 @@ void ServerConfiguration::buildFlagPage(std::size_t k)
 
     caption(availableLabel, available);
     caption(bannedLabel, banned);
-    for (const auto &pair : {std::pair(available, row.availableClicked), std::pair(banned, row.bannedClicked)}) {
+    for (const auto &pair :
+         {std::pair(available, row.availableClicked), std::pair(banned, row.bannedClicked)}) {
         // Named first: clang cannot capture a structured binding.
         const auto handler = pair.second;
         connect(pair.first, &ListBox::mouseClicked, this, handler);
@@ -311,10 +312,6 @@ void ServerConfiguration::New_ActionPerformed()
     publicGameCheckbox->setChecked(false);
     mapListCheckbox->setChecked(false);
     mapList->removeAll();
-    if (!m_keptLines.isEmpty()) {
-        m_keptLines.clear();
-        explainStatus(QString());
-    }
 }
 
 void ServerConfiguration::About_ActionPerformed()
@@ -343,11 +340,15 @@ void ServerConfiguration::explainStatus(const QString &problem)
     QString text = tr("Save writes and Open reads server.cfg, motd.txt and maplist.txt in %1")
                        .arg(QDir::toNativeSeparators(QDir::currentPath()));
     text += u'\n' + gameFolderSummary();
+    const QString file = m_serverCfgOpened ? tr("the opened server.cfg") : QStringLiteral("server.cfg");
     if (!m_keptLines.isEmpty())
         text += u'\n' + (m_keptLines.size() == 1
-                             ? tr("Save keeps 1 line of the opened server.cfg that the form does not set")
-                             : tr("Save keeps %1 lines of the opened server.cfg that the form does not set")
-                                   .arg(m_keptLines.size()));
+                             ? tr("Save keeps 1 line of %1 that the form does not set").arg(file)
+                             : tr("Save keeps %1 lines of %2 that the form does not set")
+                                   .arg(m_keptLines.size())
+                                   .arg(file));
+    if (!m_generationNote.isEmpty())
+        text += u'\n' + m_generationNote;
     if (!problem.isEmpty())
         text += u'\n' + tr("Last problem: %1").arg(problem);
     serverStatusBar->setToolTip(text);

@@ -179,9 +179,16 @@ private:
     GameFolders m_gameFolders;
     QByteArray m_gameFoldersStamp;          // of the folders m_gameFolders was read from
     QStringListModel *m_mapNames = nullptr; // what the map fields complete from
-    // Lines of the opened server.cfg that no control holds; Save writes them
-    // again, and New forgets them.
+    // Lines of server.cfg that no control holds, as Open or the last Save
+    // found them; Save writes again those of the file as it is then, and New
+    // leaves them, as it leaves the file.
     QStringList m_keptLines;
+    bool m_serverCfgOpened = false; // Open read server.cfg
+    bool m_openedWhole = false;     // the last Open read every line of it
+    // Save keeps the set it found as the previous generation once: what
+    // this window found before its first Save that changed it.
+    bool m_generationKept = false;
+    QString m_generationNote; // which files hold it, for the tooltip
 
 public:
     // The controls, named as the form names them.

@@ -70,25 +70,39 @@ QList<FileToWrite> configurationFiles(const ServerSettings &settings)
     return files;
 }
 
+std::optional<QString> lockForSave(FolderLock &lock,
+                                   const std::function<void(const QString &)> &setStatusText)
+{
+    // The same lock as kezcfg apply's: an apply that read the files before
+    // this save must not put its own beside the ones written here.
+    const std::optional<QString> refusal = lock.lock(FolderLock::defaultWait, [&](const QString &text) {
+        Diagnostics::warn(text + u'.');
+        setStatusText(text);
+    });
+    if (!refusal)
+        return std::nullopt;
+    const QString diagnostic = QStringLiteral("could not save: %1.").arg(*refusal);
+    Diagnostics::warn(diagnostic);
+    return diagnostic;
+}
+
 ConfigurationWriteResult writeConfigurationSet(const ServerSettings &settings,
                                                const std::function<void(const QString &)> &setStatusText)
 {
     setStatusText(QStringLiteral("Generating Files"));
-    // The same lock as kezcfg apply's: an apply that read the files before
-    // this save must not put its own beside the ones written here.
     FolderLock lock;
-    if (const std::optional<QString> refusal = lock.lock(FolderLock::defaultWait, [&](const QString &text) {
-            Diagnostics::warn(text + u'.');
-            setStatusText(text);
-        })) {
-        const QString diagnostic = QStringLiteral("could not save: %1.").arg(*refusal);
-        Diagnostics::warn(diagnostic);
-        return {false, diagnostic};
-    }
-    const FileSetOutcome outcome =
-        FileSetWriter::write(configurationFiles(settings), [&](const QString &name) {
+    if (const std::optional<QString> refusal = lockForSave(lock, setStatusText))
+        return {false, *refusal};
+    return writeConfigurationFiles(configurationFiles(settings), setStatusText);
+}
+
+ConfigurationWriteResult writeConfigurationFiles(const QList<FileToWrite> &files,
+                                                 const std::function<void(const QString &)> &setStatusText)
+{
+    const FileSetOutcome outcome = FileSetWriter::write(files, [&](const QString &name) {
+        if (!name.endsWith(u'~'))
             setStatusText(QStringLiteral("Generating ") + name);
-        });
+    });
     if (!outcome.recovered.isEmpty())
         Diagnostics::warn(outcome.recovered + u'.');
     if (!outcome.complete) {

@@ -2,9 +2,11 @@
 #pragma once
 
 #include "configfiles/FileSetWriter.h"
+#include "configfiles/FolderLock.h"
 #include "configfiles/FormFields.h"
 
 #include <functional>
+#include <optional>
 
 // File / Save: writes server.cfg, motd.txt and, with the map list ticked,
 // maplist.txt into the working directory, all of them or none, reporting
@@ -17,6 +19,18 @@ struct ConfigurationWriteResult
 };
 ConfigurationWriteResult writeConfigurationSet(const ServerSettings &settings,
                                                const std::function<void(const QString &)> &setStatusText);
+// Takes the lock that every writer of the folder holds, waiting for an apply
+// under way (saying who holds it through setStatusText and the error
+// stream); the diagnostic when it was not had. Held from the first read of
+// the files to the last rename, it keeps a save and an apply from mixing.
+std::optional<QString> lockForSave(FolderLock &lock,
+                                   const std::function<void(const QString &)> &setStatusText);
+// The same for files already made (configurationFiles() and, from
+// PreviousGeneration, the copies that keep what they replace, whose names
+// the status line does not show), by a caller that has set the status text
+// "Generating Files" and holds the lock.
+ConfigurationWriteResult writeConfigurationFiles(const QList<FileToWrite> &files,
+                                                 const std::function<void(const QString &)> &setStatusText);
 
 // Lines as the files hold them: each ended by the platform's line separator,
 // in UTF-8.

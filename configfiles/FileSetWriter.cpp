@@ -199,6 +199,7 @@ struct Entry
     UniqueFd temporaryFd;
     UniqueFd fileFd; // in place: the file itself
     std::optional<QByteArray> previous;
+    std::optional<struct stat> ownership; // of the file named by ownershipOf
 };
 
 // --- The journal ------------------------------------------------------------
@@ -207,9 +208,11 @@ struct Entry
 // changes, so that a recovery acts on nothing else.
 //   replace FOLDER BASE TEMPORARY FOLDER-ID
 //   inplace FOLDER BASE COPY FILE-ID
+//   remove FOLDER BASE - FOLDER-ID
 struct JournalEntry
 {
     bool inPlace = false;
+    bool remove = false;
     QByteArray folder;
     QByteArray base;
     QByteArray temporary;
@@ -222,6 +225,11 @@ QByteArray journalText(const std::vector<Entry> &entries, const FileId &workingF
     for (const Entry &entry : entries) {
         const QByteArray id =
             entry.inPlace ? idText(idOf(*entry.target.existing)) : idText(entry.target.folderId());
+        if (entry.file->remove) {
+            text += "remove " + entry.target.folderPath.toPercentEncoding() + ' ' +
+                    entry.target.base.toPercentEncoding() + " - " + id + '\n';
+            continue;
+        }
         text += (entry.inPlace ? "inplace " : "replace ") + entry.target.folderPath.toPercentEncoding() +
                 ' ' + entry.target.base.toPercentEncoding() + ' ' + entry.temporary.toPercentEncoding() +
                 ' ' + id + '\n';
@@ -238,12 +246,20 @@ std::optional<QList<JournalEntry>> parseJournal(const QByteArray &text, const Fi
     QList<JournalEntry> entries;
     for (qsizetype i = 1; i + 2 < lines.size(); ++i) {
         const QByteArrayList fields = lines[i].split(' ');
-        if (fields.size() != 5 || (fields[0] != "replace" && fields[0] != "inplace"))
+        if (fields.size() != 5 || (fields[0] != "replace" && fields[0] != "inplace" && fields[0] != "remove"))
             return std::nullopt;
-        JournalEntry entry{fields[0] == "inplace", QByteArray::fromPercentEncoding(fields[1]),
+        JournalEntry entry{fields[0] == "inplace",
+                           fields[0] == "remove",
+                           QByteArray::fromPercentEncoding(fields[1]),
                            QByteArray::fromPercentEncoding(fields[2]),
-                           QByteArray::fromPercentEncoding(fields[3]), fields[4]};
-        if (entry.base.contains('/') || !isTemporaryName(entry.temporary) || entry.temporary.contains('/'))
+                           QByteArray::fromPercentEncoding(fields[3]),
+                           fields[4]};
+        // A name is removed only from the working folder itself.
+        if (entry.remove && (entry.folder != "." || fields[3] != "-" || entry.base.contains('/') ||
+                             entry.base.isEmpty() || entry.base == "." || entry.base == ".."))
+            return std::nullopt;
+        if (!entry.remove &&
+            (entry.base.contains('/') || !isTemporaryName(entry.temporary) || entry.temporary.contains('/')))
             return std::nullopt;
         entries.append(entry);
     }
@@ -290,6 +306,12 @@ std::optional<QString> carryOut(const JournalEntry &entry, int workingFolder)
     }
     if (idText(idOf(info)) != entry.id)
         return QStringLiteral("its folder is no longer the one that was being written");
+    if (entry.remove) {
+        if (::unlinkat(folder.get(), entry.base.constData(), 0) != 0 && errno != ENOENT)
+            return plainReason(errno, ErrorContext::File);
+        syncFolder(folder.get());
+        return std::nullopt;
+    }
     if (::renameat(folder.get(), entry.temporary.constData(), folder.get(), entry.base.constData()) != 0 &&
         errno != ENOENT)
         return plainReason(errno, ErrorContext::File);
@@ -392,6 +414,7 @@ class SetWriter
 {
 public:
     FileSetOutcome run(const QList<FileToWrite> &files, const std::function<void(const QString &)> &stage);
+    FileSetOutcome preflight(const QList<FileToWrite> &files);
 
 private:
     FileSetOutcome fail(const Entry *entry, const QString &reason, bool nothingChanged = true);
@@ -400,6 +423,7 @@ private:
     // for the next write to finish the set.
     FileSetOutcome leftToTheJournal(const Entry &entry, const QString &reason, const QString &state) const;
     std::optional<QString> check(Entry &entry) const;
+    std::optional<QString> checkRemoval(Entry &entry) const;
     std::optional<QString> prepare(Entry &entry);
     std::optional<QString> writeJournal();
     void removeTemporaries();
@@ -456,6 +480,16 @@ void SetWriter::removeTemporaries()
 // leads to, whether it may be written, and how.
 std::optional<QString> SetWriter::check(Entry &entry) const
 {
+    if (entry.file->remove)
+        return checkRemoval(entry);
+    if (!entry.file->ownershipOf.isEmpty()) {
+        // Looked at by the same rules as any file of the set, so that no
+        // link lends a kept copy the owner of a file outside it.
+        auto source = resolveWriteTarget(QFile::encodeName(entry.file->ownershipOf), m_working.get(),
+                                         TargetUse::Reading);
+        if (const WriteTarget *found = std::get_if<WriteTarget>(&source); found && found->existing)
+            entry.ownership = found->existing;
+    }
     auto resolved = resolveWriteTarget(QFile::encodeName(entry.file->name), m_working.get());
     if (const QString *refusal = std::get_if<QString>(&resolved))
         return *refusal;
@@ -498,6 +532,30 @@ std::optional<QString> SetWriter::check(Entry &entry) const
     return std::nullopt;
 }
 
+// A name to take away: only a name of the working folder itself, whatever
+// it is (a link is removed, never followed), except a folder.
+std::optional<QString> SetWriter::checkRemoval(Entry &entry) const
+{
+    const QByteArray base = QFile::encodeName(entry.file->name);
+    if (base.isEmpty() || base.contains('/') || base == "." || base == "..")
+        return QStringLiteral("only a name in the working folder can be removed");
+    entry.target.folder.reset(::fcntl(m_working.get(), F_DUPFD_CLOEXEC, 0));
+    if (entry.target.folder.get() < 0)
+        return plainReason(errno, ErrorContext::Folder);
+    entry.target.folderPath = ".";
+    entry.target.base = base;
+    entry.target.folderDevice = m_workingId.device;
+    entry.target.folderInode = m_workingId.inode;
+    struct stat info = {};
+    if (::fstatat(m_working.get(), base.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? std::nullopt : std::optional(plainReason(errno, ErrorContext::File));
+    if (S_ISDIR(info.st_mode))
+        return QStringLiteral("it is a folder");
+    if (::faccessat(m_working.get(), ".", W_OK | X_OK, AT_EACCESS) != 0)
+        return plainReason(errno, ErrorContext::Folder);
+    return std::nullopt;
+}
+
 std::optional<QString> SetWriter::prepare(Entry &entry)
 {
     const QByteArrayList &pieces = entry.file->pieces;
@@ -524,7 +582,16 @@ std::optional<QString> SetWriter::prepare(Entry &entry)
     if (fd < 0)
         return plainReason(errno, ErrorContext::Folder);
     if (!entry.inPlace) {
-        if (entry.target.existing) {
+        if (entry.ownership) {
+            // As far as this user may: a copy that cannot take the owner
+            // still takes the group, and the mode without set-id bits.
+            const struct stat &like = *entry.ownership;
+            if (::fchown(fd, like.st_uid, like.st_gid) != 0 && errno == EPERM &&
+                ::fchown(fd, uid_t(-1), like.st_gid) != 0 && errno != EPERM)
+                return plainReason(errno, ErrorContext::File);
+            if (::fchmod(fd, like.st_mode & 0777) != 0)
+                return plainReason(errno, ErrorContext::File);
+        } else if (entry.target.existing) {
             const struct stat &old = *entry.target.existing;
             // The owner first: changing it clears set-id bits of the mode.
             if (::fchown(fd, old.st_uid, old.st_gid) != 0 || ::fchmod(fd, old.st_mode & 07777) != 0)
@@ -628,6 +695,8 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
 
     bool anyInPlace = false;
     for (Entry &entry : m_entries) {
+        if (entry.file->remove)
+            continue;
         if (stage)
             stage(entry.file->name);
         if (const std::optional<QString> failure = prepare(entry))
@@ -667,7 +736,7 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
     }
     QSet<QByteArray> renamedIn;
     for (Entry &entry : m_entries) {
-        if (entry.inPlace)
+        if (entry.inPlace || entry.file->remove)
             continue;
         const int folder = entry.target.folder.get();
         if (::renameat(folder, entry.temporary.constData(), folder, entry.target.base.constData()) != 0) {
@@ -682,6 +751,18 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
         renamedIn.insert(idText(entry.target.folderId()));
     }
     for (const Entry &entry : std::as_const(m_entries)) {
+        if (!entry.file->remove)
+            continue;
+        if (::unlinkat(m_working.get(), entry.target.base.constData(), 0) == 0 || errno == ENOENT) {
+            renamedIn.insert(idText(entry.target.folderId()));
+            continue;
+        }
+        const QString reason = plainReason(errno, ErrorContext::File);
+        if (m_journalWritten)
+            return leftToTheJournal(entry, reason, QStringLiteral("the other files are already new"));
+        return fail(&entry, reason, m_entries.size() == 1);
+    }
+    for (const Entry &entry : std::as_const(m_entries)) {
         if (renamedIn.remove(idText(entry.target.folderId())))
             syncFolder(entry.target.folder.get());
     }
@@ -691,6 +772,23 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
         syncFolder(m_working.get());
     }
     return {true, {}, {}, false, m_recovered};
+}
+
+FileSetOutcome SetWriter::preflight(const QList<FileToWrite> &files)
+{
+    m_working.reset(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat workingInfo = {};
+    if (m_working.get() < 0 || ::fstat(m_working.get(), &workingInfo) != 0)
+        return fail(QString(), plainReason(errno, ErrorContext::Folder));
+    m_workingId = idOf(workingInfo);
+    m_entries.resize(size_t(files.size()));
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        Entry &entry = m_entries[size_t(i)];
+        entry.file = &files[i];
+        if (const std::optional<QString> refusal = check(entry))
+            return fail(&entry, *refusal);
+    }
+    return {true, {}, {}, true, {}};
 }
 
 } // namespace
@@ -725,6 +823,11 @@ Recovery inspect()
     if (working.get() < 0)
         return {Recovery::Outcome::Failed, {}, plainReason(errno, ErrorContext::Folder)};
     return recoverIn(working.get(), false);
+}
+
+FileSetOutcome preflight(const QList<FileToWrite> &files)
+{
+    return SetWriter().preflight(files);
 }
 
 FileSetOutcome write(const QList<FileToWrite> &files, const std::function<void(const QString &name)> &stage)

@@ -36,6 +36,13 @@ struct FileToWrite
     QString name; // in the working folder
     // Written one after another; a million-map rotation is never joined.
     QByteArrayList pieces;
+    // A file made or replaced by a new one takes the owner, group and mode
+    // of this file of the set where it can (a kept copy of a file looks as
+    // the file did); empty: its own, or the user's for a new file.
+    QString ownershipOf = {};
+    // The name is taken away with the set instead (a kept copy of a file
+    // that no longer belongs to the set); only a name in the working folder.
+    bool remove = false;
 };
 
 struct FileSetOutcome
@@ -75,6 +82,11 @@ Recovery recover();
 
 // What recover() would find, changing nothing.
 Recovery inspect();
+
+// The checks write() makes before it writes anything (what each name leads
+// to, whether it may be written), changing nothing: complete when write()
+// would get past them.
+FileSetOutcome preflight(const QList<FileToWrite> &files);
 
 // Writes every file or none of them, after recover(). stage is told each
 // file's name before its new contents are written.

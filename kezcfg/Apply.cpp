@@ -16,6 +16,7 @@
 #include "configfiles/InputBounds.h"
 #include "configfiles/OutsideText.h"
 #include "configfiles/PlainRotation.h"
+#include "configfiles/PreviousGeneration.h"
 #include "configfiles/RegularFileReading.h"
 #include "configfiles/ServerForm.h"
 #include "flags/DecimalText.h"
@@ -326,6 +327,8 @@ bool sameBytes(QByteArrayView before, const QByteArrayList &pieces)
     return offset == before.size();
 }
 
+} // namespace
+
 // The bytes of an open file, mapped into memory where it can be: the bytes
 // of a million-map rotation read into fresh memory cost a process more than
 // all it does with them. They last as long as the file object.
@@ -375,6 +378,8 @@ QByteArray unifiedDiff(const QString &name, const std::optional<QByteArray> &bef
     diff.waitForFinished(-1);
     return diff.readAllStandardOutput();
 }
+
+namespace {
 
 constexpr std::chrono::milliseconds defaultLockWait = FolderLock::defaultWait;
 constexpr std::chrono::seconds longestLockWait = std::chrono::hours(24);
@@ -619,11 +624,46 @@ int apply(const QStringList &arguments)
         QTextStream(stdout) << outcome << '\n' << printableLines(diffs);
         return 0;
     }
+    // Nothing is written, not even the previous generation.
+    if (changed.isEmpty()) {
+        QTextStream(stdout) << outcome << '\n';
+        return 0;
+    }
     QList<FileToWrite> toWrite;
     for (const auto &[name, pieces] : files) {
         if (changed.contains(name))
             toWrite.append({name, pieces});
     }
+    // The set as it was before this apply is kept, in the same write, as
+    // the previous generation that kezcfg restore puts back.
+    PreviousGeneration::FoundSet before =
+        PreviousGeneration::readSet({QStringLiteral("server.cfg"), QStringLiteral("motd.txt")});
+    // Named here: a QFile opened on a descriptor no longer knows its name.
+    const QString mapListName = QStringLiteral("maplist.txt");
+    if (mapListNow) {
+        before.files.append({mapListName, mapListNow});
+    } else {
+        const RegularFileOpening opening = openRegularFile(mapListName);
+        if (opening.fd >= 0)
+            ::close(opening.fd);
+        if (opening.outcome == RegularFileRead::Outcome::Missing)
+            before.files.append({mapListName, std::nullopt});
+        else
+            before.unreadable.append(
+                mapListName + QStringLiteral(": ") +
+                (opening.fd >= 0 ? QStringLiteral("it is larger than File / Open reads") : opening.reason));
+    }
+    // What the writer would refuse anyway is refused in its words first.
+    if (const FileSetOutcome checked = FileSetWriter::preflight(toWrite); !checked.complete)
+        return failure(QStringLiteral("apply stopped: %1").arg(checked.message()));
+    for (const QString &unreadable : std::as_const(before.unreadable)) {
+        const QString name = unreadable.section(u':', 0, 0);
+        if (changed.contains(name))
+            return refuse(QStringLiteral("%1 cannot be read (%2), so it cannot be kept as %3")
+                              .arg(name, unreadable.section(QStringLiteral(": "), 1),
+                                   PreviousGeneration::nameOf(name)));
+    }
+    toWrite += PreviousGeneration::entriesKeeping(before);
     const FileSetOutcome written = FileSetWriter::write(toWrite);
     if (!written.complete)
         return failure(QStringLiteral("apply stopped: %1").arg(written.message()));

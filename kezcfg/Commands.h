@@ -22,7 +22,16 @@ int status(const QStringList &arguments);
 // deadline, and with its consoles when it opened them for the same servers.
 int status(const QStringList &arguments, const CallDeadline *deadline, RemoteConsoles *consoles);
 int reload(const QStringList &arguments);
+int restore(const QStringList &arguments);
 } // namespace Commands
+
+class QFile;
+// A file's bytes as File / Open would take them, mapped where they can be:
+// none where it is not a regular file of at most the size Open reads.
+std::optional<QByteArray> currentBytes(QFile &file);
+// A unified diff from diff(1) of a file's bytes before and after; a file
+// that was not there is /dev/null.
+QByteArray unifiedDiff(const QString &name, const std::optional<QByteArray> &before, const QByteArray &after);
 
 // Writes "kezcfg: " and message, made printable, on standard error and
 // returns 2.

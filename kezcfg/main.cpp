@@ -13,7 +13,7 @@ namespace {
 const char usage[] = R"(Usage: kezcfg COMMAND [ARGUMENTS]
 
 Reads a Kez server configuration as the Kez Server Configuration window does,
-with its catalogues and line rules; only apply changes files,
+with its catalogues and line rules; only apply and restore change files,
 and only reload changes what a running server runs.
 
 Commands:
@@ -50,6 +50,12 @@ Commands:
                           finds an error; --check sends no reload
   maps [--json] [DIR]     every map the game server can load from DIR and
                           ../baseq2 beside it, with the file it comes from
+  restore [--check] [DIR] put the previous generation that Save and apply
+                          keep (server.cfg~, motd.txt~, maplist.txt~) back
+                          in place, all or none, keeping what it replaces as
+                          the new one: a second restore undoes the first;
+                          prints "unchanged" or "changed: FILES"; --check
+                          writes nothing and prints a unified diff
 
 FAMILY is a server.cfg variable (dmflags, weaponban, kezweaponban,
 kezsweeperban, kezgrenadeban, featureban, kezfeatureban, kezarmorban,
@@ -57,7 +63,8 @@ fragban) or its tab caption, letter case ignored.
 
 Exit status: 0 on success, 1 when check finds warnings only or a server
 differs from --against DIR, 2 on an error (for maps: also when DIR and
-../baseq2 hold no game data; for status: also when a server did not answer).
+../baseq2 hold no game data; for status: also when a server did not answer;
+for restore: also when DIR holds no previous generation).
 reload: 0 when every server runs DIR's settings afterwards, 1 when one still
 differs, 2 when nothing was sent, a password was refused or a server did not
 answer.
@@ -129,6 +136,7 @@ int main(int argc, char *argv[])
          {QStringLiteral("--json"), QStringLiteral("--timeout"), QStringLiteral("--against"),
           QStringLiteral("--rcon"), QStringLiteral("--remote")},
          {QStringLiteral("--timeout"), QStringLiteral("--against")}},
+        {"restore", Commands::restore, {QStringLiteral("--check")}, {}},
         {"reload",
          Commands::reload,
          {QStringLiteral("--check"), QStringLiteral("--timeout"), QStringLiteral("--remote")},

@@ -129,6 +129,7 @@ private slots:
     void concurrentAppliesDoNotMix();
     void applyWaitsWhileTheFolderIsHeld();
     void applyKeepsTheLinesTheFormDoesNotOwn();
+    void applyKeepsWhatItReplacesAndRestorePutsItBack();
     void applyWritesNothingWhenOneFileCannotBe_data();
     void applyWritesNothingWhenOneFileCannotBe();
     void applyKeepsAnUnreadableRotation();
@@ -777,6 +778,72 @@ void TestKezcfg::applyKeepsTheLinesTheFormDoesNotOwn()
     QCOMPARE(apply(show.readAllStandardOutput()), "unchanged\n");
     QCOMPARE(apply(R"({"fragLimit": 5})"), "changed: server.cfg\n");
     QCOMPARE(contents("server.cfg"), QByteArray(kept).replace("set fraglimit 30\n", "set fraglimit 5\n"));
+}
+
+namespace {
+
+// kezcfg restore in the working directory: exit status, then what it printed.
+QString restore(const QStringList &options = {})
+{
+    QProcess kezcfg;
+    kezcfg.start(QStringLiteral(KEZCFG), QStringList{"restore"} + options + QStringList{"."});
+    kezcfg.waitForFinished(20000);
+    return QString::number(kezcfg.exitCode()) + ' ' +
+           QString::fromUtf8(kezcfg.readAllStandardOutput() + kezcfg.readAllStandardError());
+}
+
+} // namespace
+
+void TestKezcfg::applyKeepsWhatItReplacesAndRestorePutsItBack()
+{
+    WorkingDirectory dir;
+    QCOMPARE(restore(), "2 kezcfg: there is no previous generation (server.cfg~, motd.txt~, maplist.txt~) "
+                        "to restore in \".\"\n");
+    const QByteArray handWritten = "set password joinme\nset maxclients 4\nmap q2dm2\n";
+    put("server.cfg", handWritten);
+    put("motd.txt", "Welcome\n");
+    put("maplist.txt", "q2dm9\n"); // not written with the map list off, yet part of the set
+    QCOMPARE(::chmod("server.cfg", 0640), 0);
+
+    QCOMPARE(apply(R"({"serverName": "First"})"), "changed: server.cfg\n");
+    QCOMPARE(contents("server.cfg~"), handWritten);
+    QCOMPARE(contents("motd.txt~"), "Welcome\n");
+    QCOMPARE(contents("maplist.txt~"), "q2dm9\n");
+    QVERIFY(!QFile::exists("~"));
+    struct stat info = {};
+    QCOMPARE(::stat("server.cfg~", &info), 0);
+    QCOMPARE(info.st_mode & 07777, 0640u);
+    const QByteArray first = contents("server.cfg");
+    QVERIFY(first.contains("set password joinme\n") && first.contains("set hostname \"First\"\n"));
+
+    // Nothing changes, nothing is written; the next change keeps the set before it.
+    QCOMPARE(apply(R"({"serverName": "First"})"), "unchanged\n");
+    QCOMPARE(contents("server.cfg~"), handWritten);
+    QCOMPARE(apply(R"({"serverName": "Second", "motd": "Hello"})"), "changed: server.cfg motd.txt\n");
+    QCOMPARE(contents("server.cfg~"), first);
+    QCOMPARE(contents("motd.txt~"), "Welcome\n");
+    const QByteArray second = contents("server.cfg") + contents("motd.txt");
+
+    const QString checked = restore({"--check"});
+    QVERIFY2(checked.startsWith("0 changed: server.cfg motd.txt\n--- server.cfg\n+++ server.cfg\n") &&
+                 checked.contains("\n-set hostname \"Second\"\n+set hostname \"First\"\n"),
+             qPrintable(checked));
+    QCOMPARE(contents("server.cfg") + contents("motd.txt"), second);
+
+    QCOMPARE(restore(), "0 changed: server.cfg motd.txt\n");
+    QCOMPARE(contents("server.cfg") + contents("motd.txt"), first + "Welcome\n");
+    QCOMPARE(contents("server.cfg~") + contents("motd.txt~"), second);
+    QCOMPARE(restore(), "0 changed: server.cfg motd.txt\n");
+    QCOMPARE(contents("server.cfg") + contents("motd.txt"), second);
+    QCOMPARE(contents("server.cfg~") + contents("motd.txt~"), first + "Welcome\n");
+
+    // A file that is gone comes back from its copy, and as it was not there
+    // the new generation holds no copy of it.
+    QVERIFY(QFile::remove("motd.txt"));
+    QCOMPARE(restore(), "0 changed: server.cfg motd.txt\n");
+    QCOMPARE(contents("motd.txt"), "Welcome\n");
+    QVERIFY(!QFile::exists("motd.txt~"));
+    QCOMPARE(QDir(".").entryList({".*kezcfg*"}, QDir::Hidden | QDir::Files | QDir::System), QStringList());
 }
 
 void TestKezcfg::applyWritesNothingWhenOneFileCannotBe_data()

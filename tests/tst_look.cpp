@@ -143,9 +143,14 @@ void TestLook::statusBarTellsWhereAndWhy()
             "is in the way; Open stopped at this line.");
     QCOMPARE(window->serverStatusBar->statusText(), "Reading server.cfg");
 
+    // The problem goes with a Save that worked; that Save replaced a file
+    // that Open read only in part, and says where what it held is kept.
+    const QString kept = "Save replaced a server.cfg that this window had not opened whole: the files "
+                         "found before it are kept as server.cfg~ (kezcfg restore puts them back)";
+    QTest::ignoreMessage(QtWarningMsg, qPrintable("kez-server-config: " + kept + "."));
     window->Save->trigger();
-    QCOMPARE(window->serverStatusBar->toolTip(), where);
-    QCOMPARE(window->serverStatusBar->accessibleDescription(), where);
+    QCOMPARE(window->serverStatusBar->toolTip(), where + "\n" + kept);
+    QCOMPARE(window->serverStatusBar->accessibleDescription(), where + "\n" + kept);
 }
 
 void TestLook::accessibility()

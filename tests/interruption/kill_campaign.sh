@@ -3,7 +3,10 @@
 # Kills kezcfg apply at every write, sync, truncation, rename and removal it
 # makes (strace injects SIGKILL at the Nth call of each), lets the next
 # apply finish what was interrupted, and checks that the folder then holds
-# the old set of files or the new one, whole, and no temporary file.
+# the old set of files or the new one, whole, and no temporary file. The
+# previous generation (server.cfg~, motd.txt~, maplist.txt~) is part of the
+# set: old files with the old generation, or new files with the old files as
+# their generation.
 #
 #   kill_campaign.sh KEZCFG [TRIES]
 # Prints one line of figures: tries, old sets, new sets, recovered (a
@@ -21,17 +24,28 @@ old='{"serverName": "old", "motd": "old message", "mapList": true, "rotation": [
 echo '{"serverName": "new", "motd": "new message", "rotation": ["b1", "b2", "b3"], "fragLimit": 7}' >"$work/new.json"
 
 # The starting folder; with "hard" server.cfg has a second name, so that it
-# is rewritten in place.
+# is rewritten in place; with "older" an older generation is there, whose
+# server.cfg~ the apply replaces and whose maplist.txt~ it removes, as
+# maplist.txt is not there (the map list is off).
 make_old() {
     rm -rf "$work/dir" && mkdir "$work/dir"
     echo "$old" | "$kezcfg" apply "$work/dir" - >/dev/null
     echo 'set password secretjoin' >>"$work/dir/server.cfg"
     if [ "$1" = hard ]; then ln "$work/dir/server.cfg" "$work/dir/other.cfg"; fi
+    if [ "$1" = older ]; then
+        echo 'set hostname older' >"$work/dir/server.cfg~"
+        mv "$work/dir/maplist.txt" "$work/dir/maplist.txt~"
+        sed -i 's/^set maplist 1$/set maplist 0/' "$work/dir/server.cfg"
+    fi
 }
-set_of() { cat "$work/dir/server.cfg" "$work/dir/motd.txt" "$work/dir/maplist.txt" | md5sum; }
+set_of() {
+    for name in server.cfg motd.txt maplist.txt server.cfg~ motd.txt~ maplist.txt~; do
+        if [ -e "$work/dir/$name" ]; then echo "$name" && cat "$work/dir/$name"; else echo "no $name"; fi
+    done | md5sum
+}
 
 declare -A old_set new_set count
-for mode in plain hard; do
+for mode in plain hard older; do
     make_old $mode
     old_set[$mode]=$(set_of)
     strace -f -qq -o "$work/trace" -e trace="$(IFS=,; echo "${calls[*]}")" \
@@ -45,7 +59,7 @@ done
 n=0 olds=0 news=0 recovered=0 lost=0
 while [ $n -lt "$tries" ]; do
     progressed=0
-    for mode in plain hard; do
+    for mode in plain hard older; do
         for call in "${calls[@]}"; do
             for ((k = 1; k <= ${count[$mode.$call]}; k++)); do
                 [ $n -lt "$tries" ] || break 3
