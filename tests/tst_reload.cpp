@@ -318,9 +318,9 @@ void TestReload::aNewPasswordIsDelivered()
     const GameTree tree(startingJson);
     const GameServer server(tree, 28219);
     QVERIFY(server.answers());
-    // The previous generation beside the new file, as the writer keeps it.
+    // apply keeps the file it replaces as server.cfg~, with the password the
+    // server still runs.
     const QString config = tree.modFolder() + "/server.cfg";
-    QVERIFY(QFile::copy(config, config + "~"));
     QCOMPARE(tree.apply(R"({"rconPassword": "s3cond", "fragLimit": 33})"), 0);
     // The comparison sees the server on the previous password, as a difference.
     Run run = kezcfg({"reload", "--check", tree.modFolder(), server.address()});
@@ -342,9 +342,9 @@ void TestReload::aNewPasswordIsDelivered()
              QByteArray("\xff\xff\xff\xffprint\n\"fraglimit\" is \"33\"\n"));
 
     // Without a previous generation that the server takes, the refusal stands.
-    QVERIFY(QFile::remove(config + "~"));
     QCOMPARE(tree.apply(R"({"rconPassword": "th1rd"})"), 0);
-    QFile::copy(config, config + "~");
+    QVERIFY(QFile::remove(config + "~"));
+    QVERIFY(QFile::copy(config, config + "~"));
     run = kezcfg({"reload", "--timeout", "2", tree.modFolder(), server.address()});
     QCOMPARE(run.status, 2);
     QVERIFY2(run.output.contains("it refused the rcon password"), qPrintable(run.output));
