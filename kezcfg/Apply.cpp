@@ -495,21 +495,13 @@ int apply(const QStringList &arguments)
 
     // One apply at a time in a folder, so that two never mix their files.
     FolderLock lock;
-    if (!check) {
-        if (const std::optional<QString> refusal = lock.lock(wait, [](const QString &text) {
-                std::fprintf(stderr, "kezcfg: %s\n", qPrintable(printable(text)));
-            }))
-            return failure(QStringLiteral("apply refused: %1").arg(*refusal));
-    }
-    // What an interrupted write left is finished first, so that what is
-    // compared is a whole set.
-    const Recovery recovery = check ? FileSetWriter::inspect() : FileSetWriter::recover();
-    if (recovery.outcome == Recovery::Outcome::Failed || recovery.outcome == Recovery::Outcome::Busy)
-        return refuse(recovery.message);
-    if (recovery.outcome == Recovery::Outcome::Completed)
-        std::fprintf(stderr, "kezcfg: %s\n", qPrintable(printable(recovery.message)));
+    if (const std::optional<int> refused = holdFolderForWriting(QStringLiteral("apply"), lock, check, wait))
+        return *refused;
 
-    QFile mapListFile(QStringLiteral("maplist.txt"));
+    // Named apart from the file object: a QFile opened on a descriptor
+    // forgets its name.
+    const QString mapListName = QStringLiteral("maplist.txt");
+    QFile mapListFile(mapListName);
     const std::optional<QByteArray> mapListNow = currentBytes(mapListFile);
     std::optional<PlainRotation> plain = readPlainRotation(json, mapListNow.value_or(QByteArray()));
     // The JSON reader holds ten times what it reads and more: past its own
@@ -588,7 +580,7 @@ int apply(const QStringList &arguments)
     // The rotation kept is the one maplist.txt holds: where that cannot be
     // read, writing the list would empty it.
     if (form.values.mapList && !object.contains(u"rotation") && !mapListNow) {
-        const RegularFileOpening opening = openRegularFile(mapListFile.fileName());
+        const RegularFileOpening opening = openRegularFile(mapListName);
         if (opening.fd >= 0)
             ::close(opening.fd);
         if (opening.outcome != RegularFileRead::Outcome::Missing)
@@ -610,7 +602,7 @@ int apply(const QStringList &arguments)
     for (const auto &[name, pieces] : files) {
         QFile current(name);
         const std::optional<QByteArray> before =
-            name == mapListFile.fileName() ? mapListNow : currentBytes(current);
+            name == mapListName ? mapListNow : currentBytes(current);
         if (before && sameBytes(*before, pieces))
             continue;
         changed.append(name);
@@ -638,8 +630,6 @@ int apply(const QStringList &arguments)
     // the previous generation that kezcfg restore puts back.
     PreviousGeneration::FoundSet before =
         PreviousGeneration::readSet({QStringLiteral("server.cfg"), QStringLiteral("motd.txt")});
-    // Named here: a QFile opened on a descriptor no longer knows its name.
-    const QString mapListName = QStringLiteral("maplist.txt");
     if (mapListNow) {
         before.files.append({mapListName, mapListNow});
     } else {

@@ -5,6 +5,7 @@
 
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
+#include "configfiles/FileSetWriter.h"
 #include "configfiles/OutsideText.h"
 #include "configfiles/ServerForm.h"
 #include "configfiles/WriteTarget.h"
@@ -222,6 +223,23 @@ int folderFailure(const QString &folder)
     else
         why = QStringLiteral("you may not enter it");
     return failure(QStringLiteral("cannot go into the folder \"%1\": %2").arg(folder, why));
+}
+
+std::optional<int> holdFolderForWriting(const QString &command, FolderLock &lock, bool check,
+                                        std::chrono::milliseconds wait)
+{
+    if (!check) {
+        if (const std::optional<QString> refusal = lock.lock(wait, [](const QString &text) {
+                std::fprintf(stderr, "kezcfg: %s\n", qPrintable(printable(text)));
+            }))
+            return failure(QStringLiteral("%1 refused: %2").arg(command, *refusal));
+    }
+    const Recovery recovery = check ? FileSetWriter::inspect() : FileSetWriter::recover();
+    if (recovery.outcome == Recovery::Outcome::Failed || recovery.outcome == Recovery::Outcome::Busy)
+        return failure(QStringLiteral("%1 refused: %2; no file was changed").arg(command, recovery.message));
+    if (recovery.outcome == Recovery::Outcome::Completed)
+        std::fprintf(stderr, "kezcfg: %s\n", qPrintable(printable(recovery.message)));
+    return std::nullopt;
 }
 
 std::optional<int> enterFolder(const QString &folder)

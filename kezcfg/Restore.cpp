@@ -38,17 +38,9 @@ int restore(const QStringList &arguments)
         return *refused;
 
     FolderLock lock;
-    if (!check) {
-        if (const std::optional<QString> refusal = lock.lock(lockWait, [](const QString &text) {
-                std::fprintf(stderr, "kezcfg: %s\n", qPrintable(printable(text)));
-            }))
-            return failure(QStringLiteral("restore refused: %1").arg(*refusal));
-    }
-    const Recovery recovery = check ? FileSetWriter::inspect() : FileSetWriter::recover();
-    if (recovery.outcome == Recovery::Outcome::Failed || recovery.outcome == Recovery::Outcome::Busy)
-        return refuse(recovery.message);
-    if (recovery.outcome == Recovery::Outcome::Completed)
-        std::fprintf(stderr, "kezcfg: %s\n", qPrintable(printable(recovery.message)));
+    if (const std::optional<int> refused =
+            holdFolderForWriting(QStringLiteral("restore"), lock, check, lockWait))
+        return *refused;
 
     QStringList keptNames;
     for (const QString &name : PreviousGeneration::setNames())
