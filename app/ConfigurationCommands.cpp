@@ -12,6 +12,7 @@
 #include "configfiles/FileSetWriter.h"
 #include "configfiles/FolderLock.h"
 #include "configfiles/KeptLines.h"
+#include "configfiles/OutsideText.h"
 #include "configfiles/PreviousGeneration.h"
 #include "flags/Diagnostics.h"
 
@@ -166,7 +167,7 @@ void ServerConfiguration::Open_ActionPerformed()
     FolderLock lock;
     if (const std::optional<QString> refusal =
             lock.lock(FolderLock::defaultWait, [this](const QString &text) {
-                Diagnostics::warn(text + u'.');
+                Diagnostics::warn(printable(text) + u'.');
                 serverStatusBar->setStatusText(text);
             })) {
         const QString diagnostic = QStringLiteral("could not open: %1.").arg(*refusal);

@@ -3,6 +3,7 @@
 
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/FolderLock.h"
+#include "configfiles/OutsideText.h"
 
 #include "flags/Diagnostics.h"
 
@@ -76,7 +77,7 @@ std::optional<QString> lockForSave(FolderLock &lock,
     // The same lock as kezcfg apply's: an apply that read the files before
     // this save must not put its own beside the ones written here.
     const std::optional<QString> refusal = lock.lock(FolderLock::defaultWait, [&](const QString &text) {
-        Diagnostics::warn(text + u'.');
+        Diagnostics::warn(printable(text) + u'.');
         setStatusText(text);
     });
     if (!refusal)

@@ -71,12 +71,16 @@ RegularFileOpening openRegularFile(const QString &fileName)
     const qsizetype slash = path.lastIndexOf('/');
     UniqueFd folder;
     if (slash >= 0) {
-        folder.reset(::openat(AT_FDCWD, slash == 0 ? "/" : path.left(slash).constData(),
-                              O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (folder.get() < 0) {
-            const RegularFileRead failure = failedWithErrno(errno);
+        // The folders on the way are walked one name at a time too: a link
+        // among them is followed only under the link rule.
+        FolderOpening opening = openFolderStepwise(AT_FDCWD, slash == 0 ? "/" : path.left(slash), false);
+        if (!opening.refusal.isEmpty())
+            return {Outcome::NotOpened, -1, 0, opening.refusal};
+        if (opening.folder.get() < 0) {
+            const RegularFileRead failure = failedWithErrno(opening.error);
             return {failure.outcome, -1, 0, failure.reason};
         }
+        folder = std::move(opening.folder);
     }
     const int from = slash >= 0 ? folder.get() : AT_FDCWD;
     const QByteArray base = slash >= 0 ? path.sliced(slash + 1) : path;

@@ -51,6 +51,9 @@ QString nameOf(TextControl control)
 // files in all, each read as server.cfg is, within its size bound.
 constexpr int execDepth = 4;
 constexpr int execFilesFollowed = 16;
+// A stored text may vstr itself many times over: expansions are counted for
+// the whole check, so that no file can make it run for hours.
+constexpr int vstrsFollowed = 64;
 
 bool isSetCommand(const QString &lowerCase)
 {
@@ -106,6 +109,7 @@ private:
     int m_lastSetmasterLine = 0;
     QHash<QString, QString> m_variables; // what set lines stored, for vstr: by name as written
     int m_execsLeft = execFilesFollowed;
+    int m_vstrsLeft = vstrsFollowed;
 };
 
 void Checker::checkMask(int number, std::size_t family, qint32 mask)
@@ -158,7 +162,8 @@ QStringList Checker::settingsRun(QStringView text, int depth, bool direct)
             if (direct && isFormSetting(words[1]))
                 add(words[1], QString());
             m_variables.insert(words[1], words[2]);
-        } else if (first == u"vstr" && words.size() >= 2 && depth < execDepth) {
+        } else if (first == u"vstr" && words.size() >= 2 && depth < execDepth && m_vstrsLeft > 0) {
+            --m_vstrsLeft;
             const QString stored = m_variables.value(words[1]);
             for (const QString &setting : settingsRun(stored, depth + 1, true))
                 add(setting.section(u' ', 0, 0), QStringLiteral("vstr %1 runs \"%2\"").arg(words[1], stored));

@@ -230,6 +230,18 @@ void TestFolderAccess::aLinkOnALinksWayIsJudged()
     QVERIFY(QFile::remove("data"));
     QCOMPARE(::symlink("rootonly", "data"), 0);
     QVERIFY(kezcfg({"show", "."}).output.contains("rootsecret"));
+
+    // check follows exec through the same rule: nobody's folder link to
+    // root's folder is no way to learn what root's files set.
+    put("rootonly/extra.cfg", "set fraglimit 77\n");
+    QVERIFY(QFile::remove("data") && QFile::remove("server.cfg"));
+    QCOMPARE(::symlink("rootonly", "data"), 0);
+    QCOMPARE(::lchown("data", nobody, nobody), 0);
+    put("server.cfg", "set fraglimit 25\nexec data/extra.cfg\nexec rootonly/extra.cfg\n");
+    const Run check = kezcfg({"check", "."});
+    QVERIFY2(!check.output.contains("exec data/extra.cfg: data/extra.cfg line 1"), check.output.constData());
+    QVERIFY2(check.output.contains("exec rootonly/extra.cfg: rootonly/extra.cfg line 1"),
+             check.output.constData());
 }
 
 void TestFolderAccess::aPlantedJournalIsNeverCarriedOut()

@@ -144,6 +144,7 @@ private slots:
     void noControlByteReachesTheTerminal_data();
     void noControlByteReachesTheTerminal();
     void readAtMostStopsPastTheBound();
+    void checkEndsOnAStoredTextThatRunsItself();
 };
 
 namespace {
@@ -1200,3 +1201,28 @@ void TestKezcfg::readAtMostStopsPastTheBound()
 
 QTEST_GUILESS_MAIN(TestKezcfg)
 #include "tst_kezcfg.moc"
+
+void TestKezcfg::checkEndsOnAStoredTextThatRunsItself()
+{
+    // A variable whose text runs it hundreds of times: followed to the
+    // bottom, the check would run for hours.
+    WorkingDirectory dir;
+    QStringList runs;
+    for (int i = 0; i < 600; ++i)
+        runs.append(QStringLiteral("vstr a"));
+    QFile file(QStringLiteral("server.cfg"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("set b \"set fraglimit 9\"\nset a \"vstr b;" + runs.join(u';').toLatin1() +
+               "\"\nvstr a\nmap q2dm1\n");
+    file.close();
+    QElapsedTimer clock;
+    clock.start();
+    QProcess kezcfg;
+    kezcfg.start(QStringLiteral(KEZCFG), {"check", "."});
+    QVERIFY(kezcfg.waitForFinished(20000));
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    const QByteArray output = kezcfg.readAllStandardOutput();
+    QVERIFY2(output.contains(
+                 "server.cfg:3: warning: when the console runs this line, it sets fraglimit (vstr a runs"),
+             output.constData());
+}
