@@ -70,6 +70,16 @@ QHash<QString, StartingValue> startingValues(const QStringList &lines,
                                              const QHash<QString, FileSetting> &file)
 {
     QHash<QString, StartingValue> values;
+    // A file that runs other text (another file, a stored variable, an
+    // alias) may set any of these where this cannot see them: then nothing
+    // is assumed, so that such a server does not differ on every run.
+    for (const QString &line : lines) {
+        for (const QStringList &words : KeptLines::commandWords(line)) {
+            const QString first = words.constFirst().toLower();
+            if (first == u"exec" || first == u"vstr" || first == u"alias")
+                return values;
+        }
+    }
     // The game announces needpass 1 while a join password is set (not
     // empty, not "none"), 2 for a spectator password, 3 for both.
     const auto isSet = [](const std::optional<QString> &password) {

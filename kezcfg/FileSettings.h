@@ -29,7 +29,8 @@ bool runsAs(QStringView variable, const QString &running, const QString &fileVal
 
 // What a server announces of its own for a setting that server.cfg does not
 // set, as it starts on that file: the value, and why, for each announced
-// variable (in lower case) that the form or a kept line decides.
+// variable (in lower case) that the form or a kept line decides. None for a
+// file that runs other text (exec, vstr, alias), which may set them unseen.
 struct StartingValue
 {
     QString value;

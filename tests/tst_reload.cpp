@@ -268,6 +268,17 @@ void TestReload::whatTheServerRunsIsWhatIsCompared()
         run.output.contains("  differs: needpass: the server has \"1\", but server.cfg sets no join password "
                             "(set password): a server started on it has \"0\"\n"),
         qPrintable(run.output));
+
+    // Kept in a file that server.cfg runs, the password is no difference.
+    QFile secret(tree.modFolder() + "/secret.cfg");
+    QVERIFY(secret.open(QIODevice::WriteOnly));
+    secret.write("set password secret\n");
+    secret.close();
+    QVERIFY(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    config.write(QByteArray(written).replace("map q2dm1\n", "exec secret.cfg\nmap q2dm1\n"));
+    config.close();
+    run = kezcfg({"status", "--rcon", "--against", tree.modFolder(), server.address()});
+    QVERIFY2(run.status == 0 && !run.output.contains("needpass: the server has"), qPrintable(run.output));
 }
 
 void TestReload::checkNamesWhatTheConsoleRuns()
