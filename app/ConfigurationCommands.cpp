@@ -67,6 +67,17 @@ private:
     ServerConfiguration &w;
 };
 
+// server.cfg and motd.txt in one text, each as bytesOf gives it (none: no file).
+QByteArray ownText(const std::function<std::optional<QByteArray>(const QString &)> &bytesOf)
+{
+    QByteArray text;
+    for (const QString &name : {QStringLiteral("server.cfg"), QStringLiteral("motd.txt")}) {
+        const std::optional<QByteArray> bytes = bytesOf(name);
+        text += bytes ? QByteArray::number(bytes->size()) + ':' + *bytes : QByteArray("-");
+    }
+    return text;
+}
+
 ServerSettings settingsOf(ServerConfiguration &window, const QStringList &keptLines)
 {
     ServerSettings settings;
@@ -103,6 +114,16 @@ void ServerConfiguration::Save_ActionPerformed()
     if (recovery.outcome != Recovery::Outcome::Nothing && recovery.outcome != Recovery::Outcome::Busy)
         Diagnostics::warn(recovery.message + u'.');
 
+    // An apply, a hand edit or another window may have replaced this
+    // window's last set since: what it left is a set found anew.
+    if (m_generationKept) {
+        const PreviousGeneration::FoundSet now =
+            PreviousGeneration::readSet({QStringLiteral("server.cfg"), QStringLiteral("motd.txt")});
+        m_generationKept = ownText([&now](const QString &name) {
+                               const PreviousGeneration::FoundFile *file = now.find(name);
+                               return file ? file->bytes : std::nullopt;
+                           }) == m_lastWritten;
+    }
     // The lines the form does not set are the file's: they are taken from
     // server.cfg as it is now, whether or not it was opened, or opened whole.
     using PreviousGeneration::FoundFile;
@@ -143,6 +164,16 @@ void ServerConfiguration::Save_ActionPerformed()
     const QString names = PreviousGeneration::namesPresent().join(QStringLiteral(", "));
     if (result.complete && keeping)
         m_generationKept = true;
+    if (result.complete) {
+        m_lastWritten = ownText([&files, &found](const QString &name) -> std::optional<QByteArray> {
+            for (const FileToWrite &file : files) {
+                if (file.name == name)
+                    return file.pieces.join();
+            }
+            const PreviousGeneration::FoundFile *before = found.find(name);
+            return before ? before->bytes : std::nullopt;
+        });
+    }
     // Where there was no file, there is nothing to go back to.
     if (result.complete && keeping && !names.isEmpty()) {
         if (serverCfg && serverCfg->bytes && !m_openedWhole)

@@ -189,6 +189,10 @@ private:
     // this window found before its first Save that changed it.
     bool m_generationKept = false;
     QString m_generationNote; // which files hold it, for the tooltip
+    // server.cfg and motd.txt as this window's last Save wrote them: a set
+    // that differs at the next Save was left by another writer since, and is
+    // kept as a set found anew.
+    QByteArray m_lastWritten;
 
 public:
     // The controls, named as the form names them.

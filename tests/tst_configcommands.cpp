@@ -222,6 +222,7 @@ private slots:
     void openSetsAnOutOfRangeValueToTheBound();
     void savedFormsComeBack();
     void saveKeepsTheLinesTheFormDoesNotSet();
+    void saveKeepsTheFoundSetOnceAndWhatAnotherWriterLeft();
     void openReadsTheMessageOfTheDay();
 
 private:
@@ -388,6 +389,22 @@ void TestConfigCommands::saveKeepsTheLinesTheFormDoesNotSet()
     QVERIFY(window->serverStatusBar->toolTip().contains("Save keeps 2 lines of the opened server.cfg"));
     window->Save->trigger();
     QCOMPARE(contents("server.cfg"), startUpServerCfg + "set password secretjoin\nsv addip 10.0.0.1\n");
+}
+
+void TestConfigCommands::saveKeepsTheFoundSetOnceAndWhatAnotherWriterLeft()
+{
+    WorkingDirectory dir;
+    put("server.cfg", "set maxclients 4\n");
+    window->Save->trigger();
+    window->serverNameField->setText("Second");
+    window->Save->trigger();
+    QCOMPARE(contents("server.cfg~"), "set maxclients 4\n");
+
+    // An apply or a hand edit since this window's last Save is kept in turn.
+    put("server.cfg", "set maxclients 6\n// applied\n");
+    window->Save->trigger();
+    QCOMPARE(contents("server.cfg~"), "set maxclients 6\n// applied\n");
+    QVERIFY(contents("server.cfg").endsWith("// applied\n"));
 }
 
 // The operator's message survives Open and Save; a motd.txt that is gone
