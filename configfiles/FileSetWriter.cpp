@@ -423,6 +423,9 @@ private:
     // for the next write to finish the set.
     FileSetOutcome leftToTheJournal(const Entry &entry, const QString &reason, const QString &state) const;
     std::optional<QString> check(Entry &entry) const;
+    // Every file judged before any is written: the failure of the first
+    // that is refused.
+    std::optional<FileSetOutcome> checkAll(const QList<FileToWrite> &files);
     std::optional<QString> checkRemoval(Entry &entry) const;
     std::optional<QString> prepare(Entry &entry);
     std::optional<QString> writeJournal();
@@ -678,13 +681,8 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
     m_recovered = recovery.message;
     m_canJournal = ::faccessat(m_working.get(), ".", W_OK | X_OK, AT_EACCESS) == 0;
 
-    m_entries.resize(size_t(files.size()));
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        Entry &entry = m_entries[size_t(i)];
-        entry.file = &files[i];
-        if (const std::optional<QString> refusal = check(entry))
-            return fail(&entry, *refusal);
-    }
+    if (std::optional<FileSetOutcome> refused = checkAll(files))
+        return *refused;
     QSet<QByteArray> cleaned = {idText(m_workingId)};
     for (const Entry &entry : std::as_const(m_entries)) {
         if (!cleaned.contains(idText(entry.target.folderId()))) {
@@ -774,13 +772,8 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
     return {true, {}, {}, false, m_recovered};
 }
 
-FileSetOutcome SetWriter::preflight(const QList<FileToWrite> &files)
+std::optional<FileSetOutcome> SetWriter::checkAll(const QList<FileToWrite> &files)
 {
-    m_working.reset(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    struct stat workingInfo = {};
-    if (m_working.get() < 0 || ::fstat(m_working.get(), &workingInfo) != 0)
-        return fail(QString(), plainReason(errno, ErrorContext::Folder));
-    m_workingId = idOf(workingInfo);
     m_entries.resize(size_t(files.size()));
     for (qsizetype i = 0; i < files.size(); ++i) {
         Entry &entry = m_entries[size_t(i)];
@@ -788,6 +781,18 @@ FileSetOutcome SetWriter::preflight(const QList<FileToWrite> &files)
         if (const std::optional<QString> refusal = check(entry))
             return fail(&entry, *refusal);
     }
+    return std::nullopt;
+}
+
+FileSetOutcome SetWriter::preflight(const QList<FileToWrite> &files)
+{
+    m_working.reset(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat workingInfo = {};
+    if (m_working.get() < 0 || ::fstat(m_working.get(), &workingInfo) != 0)
+        return fail(QString(), plainReason(errno, ErrorContext::Folder));
+    m_workingId = idOf(workingInfo);
+    if (std::optional<FileSetOutcome> refused = checkAll(files))
+        return *refused;
     return {true, {}, {}, true, {}};
 }
 
