@@ -9,12 +9,12 @@
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ConfigurationWriter.h"
-#include "configfiles/FileSetWriter.h"
-#include "configfiles/FolderLock.h"
 #include "configfiles/KeptLines.h"
-#include "configfiles/OutsideText.h"
 #include "configfiles/PreviousGeneration.h"
-#include "flags/Diagnostics.h"
+#include "files/FileSetWriter.h"
+#include "files/FolderLock.h"
+#include "text/Diagnostics.h"
+#include "text/OutsideText.h"
 
 namespace {
 

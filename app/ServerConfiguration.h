@@ -29,8 +29,8 @@
 // and page keys.
 
 #include "app/NamedControl.h"
-#include "configfiles/GameFolders.h"
 #include "flags/FlagFamily.h"
+#include "gamedata/GameFolders.h"
 #include "ui/DirectionButton.h"
 #include "ui/FileChooser.h"
 #include "ui/ListBox.h"

@@ -2,8 +2,8 @@
 #include "app/FormStyle.h"
 #include "app/ServerConfiguration.h"
 
-#include "configfiles/OutsideText.h"
-#include "configfiles/WriteTarget.h"
+#include "files/WriteTarget.h"
+#include "text/OutsideText.h"
 
 #include <QApplication>
 #include <QFile>

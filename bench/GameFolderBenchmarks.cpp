@@ -4,7 +4,7 @@
 #include "Statistics.h"
 
 #include "app/ServerConfiguration.h"
-#include "configfiles/GameFolders.h"
+#include "gamedata/GameFolders.h"
 
 #include <QDir>
 #include <QSaveFile>

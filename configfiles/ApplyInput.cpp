@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "configfiles/ApplyInput.h"
 
-#include "configfiles/InputBounds.h"
-#include "configfiles/OutsideText.h"
+#include "text/InputBounds.h"
+#include "text/OutsideText.h"
 
 #include <algorithm>
 #include <vector>
@@ -173,13 +173,6 @@ std::optional<QByteArray> keyGivenTwice(QByteArrayView json, std::vector<std::pa
 }
 
 } // namespace
-
-QString InputBounds::sizeText(qint64 bytes)
-{
-    if (bytes % (1024 * 1024) == 0)
-        return QStringLiteral("%1 MiB").arg(bytes / (1024 * 1024));
-    return QStringLiteral("%1 bytes").arg(bytes);
-}
 
 std::optional<QByteArray> readAtMost(QIODevice &stream, qint64 limit)
 {

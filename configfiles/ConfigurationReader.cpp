@@ -4,9 +4,9 @@
 #include "configfiles/ConfigurationForm.h"
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/KeptLines.h"
-#include "configfiles/RegularFileReading.h"
-#include "flags/DecimalText.h"
-#include "flags/Diagnostics.h"
+#include "files/RegularFileReading.h"
+#include "text/DecimalText.h"
+#include "text/Diagnostics.h"
 
 #include <algorithm>
 

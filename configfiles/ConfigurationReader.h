@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "text/InputBounds.h"
+
 #include <QString>
 
 class ConfigurationForm;
@@ -22,11 +24,9 @@ struct ConfigurationReadResult
     QString diagnostic = {}; // the line written to the error stream about it, if any
 };
 
-// Open reads no more of either file than this, so that a huge file cannot
-// freeze the window or exhaust its memory.
-inline constexpr qint64 serverCfgSizeLimit = 1024 * 1024;
-inline constexpr qint64 mapListSizeLimit = 256 * 1024 * 1024;
-inline constexpr qint64 motdSizeLimit = 1024 * 1024;
+using InputBounds::mapListSizeLimit;
+using InputBounds::motdSizeLimit;
+using InputBounds::serverCfgSizeLimit;
 
 // File / Open: reads server.cfg, motd.txt and, at each of server.cfg's
 // map-list lines, maplist.txt from the working directory and lays what it

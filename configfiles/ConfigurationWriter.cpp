@@ -2,10 +2,10 @@
 #include "configfiles/ConfigurationWriter.h"
 
 #include "configfiles/ConfigurationLines.h"
-#include "configfiles/FolderLock.h"
-#include "configfiles/OutsideText.h"
+#include "files/FolderLock.h"
+#include "text/OutsideText.h"
 
-#include "flags/Diagnostics.h"
+#include "text/Diagnostics.h"
 
 namespace {
 

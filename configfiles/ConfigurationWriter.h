@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "configfiles/FileSetWriter.h"
-#include "configfiles/FolderLock.h"
 #include "configfiles/FormFields.h"
+#include "files/FileSetWriter.h"
+#include "files/FolderLock.h"
 
 #include <functional>
 #include <optional>

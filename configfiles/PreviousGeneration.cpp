@@ -2,7 +2,7 @@
 #include "configfiles/PreviousGeneration.h"
 
 #include "configfiles/ConfigurationReader.h"
-#include "configfiles/RegularFileReading.h"
+#include "files/RegularFileReading.h"
 
 #include <QFile>
 

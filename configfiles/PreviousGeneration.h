@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "configfiles/FileSetWriter.h"
+#include "files/FileSetWriter.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "flags/FlagFamily.h"
 
-#include "flags/DecimalText.h"
-#include "flags/Diagnostics.h"
+#include "text/DecimalText.h"
+#include "text/Diagnostics.h"
 #include "ui/ListBox.h"
 #include "ui/TextField.h"
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "flags/DecimalText.h"
 #include "flags/FlagCatalogues.h"
 #include "flags/FlagMove.h"
+#include "text/DecimalText.h"
 
 #include <QStringList>
 

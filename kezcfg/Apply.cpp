@@ -10,16 +10,16 @@
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ConsoleRules.h"
-#include "configfiles/FileSetWriter.h"
-#include "configfiles/FolderLock.h"
-#include "configfiles/GameFolders.h"
-#include "configfiles/InputBounds.h"
-#include "configfiles/OutsideText.h"
 #include "configfiles/PlainRotation.h"
 #include "configfiles/PreviousGeneration.h"
-#include "configfiles/RegularFileReading.h"
 #include "configfiles/ServerForm.h"
-#include "flags/DecimalText.h"
+#include "files/FileSetWriter.h"
+#include "files/FolderLock.h"
+#include "files/RegularFileReading.h"
+#include "gamedata/GameFolders.h"
+#include "text/DecimalText.h"
+#include "text/InputBounds.h"
+#include "text/OutsideText.h"
 
 #include <QDir>
 #include <QFile>
@@ -601,8 +601,7 @@ int apply(const QStringList &arguments)
     const auto files = filesOf(form.values, object.contains(u"motd"), plainMapList);
     for (const auto &[name, pieces] : files) {
         QFile current(name);
-        const std::optional<QByteArray> before =
-            name == mapListName ? mapListNow : currentBytes(current);
+        const std::optional<QByteArray> before = name == mapListName ? mapListNow : currentBytes(current);
         if (before && sameBytes(*before, pieces))
             continue;
         changed.append(name);

@@ -7,13 +7,13 @@
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ConsoleRules.h"
-#include "configfiles/FileSetWriter.h"
-#include "configfiles/GameFolders.h"
 #include "configfiles/KeptLines.h"
-#include "configfiles/OutsideText.h"
-#include "configfiles/RegularFileReading.h"
 #include "configfiles/ServerForm.h"
-#include "flags/DecimalText.h"
+#include "files/FileSetWriter.h"
+#include "files/RegularFileReading.h"
+#include "gamedata/GameFolders.h"
+#include "text/DecimalText.h"
+#include "text/OutsideText.h"
 
 #include <QDir>
 #include <QHash>

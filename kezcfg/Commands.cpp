@@ -5,11 +5,11 @@
 
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
-#include "configfiles/FileSetWriter.h"
-#include "configfiles/OutsideText.h"
 #include "configfiles/ServerForm.h"
-#include "configfiles/WriteTarget.h"
-#include "flags/DecimalText.h"
+#include "files/FileSetWriter.h"
+#include "files/WriteTarget.h"
+#include "text/DecimalText.h"
+#include "text/OutsideText.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "configfiles/FolderLock.h"
+#include "files/FolderLock.h"
 
 #include <QStringList>
 #include <optional>

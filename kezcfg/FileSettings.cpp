@@ -2,13 +2,15 @@
 #include "FileSettings.h"
 
 #include "Families.h"
-#include "RemoteConsole.h"
+
+#include <algorithm>
 
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
+#include "configfiles/ConsoleRules.h"
 #include "configfiles/KeptLines.h"
-#include "configfiles/RegularFileReading.h"
-#include "flags/DecimalText.h"
+#include "files/RegularFileReading.h"
+#include "text/DecimalText.h"
 
 QHash<QString, FileSetting> settingsOf(const QStringList &lines)
 {
@@ -109,6 +111,35 @@ QHash<QString, StartingValue> startingValues(const QStringList &lines,
     return values;
 }
 
+std::optional<QString> rconPasswordFault(const QString &password)
+{
+    if (password.isEmpty())
+        return QStringLiteral("server.cfg sets no rcon_password, and the console answers none");
+    // The server keeps only the first word of an unquoted value, and the
+    // password travels as one word of the command line.
+    if (const std::optional<QString> fault =
+            ConsoleRules::breach(ConsoleRules::ValueKind::Unquoted, password))
+        return QStringLiteral(
+                   "the rcon password of server.cfg %1, so it cannot be sent as the server holds it")
+            .arg(*fault);
+    return std::nullopt;
+}
+
+QStringList consoleVariables(const QHash<QString, FileSetting> &file)
+{
+    QList<const FileSetting *> settings;
+    for (auto it = file.cbegin(); it != file.cend(); ++it) {
+        if (it.key() != u"rcon_password")
+            settings.append(&it.value());
+    }
+    std::sort(settings.begin(), settings.end(),
+              [](const FileSetting *a, const FileSetting *b) { return a->line < b->line; });
+    QStringList variables;
+    for (const FileSetting *setting : settings)
+        variables.append(setting->variable);
+    return variables;
+}
+
 QString previousRconPassword()
 {
     const RegularFileRead previous = readRegularFile(QStringLiteral("server.cfg~"), serverCfgSizeLimit);
@@ -117,5 +148,5 @@ QString previousRconPassword()
     const QString password = settingsOf(ConfigurationLines::splitLines(QString::fromUtf8(previous.bytes)))
                                  .value(QStringLiteral("rcon_password"))
                                  .value;
-    return RemoteConsoles::passwordFault(password) ? QString() : password;
+    return rconPasswordFault(password) ? QString() : password;
 }

@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QStringList>
+#include <optional>
 
 // The settings of a folder's server.cfg that a running server holds as
 // variables, for comparing the one with the other.
@@ -38,6 +39,13 @@ struct StartingValue
 };
 QHash<QString, StartingValue> startingValues(const QStringList &lines,
                                              const QHash<QString, FileSetting> &file);
+
+// Why password cannot be sent as the console holds it, if it cannot.
+std::optional<QString> rconPasswordFault(const QString &password);
+
+// The variable of every setting of file that a console can print, in the
+// order of file's lines (the rcon password is known to match once it is taken).
+QStringList consoleVariables(const QHash<QString, FileSetting> &file);
 
 // The rcon password of the previous configuration (server.cfg~ beside
 // server.cfg in the current folder, read as server.cfg is), which a running

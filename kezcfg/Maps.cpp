@@ -3,8 +3,8 @@
 // file it comes from.
 #include "Commands.h"
 
-#include "configfiles/GameFolders.h"
-#include "configfiles/OutsideText.h"
+#include "gamedata/GameFolders.h"
+#include "text/OutsideText.h"
 
 #include <QDir>
 #include <QJsonArray>

@@ -6,15 +6,15 @@
 #include "Commands.h"
 
 #include "FileSettings.h"
-#include "RemoteConsole.h"
+#include "serverquery/RemoteConsole.h"
 
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
-#include "configfiles/InputBounds.h"
-#include "configfiles/OutsideText.h"
-#include "configfiles/RegularFileReading.h"
 #include "configfiles/ServerForm.h"
-#include "configfiles/StatusAnswer.h"
+#include "files/RegularFileReading.h"
+#include "serverquery/StatusAnswer.h"
+#include "text/InputBounds.h"
+#include "text/OutsideText.h"
 
 #include <QDir>
 #include <QThread>
@@ -93,7 +93,7 @@ int reload(const QStringList &arguments)
     ServerForm form;
     readConfiguration(form);
     const QString password = form.values.text(TextControl::RconPassword);
-    if (const std::optional<QString> fault = RemoteConsoles::passwordFault(password))
+    if (const std::optional<QString> fault = rconPasswordFault(password))
         return failure(QStringLiteral("%1: %2; nothing was sent").arg(folder, *fault));
     const RegularFileRead config = readRegularFile(QStringLiteral("server.cfg"), serverCfgSizeLimit);
     if (config.outcome != RegularFileRead::Outcome::Read)

@@ -5,10 +5,10 @@
 // previous generation, so that a second restore undoes the first.
 #include "Commands.h"
 
-#include "configfiles/FileSetWriter.h"
-#include "configfiles/FolderLock.h"
-#include "configfiles/OutsideText.h"
 #include "configfiles/PreviousGeneration.h"
+#include "files/FileSetWriter.h"
+#include "files/FolderLock.h"
+#include "text/OutsideText.h"
 
 #include <QTextStream>
 #include <algorithm>

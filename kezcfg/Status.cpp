@@ -5,16 +5,16 @@
 
 #include "Families.h"
 #include "FileSettings.h"
-#include "RemoteConsole.h"
+#include "serverquery/RemoteConsole.h"
 
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
-#include "configfiles/InputBounds.h"
-#include "configfiles/OutsideText.h"
-#include "configfiles/RegularFileReading.h"
 #include "configfiles/ServerForm.h"
-#include "configfiles/StatusAnswer.h"
-#include "flags/DecimalText.h"
+#include "files/RegularFileReading.h"
+#include "serverquery/StatusAnswer.h"
+#include "text/DecimalText.h"
+#include "text/InputBounds.h"
+#include "text/OutsideText.h"
 
 #include <QDir>
 #include <QHash>
@@ -310,7 +310,7 @@ int status(const QStringList &arguments, const CallDeadline *given, RemoteConsol
     RemoteConsoles &consoles = opened ? *opened : own;
     const QString &password = form.values.text(TextControl::RconPassword);
     if (rcon) {
-        if (std::optional<QString> refusal = RemoteConsoles::passwordFault(password))
+        if (std::optional<QString> refusal = rconPasswordFault(password))
             return failure(QStringLiteral("%1: %2").arg(against, *refusal));
         if (!opened) {
             if (std::optional<QString> refusal = consoles.open(targets, remote))
@@ -330,7 +330,7 @@ int status(const QStringList &arguments, const CallDeadline *given, RemoteConsol
         sendQuery(server);
     QList<qsizetype> onPrevious; // consoles that still have the previous configuration's password
     if (rcon) {
-        consoles.askSettings(password, file, deadline);
+        consoles.askSettings(password, consoleVariables(file), deadline);
         for (qsizetype i = 0; i < consoles.size(); ++i) {
             if (consoles.refusedPassword(i))
                 onPrevious.append(i);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "flags/DecimalText.h"
 #include "flags/FlagCatalogues.h"
 #include "flags/FlagSelection.h"
+#include "text/DecimalText.h"
 
 #include <QSet>
 #include <QTest>

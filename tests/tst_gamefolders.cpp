@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The maps the game server can load, read from small game trees made here,
 // and judged against the real dedicated server where one is at hand.
-#include "configfiles/GameFolders.h"
+#include "gamedata/GameFolders.h"
 
 #include "PeakMemory.h"
 

@@ -5,7 +5,7 @@
 #include "SaveRun.h"
 #include "WorkingDirectory.h"
 
-#include "configfiles/FolderLock.h"
+#include "files/FolderLock.h"
 
 #include "configfiles/ApplyInput.h"
 

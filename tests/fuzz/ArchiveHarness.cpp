@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "OpenHarness.h"
 
-#include "configfiles/ArchiveDirectories.h"
-#include "configfiles/StatusAnswer.h"
+#include "gamedata/ArchiveDirectories.h"
+#include "serverquery/StatusAnswer.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,8 +2,8 @@
 #include "OpenHarness.h"
 
 #include "configfiles/ConfigurationLines.h"
-#include "flags/DecimalText.h"
-#include "flags/Diagnostics.h"
+#include "text/DecimalText.h"
+#include "text/Diagnostics.h"
 
 #include <QString>
 #include <cstdio>

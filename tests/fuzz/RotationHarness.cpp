@@ -2,8 +2,8 @@
 #include "OpenHarness.h"
 
 #include "configfiles/ApplyInput.h"
-#include "configfiles/OutsideText.h"
 #include "configfiles/PlainRotation.h"
+#include "text/OutsideText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

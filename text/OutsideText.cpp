@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "configfiles/OutsideText.h"
+#include "text/OutsideText.h"
 
 #include <QStringDecoder>
 

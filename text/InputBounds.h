@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "configfiles/ConfigurationReader.h"
+#include <QString>
 
-#include <QtGlobal>
-
-// What kezcfg takes from outside at most, in one place. Past a bound a
+// What the programs take from outside at most, in one place. Past a bound a
 // command stops with a message naming the input and the bound, and changes
-// nothing. (server.cfg and maplist.txt are read with File / Open's own
-// bounds, serverCfgSizeLimit and mapListSizeLimit.)
+// nothing.
 namespace InputBounds {
+
+// File / Open reads no more of either file than this, so that a huge file
+// cannot freeze the window or exhaust its memory.
+inline constexpr qint64 serverCfgSizeLimit = 1024 * 1024;
+inline constexpr qint64 mapListSizeLimit = 256 * 1024 * 1024;
+inline constexpr qint64 motdSizeLimit = 1024 * 1024;
 
 // apply's JSON input, a file or standard input: as much as File / Open
 // takes for a rotation, so that whatever the window can open can be applied.

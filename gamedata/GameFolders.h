@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "configfiles/ArchiveDirectories.h"
-#include "configfiles/RegularFileReading.h"
+#include "files/RegularFileReading.h"
+#include "gamedata/ArchiveDirectories.h"
 
 #include <QList>
 #include <QStringList>

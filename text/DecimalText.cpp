@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "flags/DecimalText.h"
+#include "text/DecimalText.h"
 
 std::optional<qint32> parseDecimalInteger(QStringView text)
 {

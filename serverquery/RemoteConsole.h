@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "FileSettings.h"
-
 #include <QDeadlineTimer>
 #include <QStringList>
 #include <optional>
@@ -56,9 +54,6 @@ public:
     RemoteConsoles &operator=(const RemoteConsoles &) = delete;
     ~RemoteConsoles();
 
-    // Why password cannot be sent as the console holds it, if it cannot.
-    static std::optional<QString> passwordFault(const QString &password);
-
     // Resolves every target and connects a socket to the address found,
     // sending nothing. The first target that is not taken (no server, a name
     // that does not resolve, an address other than loopback unless remote)
@@ -88,10 +83,8 @@ public:
     bool heardFrom(qsizetype index) const { return m_consoles[index].heard > 0; }
     qsizetype size() const { return qsizetype(m_consoles.size()); }
 
-    // Asks each console for the variable of every setting of file that it
-    // can print (the rcon password is known to match once it is taken).
-    void askSettings(const QString &password, const QHash<QString, FileSetting> &file,
-                     const CallDeadline &call);
+    // Asks each console for the value of each of variables, in that order.
+    void askSettings(const QString &password, const QStringList &variables, const CallDeadline &call);
     // Asks the consoles at indices the same again, with another password.
     void askAgain(const QString &otherPassword, const QList<qsizetype> &indices, const CallDeadline &call)
     {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "configfiles/StatusAnswer.h"
+#include "serverquery/StatusAnswer.h"
 
-#include "configfiles/OutsideText.h"
+#include "text/OutsideText.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "configfiles/LargeArray.h"
+#include "gamedata/LargeArray.h"
 
 #include <cstdlib>
 #include <new>

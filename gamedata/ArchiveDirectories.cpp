@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "configfiles/ArchiveDirectories.h"
+#include "gamedata/ArchiveDirectories.h"
 
 #include <QtEndian>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "configfiles/WriteTarget.h"
+#include "files/WriteTarget.h"
 
-#include "flags/Diagnostics.h"
+#include "text/Diagnostics.h"
 
 #include <QFile>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "configfiles/GameFolders.h"
+#include "gamedata/GameFolders.h"
 
-#include "configfiles/ArchiveDirectories.h"
-#include "configfiles/RegularFileReading.h"
-#include "configfiles/WriteTarget.h"
+#include "files/RegularFileReading.h"
+#include "files/WriteTarget.h"
+#include "gamedata/ArchiveDirectories.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "configfiles/FolderLock.h"
+#include "files/FolderLock.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
-#include "configfiles/LargeArray.h"
+#include "gamedata/LargeArray.h"
 
 #include <QStringList>
 #include <QStringView>

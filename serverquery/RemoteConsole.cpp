@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "RemoteConsole.h"
+#include "serverquery/RemoteConsole.h"
 
-#include "configfiles/ConsoleRules.h"
-#include "configfiles/InputBounds.h"
-#include "configfiles/OutsideText.h"
-#include "configfiles/StatusAnswer.h"
+#include "serverquery/StatusAnswer.h"
+#include "text/InputBounds.h"
+#include "text/OutsideText.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -71,20 +70,6 @@ RemoteConsoles::~RemoteConsoles()
         if (console.socket >= 0)
             ::close(console.socket);
     }
-}
-
-std::optional<QString> RemoteConsoles::passwordFault(const QString &password)
-{
-    if (password.isEmpty())
-        return QStringLiteral("server.cfg sets no rcon_password, and the console answers none");
-    // The server keeps only the first word of an unquoted value, and the
-    // password travels as one word of the command line.
-    if (const std::optional<QString> fault =
-            ConsoleRules::breach(ConsoleRules::ValueKind::Unquoted, password))
-        return QStringLiteral(
-                   "the rcon password of server.cfg %1, so it cannot be sent as the server holds it")
-            .arg(*fault);
-    return std::nullopt;
 }
 
 std::optional<QString> RemoteConsoles::open(const QStringList &targets, bool remote)
@@ -240,19 +225,10 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, c
     }
 }
 
-void RemoteConsoles::askSettings(const QString &password, const QHash<QString, FileSetting> &file,
+void RemoteConsoles::askSettings(const QString &password, const QStringList &variables,
                                  const CallDeadline &call)
 {
-    QList<const FileSetting *> settings;
-    for (auto it = file.cbegin(); it != file.cend(); ++it) {
-        if (it.key() != u"rcon_password")
-            settings.append(&it.value());
-    }
-    std::sort(settings.begin(), settings.end(),
-              [](const FileSetting *a, const FileSetting *b) { return a->line < b->line; });
-    m_asked.clear();
-    for (const FileSetting *setting : settings)
-        m_asked.append(setting->variable);
+    m_asked = variables;
     run(password, m_asked, call.timer, call);
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "configfiles/FileSetWriter.h"
+#include "files/FileSetWriter.h"
 
-#include "configfiles/WriteTarget.h"
+#include "files/WriteTarget.h"
 
 #include <QFile>
 #include <QRandomGenerator>

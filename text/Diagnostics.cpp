@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "flags/Diagnostics.h"
+#include "text/Diagnostics.h"
 
 #include <QDebug>
 
