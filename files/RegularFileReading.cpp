@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "files/RegularFileReading.h"
 
+#include "files/SystemErrors.h"
 #include "files/WriteTarget.h"
 
 #include <QFile>
@@ -22,7 +23,7 @@ RegularFileRead failed(Outcome outcome, const QString &reason)
 
 RegularFileRead failedWithErrno(int error)
 {
-    const QString reason = QString::fromLocal8Bit(std::strerror(error));
+    const QString reason = systemError(error);
     return failed(error == ENOENT ? Outcome::Missing : Outcome::NotOpened, reason);
 }
 
@@ -42,7 +43,7 @@ RegularFileOpening openThroughLink(const QByteArray &path)
         return {Outcome::NotOpened, -1, 0, *refusal};
     const WriteTarget &target = std::get<WriteTarget>(resolved);
     if (!target.existing)
-        return {Outcome::Missing, -1, 0, QString::fromLocal8Bit(std::strerror(ENOENT))};
+        return {Outcome::Missing, -1, 0, systemError(ENOENT)};
     const struct stat &found = *target.existing;
     if (S_ISDIR(found.st_mode))
         return {Outcome::NotOpened, -1, 0, QStringLiteral("it is a folder")};
@@ -177,7 +178,7 @@ RegularFileRead readRegularFile(const QString &fileName, qint64 sizeLimit)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return failed(Outcome::NotRead, QString::fromLocal8Bit(std::strerror(errno)));
+            return failed(Outcome::NotRead, systemError(errno));
         if (n == 0)
             break;
         used += n;

@@ -40,13 +40,6 @@ QByteArray joined(const QByteArray &folder, const QByteArray &path)
 
 } // namespace
 
-void UniqueFd::reset(int fd)
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = fd;
-}
-
 QString kindOfFile(mode_t mode)
 {
     if (S_ISDIR(mode))
@@ -68,35 +61,6 @@ QString userName(uid_t user)
     if (::getpwuid_r(user, &entry, buffer, sizeof buffer, &found) == 0 && found)
         return QStringLiteral("user %1 (%2)").arg(QString::fromLocal8Bit(found->pw_name)).arg(user);
     return QStringLiteral("user %1").arg(user);
-}
-
-QString plainReason(int error, ErrorContext context)
-{
-    const bool folder = context == ErrorContext::Folder;
-    switch (error) {
-    case ENOENT:
-        return folder ? QStringLiteral("its folder no longer exists (it was deleted or moved away)")
-                      : QStringLiteral("it no longer exists");
-    case EACCES:
-        return folder ? QStringLiteral("this user may not make files in its folder (permission denied)")
-                      : QStringLiteral("this user may not write it (permission denied)");
-    case EPERM:
-        return QStringLiteral("the system does not allow it (operation not permitted)");
-    case ENOSPC:
-        return QStringLiteral("the disk is full");
-    case EDQUOT:
-        return QStringLiteral("the disk quota is used up");
-    case EROFS:
-        return QStringLiteral("the file system is read-only");
-    case ELOOP:
-        return QStringLiteral("too many links lead on from one to the next");
-    case EISDIR:
-        return QStringLiteral("it is a folder");
-    case ENOTDIR:
-        return QStringLiteral("a part of its path is not a folder");
-    default:
-        return QString::fromLocal8Bit(std::strerror(error));
-    }
 }
 
 std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, int workingFolder,

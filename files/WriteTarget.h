@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "files/SystemErrors.h"
+#include "files/UniqueFd.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -8,29 +11,6 @@
 #include <utility>
 #include <variant>
 #include <vector>
-
-// A file descriptor that closes itself.
-class UniqueFd
-{
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    ~UniqueFd() { reset(); }
-    UniqueFd(UniqueFd &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    UniqueFd &operator=(UniqueFd &&other) noexcept
-    {
-        reset(std::exchange(other.m_fd, -1));
-        return *this;
-    }
-    UniqueFd(const UniqueFd &) = delete;
-    UniqueFd &operator=(const UniqueFd &) = delete;
-
-    int get() const { return m_fd; }
-    void reset(int fd = -1);
-
-private:
-    int m_fd = -1;
-};
 
 // Where a write of a name lands: the folder that holds the regular file the
 // name leads to, held open so that no folder renamed on the way later can
@@ -65,11 +45,6 @@ struct WriteTarget
 enum class TargetUse { Writing, Reading };
 std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, int workingFolder,
                                                       TargetUse use = TargetUse::Writing);
-
-// What the failure of a system call means for a file or for the folder that
-// was to hold it, in an operator's words.
-enum class ErrorContext { File, Folder };
-QString plainReason(int error, ErrorContext context);
 
 // "user nobody (65534)"
 QString userName(uid_t user);

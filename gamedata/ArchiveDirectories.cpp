@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gamedata/ArchiveDirectories.h"
+#include "files/SystemErrors.h"
 
 #include <QtEndian>
 
@@ -127,8 +128,7 @@ ZipDirectory findZipDirectory(int fd, qint64 fileSize, QByteArray &tail)
     }
     if (at == -2) {
         directory.found = true;
-        directory.problem =
-            QStringLiteral("could not be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        directory.problem = QStringLiteral("could not be read: %1").arg(systemError(errno));
         return directory;
     }
     if (at < 0)
@@ -293,8 +293,7 @@ ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 sou
     char header[packHeaderSize] = {};
     const qsizetype headerRead = qsizetype(qMin<qint64>(size, packHeaderSize));
     if (!readAt(fd, 0, header, headerRead)) {
-        listing.problems.append(
-            QStringLiteral("could not be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        listing.problems.append(QStringLiteral("could not be read: %1").arg(systemError(errno)));
         return listing;
     }
     if (headerRead < 4 || std::memcmp(header, "PACK", 4) != 0) {

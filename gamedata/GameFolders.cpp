@@ -2,6 +2,7 @@
 #include "gamedata/GameFolders.h"
 
 #include "files/RegularFileReading.h"
+#include "files/SystemErrors.h"
 #include "files/WriteTarget.h"
 #include "gamedata/ArchiveDirectories.h"
 
@@ -387,8 +388,7 @@ qsizetype GameFolders::readLooseMaps(const QString &folder, const QString &shown
                         .arg(walkEntryLimit));
             break;
         case Met::Unreadable:
-            problem(shown(relative), false,
-                    QStringLiteral("cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(detail))));
+            problem(shown(relative), false, QStringLiteral("cannot be read: %1").arg(systemError(detail)));
             break;
         }
     }).run(QFile::encodeName(folder + QStringLiteral("/maps")));

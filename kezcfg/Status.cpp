@@ -11,6 +11,7 @@
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ServerForm.h"
 #include "files/RegularFileReading.h"
+#include "files/SystemErrors.h"
 #include "serverquery/StatusAnswer.h"
 #include "text/DecimalText.h"
 #include "text/InputBounds.h"
@@ -69,7 +70,7 @@ void sendQuery(Server &server)
     if (server.socket < 0 || ::connect(server.socket, found->ai_addr, found->ai_addrlen) != 0 ||
         ::send(server.socket, query.constData(), size_t(query.size()), 0) != query.size()) {
         server.error = QStringLiteral("the query could not be sent to port %1 (%2)")
-                           .arg(server.port, QString::fromLocal8Bit(std::strerror(errno)));
+                           .arg(server.port, systemError(errno));
         if (server.socket >= 0)
             ::close(server.socket);
         server.socket = -1;
@@ -108,7 +109,7 @@ void receiveAnswers(QList<Server> &servers, const CallDeadline &deadline)
                 if (errno == ECONNREFUSED)
                     server.error = QStringLiteral("nothing listens on port %1").arg(server.port);
                 else if (errno != EAGAIN && errno != EINTR)
-                    server.error = QString::fromLocal8Bit(std::strerror(errno));
+                    server.error = systemError(errno);
                 continue;
             }
             std::optional<StatusAnswer> answer =

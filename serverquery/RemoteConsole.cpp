@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "serverquery/RemoteConsole.h"
 
+#include "files/SystemErrors.h"
 #include "serverquery/StatusAnswer.h"
 #include "text/InputBounds.h"
 #include "text/OutsideText.h"
@@ -31,11 +32,6 @@ bool isLoopback(const sockaddr *address)
         return IN6_IS_ADDR_V4MAPPED(&ipv6) && ipv6.s6_addr[12] == 127;
     }
     return false;
-}
-
-QString systemError()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 } // namespace
@@ -102,7 +98,7 @@ std::optional<QString> RemoteConsoles::open(const QStringList &targets, bool rem
         } else {
             console.socket = ::socket(found->ai_family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
             if (console.socket < 0 || ::connect(console.socket, found->ai_addr, found->ai_addrlen) != 0)
-                refusal = QStringLiteral("%1: no socket for port %2 (%3)").arg(target, port, systemError());
+                refusal = QStringLiteral("%1: no socket for port %2 (%3)").arg(target, port, systemError(errno));
         }
         ::freeaddrinfo(found);
         if (refusal)
@@ -136,7 +132,7 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, c
             "\xff\xff\xff\xffrcon " + password.toUtf8() + ' ' + commands[progress.next].toUtf8() + '\n';
         if (::send(progress.console->socket, datagram.constData(), size_t(datagram.size()), 0) !=
             datagram.size())
-            progress.console->error = QStringLiteral("the command could not be sent (%1)").arg(systemError());
+            progress.console->error = QStringLiteral("the command could not be sent (%1)").arg(systemError(errno));
     };
     QByteArray datagram(consoleDatagram, Qt::Uninitialized);
     std::vector<Progress> running;
@@ -184,7 +180,7 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, c
                 if (errno == ECONNREFUSED)
                     console.error = QStringLiteral("nothing listens on port %1").arg(console.port);
                 else if (errno != EAGAIN && errno != EINTR)
-                    console.error = systemError();
+                    console.error = systemError(errno);
                 continue;
             }
             ++progress.heard;
