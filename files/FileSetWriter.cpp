@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "files/FileSetWriter.h"
 
+#include "files/DescriptorIo.h"
 #include "files/WriteTarget.h"
 
 #include <QFile>
@@ -30,52 +31,14 @@ constexpr qint64 journalSizeLimit = 64 * 1024;
 // by a FIFO put where a file was.
 constexpr int openFlags = O_NOCTTY | O_CLOEXEC | O_NONBLOCK;
 
-struct FileId
+QByteArray fileIdText(const WriteTarget::Id &id)
 {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool operator==(const FileId &) const = default;
-};
-
-FileId idOf(const struct stat &info)
-{
-    return {info.st_dev, info.st_ino};
-}
-
-QByteArray idText(const FileId &id)
-{
-    return QByteArray::number(quint64(id.device)) + ':' + QByteArray::number(quint64(id.inode));
-}
-
-QByteArray idText(const WriteTarget::Id &id)
-{
-    return idText(FileId{id.device, id.inode});
+    return fileIdText(FileId{id.device, id.inode});
 }
 
 bool fdatasyncOk(int fd)
 {
     return ::fdatasync(fd) == 0;
-}
-
-bool writeAll(int fd, const QByteArrayList &pieces)
-{
-    off_t offset = 0;
-    for (const QByteArray &bytes : pieces) {
-        for (qsizetype done = 0; done < bytes.size();) {
-            const ssize_t n = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), offset);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                return false;
-            if (n == 0) {
-                errno = ENOSPC;
-                return false;
-            }
-            done += n;
-            offset += n;
-        }
-    }
-    return true;
 }
 
 qsizetype sizeOf(const QByteArrayList &pieces)
@@ -84,25 +47,6 @@ qsizetype sizeOf(const QByteArrayList &pieces)
     for (const QByteArray &bytes : pieces)
         size += bytes.size();
     return size;
-}
-
-std::optional<QByteArray> readAll(int fd, qint64 limit = -1)
-{
-    QByteArray bytes;
-    char buffer[65536];
-    for (off_t offset = 0;;) {
-        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return std::nullopt;
-        if (n == 0)
-            return bytes;
-        bytes.append(buffer, n);
-        offset += n;
-        if (limit >= 0 && offset > limit)
-            return std::nullopt;
-    }
 }
 
 // The contents go over the old ones before the file is cut to length, so
@@ -221,10 +165,10 @@ struct JournalEntry
 
 QByteArray journalText(const std::vector<Entry> &entries, const FileId &workingFolder)
 {
-    QByteArray text = QByteArray(journalHeader) + ' ' + idText(workingFolder) + '\n';
+    QByteArray text = QByteArray(journalHeader) + ' ' + fileIdText(workingFolder) + '\n';
     for (const Entry &entry : entries) {
-        const QByteArray id =
-            entry.inPlace ? idText(idOf(*entry.target.existing)) : idText(entry.target.folderId());
+        const QByteArray id = entry.inPlace ? fileIdText(FileId::of(*entry.target.existing))
+                                            : fileIdText(entry.target.folderId());
         if (entry.file->remove) {
             text += "remove " + entry.target.folderPath.toPercentEncoding() + ' ' +
                     entry.target.base.toPercentEncoding() + " - " + id + '\n';
@@ -240,7 +184,7 @@ QByteArray journalText(const std::vector<Entry> &entries, const FileId &workingF
 std::optional<QList<JournalEntry>> parseJournal(const QByteArray &text, const FileId &workingFolder)
 {
     const QByteArrayList lines = text.split('\n');
-    if (lines.size() < 3 || lines.first() != QByteArray(journalHeader) + ' ' + idText(workingFolder) ||
+    if (lines.size() < 3 || lines.first() != QByteArray(journalHeader) + ' ' + fileIdText(workingFolder) ||
         lines.at(lines.size() - 2) != "end" || !lines.last().isEmpty())
         return std::nullopt;
     QList<JournalEntry> entries;
@@ -296,7 +240,7 @@ std::optional<QString> carryOut(const JournalEntry &entry, int workingFolder)
             ::openat(folder.get(), entry.base.constData(), O_WRONLY | O_NOFOLLOW | openFlags));
         if (file.get() < 0 || ::fstat(file.get(), &info) != 0)
             return plainReason(errno, ErrorContext::File);
-        if (idText(idOf(info)) != entry.id)
+        if (fileIdText(FileId::of(info)) != entry.id)
             return QStringLiteral("it is no longer the file that was being written");
         const std::optional<QByteArray> bytes = readAll(copy.get());
         if (!bytes || !overwrite(file.get(), {*bytes}))
@@ -304,7 +248,7 @@ std::optional<QString> carryOut(const JournalEntry &entry, int workingFolder)
         ::unlinkat(workingFolder, entry.temporary.constData(), 0);
         return std::nullopt;
     }
-    if (idText(idOf(info)) != entry.id)
+    if (fileIdText(FileId::of(info)) != entry.id)
         return QStringLiteral("its folder is no longer the one that was being written");
     if (entry.remove) {
         if (::unlinkat(folder.get(), entry.base.constData(), 0) != 0 && errno != ENOENT)
@@ -373,7 +317,7 @@ Recovery recoverIn(int workingFolder, bool change)
     struct stat info = {};
     if (::fstat(workingFolder, &info) != 0)
         return {Recovery::Outcome::Failed, {}, plainReason(errno, ErrorContext::Folder)};
-    auto found = findJournal(workingFolder, idOf(info));
+    auto found = findJournal(workingFolder, FileId::of(info));
     if (std::holds_alternative<std::monostate>(found)) {
         if (change)
             removeLeftovers(workingFolder);
@@ -571,7 +515,7 @@ std::optional<QString> SetWriter::prepare(Entry &entry)
         struct stat info = {};
         if (entry.fileFd.get() < 0 || ::fstat(entry.fileFd.get(), &info) != 0)
             return plainReason(errno, ErrorContext::File);
-        if (!(idOf(info) == idOf(*entry.target.existing)) || !S_ISREG(info.st_mode))
+        if (!(FileId::of(info) == FileId::of(*entry.target.existing)) || !S_ISREG(info.st_mode))
             return QStringLiteral("it was replaced while it was being written");
         if ((::fcntl(entry.fileFd.get(), F_GETFL) & O_ACCMODE) == O_RDWR)
             entry.previous = readAll(entry.fileFd.get());
@@ -616,9 +560,9 @@ std::optional<QString> SetWriter::writeJournal()
     // The temporary files' names must be on disk before a journal names them.
     QSet<QByteArray> synced;
     for (const Entry &entry : std::as_const(m_entries)) {
-        if (!entry.inPlace && !synced.contains(idText(entry.target.folderId()))) {
+        if (!entry.inPlace && !synced.contains(fileIdText(entry.target.folderId()))) {
             syncFolder(entry.target.folder.get());
-            synced.insert(idText(entry.target.folderId()));
+            synced.insert(fileIdText(entry.target.folderId()));
         }
     }
     QByteArray name;
@@ -673,7 +617,7 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
     if (workingInfo.st_nlink == 0)
         return fail(files.isEmpty() ? QString() : files.first().name,
                     plainReason(ENOENT, ErrorContext::Folder));
-    m_workingId = idOf(workingInfo);
+    m_workingId = FileId::of(workingInfo);
 
     const Recovery recovery = recoverIn(m_working.get(), true);
     if (recovery.outcome == Recovery::Outcome::Busy || recovery.outcome == Recovery::Outcome::Failed)
@@ -683,11 +627,11 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
 
     if (std::optional<FileSetOutcome> refused = checkAll(files))
         return *refused;
-    QSet<QByteArray> cleaned = {idText(m_workingId)};
+    QSet<QByteArray> cleaned = {fileIdText(m_workingId)};
     for (const Entry &entry : std::as_const(m_entries)) {
-        if (!cleaned.contains(idText(entry.target.folderId()))) {
+        if (!cleaned.contains(fileIdText(entry.target.folderId()))) {
             removeLeftovers(entry.target.folder.get());
-            cleaned.insert(idText(entry.target.folderId()));
+            cleaned.insert(fileIdText(entry.target.folderId()));
         }
     }
 
@@ -746,13 +690,13 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
             return fail(&entry, reason);
         }
         entry.temporaryFd.reset();
-        renamedIn.insert(idText(entry.target.folderId()));
+        renamedIn.insert(fileIdText(entry.target.folderId()));
     }
     for (const Entry &entry : std::as_const(m_entries)) {
         if (!entry.file->remove)
             continue;
         if (::unlinkat(m_working.get(), entry.target.base.constData(), 0) == 0 || errno == ENOENT) {
-            renamedIn.insert(idText(entry.target.folderId()));
+            renamedIn.insert(fileIdText(entry.target.folderId()));
             continue;
         }
         const QString reason = plainReason(errno, ErrorContext::File);
@@ -761,7 +705,7 @@ FileSetOutcome SetWriter::run(const QList<FileToWrite> &files,
         return fail(&entry, reason, m_entries.size() == 1);
     }
     for (const Entry &entry : std::as_const(m_entries)) {
-        if (renamedIn.remove(idText(entry.target.folderId())))
+        if (renamedIn.remove(fileIdText(entry.target.folderId())))
             syncFolder(entry.target.folder.get());
     }
     if (m_journalWritten) {
@@ -790,7 +734,7 @@ FileSetOutcome SetWriter::preflight(const QList<FileToWrite> &files)
     struct stat workingInfo = {};
     if (m_working.get() < 0 || ::fstat(m_working.get(), &workingInfo) != 0)
         return fail(QString(), plainReason(errno, ErrorContext::Folder));
-    m_workingId = idOf(workingInfo);
+    m_workingId = FileId::of(workingInfo);
     if (std::optional<FileSetOutcome> refused = checkAll(files))
         return *refused;
     return {true, {}, {}, true, {}};

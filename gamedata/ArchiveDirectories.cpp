@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gamedata/ArchiveDirectories.h"
+#include "files/DescriptorIo.h"
 #include "files/SystemErrors.h"
 
 #include <QtEndian>
@@ -42,21 +43,6 @@ void addIfMap(const char *entry, qsizetype size, MapNameBlock &maps, quint32 sou
         return;
     maps.appendLatin1(entry + prefixSize, size - prefixSize - suffixSize, source);
     ++count;
-}
-
-bool readAt(int fd, qint64 offset, char *buffer, qsizetype length)
-{
-    while (length > 0) {
-        const ssize_t n = ::pread(fd, buffer, size_t(length), off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        buffer += n;
-        offset += n;
-        length -= n;
-    }
-    return true;
 }
 
 quint16 u16(const char *at)
