@@ -135,15 +135,6 @@ void printJson(const ServerForm &form, bool complete)
 
 } // namespace
 
-int failure(const QString &message)
-{
-    // Made printable as a whole: a message quotes file names, keys and values
-    // from outside, and one NUL in them must not end it.
-    const QByteArray line = "kezcfg: " + printable(message).toUtf8() + '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-    return 2;
-}
-
 std::optional<QString> nearestOf(const QString &given, const QStringList &candidates)
 {
     // Edit distance: letters left out, added, changed or swapped count one each.
@@ -229,16 +220,14 @@ std::optional<int> holdFolderForWriting(const QString &command, FolderLock &lock
                                         std::chrono::milliseconds wait)
 {
     if (!check) {
-        if (const std::optional<QString> refusal = lock.lock(wait, [](const QString &text) {
-                std::fprintf(stderr, "kezcfg: %s\n", qPrintable(printable(text)));
-            }))
+        if (const std::optional<QString> refusal = lock.lock(wait, [](const QString &text) { notice(text); }))
             return failure(QStringLiteral("%1 refused: %2").arg(command, *refusal));
     }
     const Recovery recovery = check ? FileSetWriter::inspect() : FileSetWriter::recover();
     if (recovery.outcome == Recovery::Outcome::Failed || recovery.outcome == Recovery::Outcome::Busy)
         return failure(QStringLiteral("%1 refused: %2; no file was changed").arg(command, recovery.message));
     if (recovery.outcome == Recovery::Outcome::Completed)
-        std::fprintf(stderr, "kezcfg: %s\n", qPrintable(printable(recovery.message)));
+        notice(recovery.message);
     return std::nullopt;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "Output.h"
+
 #include "files/FolderLock.h"
 
 #include <QStringList>
@@ -34,10 +36,6 @@ std::optional<QByteArray> currentBytes(QFile &file);
 // A unified diff from diff(1) of a file's bytes before and after; a file
 // that was not there is /dev/null.
 QByteArray unifiedDiff(const QString &name, const std::optional<QByteArray> &before, const QByteArray &after);
-
-// Writes "kezcfg: " and message, made printable, on standard error and
-// returns 2.
-int failure(const QString &message);
 
 // The one of candidates nearest to given in spelling, when near enough to be
 // what was meant.

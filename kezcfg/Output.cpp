@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "Output.h"
+
+#include "text/OutsideText.h"
+
+#include <cstdio>
+
+namespace {
+
+void write(std::FILE *stream, QByteArrayView bytes)
+{
+    std::fwrite(bytes.data(), 1, size_t(bytes.size()), stream);
+}
+
+} // namespace
+
+void printOut(QStringView text)
+{
+    write(stdout, text.toUtf8());
+}
+
+void printOut(QByteArrayView bytes)
+{
+    write(stdout, bytes);
+}
+
+void printErr(QStringView text)
+{
+    write(stderr, text.toUtf8());
+}
+
+void printErr(QByteArrayView bytes)
+{
+    write(stderr, bytes);
+}
+
+void notice(const QString &message)
+{
+    // Made printable as a whole: a message quotes file names, keys and values
+    // from outside, and one NUL in them must not end it.
+    write(stderr, "kezcfg: " + printable(message).toUtf8() + '\n');
+}
+
+int failure(const QString &message)
+{
+    notice(message);
+    return 2;
+}
