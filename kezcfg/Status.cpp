@@ -11,8 +11,8 @@
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ServerForm.h"
 #include "files/RegularFileReading.h"
-#include "files/SystemErrors.h"
 #include "serverquery/StatusAnswer.h"
+#include "serverquery/StatusQuery.h"
 #include "text/DecimalText.h"
 #include "text/InputBounds.h"
 #include "text/OutsideText.h"
@@ -22,119 +22,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTextStream>
-#include <cerrno>
-#include <cstring>
-#include <netdb.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <cstdio>
+#include <vector>
 
 namespace {
 
-struct Server
+// A server is its status query, and what differs from the folder's files.
+struct Server : StatusQuery
 {
-    QString name; // as given
-    QString host;
-    QString port;
-    int socket = -1;
-    QString error;     // why it has no answer
-    qint64 strays = 0; // datagrams that were no status answer
-    std::optional<StatusAnswer> answer;
     QStringList differences;
 };
-
-bool splitTarget(const QString &target, Server &server)
-{
-    server.name = target;
-    return splitServerTarget(target, server.host, server.port);
-}
-
-// Resolves the server, and sends it the query from a socket connected to
-// its address, so that only an answer from that address is received.
-void sendQuery(Server &server)
-{
-    addrinfo hints = {};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_DGRAM;
-    addrinfo *found = nullptr;
-    const int resolved =
-        ::getaddrinfo(server.host.toUtf8().constData(), server.port.toUtf8().constData(), &hints, &found);
-    if (resolved != 0) {
-        server.error = QStringLiteral("its name %1 does not resolve (%2)")
-                           .arg(server.host, QString::fromLocal8Bit(gai_strerror(resolved)));
-        return;
-    }
-    server.socket = ::socket(found->ai_family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    const QByteArray query = statusQuery();
-    if (server.socket < 0 || ::connect(server.socket, found->ai_addr, found->ai_addrlen) != 0 ||
-        ::send(server.socket, query.constData(), size_t(query.size()), 0) != query.size()) {
-        server.error = QStringLiteral("the query could not be sent to port %1 (%2)")
-                           .arg(server.port, systemError(errno));
-        if (server.socket >= 0)
-            ::close(server.socket);
-        server.socket = -1;
-    }
-    ::freeaddrinfo(found);
-}
-
-// Waits for every answer at once, until the deadline. What came before it
-// is read even when the deadline has passed (the console may have been asked
-// first), up to a bound, so that a flood cannot hold the call.
-void receiveAnswers(QList<Server> &servers, const CallDeadline &deadline)
-{
-    QByteArray datagram(InputBounds::statusDatagram, Qt::Uninitialized);
-    int lateReads = 0;
-    for (;;) {
-        std::vector<pollfd> waiting;
-        std::vector<Server *> owners;
-        for (Server &server : servers) {
-            if (server.socket >= 0 && !server.answer && server.error.isEmpty()) {
-                waiting.push_back({server.socket, POLLIN, 0});
-                owners.push_back(&server);
-            }
-        }
-        const qint64 left = qMax<qint64>(0, deadline.timer.remainingTime());
-        if (waiting.empty() || (left == 0 && ++lateReads > consoleStaleDatagrams))
-            break;
-        const int ready = ::poll(waiting.data(), waiting.size(), int(left));
-        if ((ready < 0 && errno != EINTR) || (ready == 0 && left == 0))
-            break;
-        for (size_t i = 0; i < waiting.size(); ++i) {
-            if (!waiting[i].revents)
-                continue;
-            Server &server = *owners[i];
-            const ssize_t size = ::recv(server.socket, datagram.data(), size_t(datagram.size()), MSG_TRUNC);
-            if (size < 0) {
-                if (errno == ECONNREFUSED)
-                    server.error = QStringLiteral("nothing listens on port %1").arg(server.port);
-                else if (errno != EAGAIN && errno != EINTR)
-                    server.error = systemError(errno);
-                continue;
-            }
-            std::optional<StatusAnswer> answer =
-                parseStatusAnswer(datagram.left(qMin<qsizetype>(size, datagram.size())));
-            if (!answer) {
-                ++server.strays;
-                continue; // not a status answer: keep waiting for one
-            }
-            if (size > datagram.size())
-                answer->problems.append(
-                    QStringLiteral("the answer was longer than a datagram holds and was cut"));
-            server.answer = std::move(answer);
-        }
-    }
-    for (Server &server : servers) {
-        if (!server.answer && server.error.isEmpty())
-            server.error = server.strays == 0
-                               ? QStringLiteral("no answer within %1 s").arg(deadline.seconds)
-                               : QStringLiteral("%1 datagrams within %2 s, none of them a status answer")
-                                     .arg(server.strays)
-                                     .arg(deadline.seconds);
-        if (server.socket >= 0)
-            ::close(server.socket);
-    }
-}
 
 void compare(Server &server, const QHash<QString, FileSetting> &file,
              const QHash<QString, StartingValue> &starting, const ServerForm &form)
@@ -212,20 +109,22 @@ QJsonObject toJson(const Server &server)
     return object;
 }
 
-void printText(QTextStream &out, const Server &server)
+QString textOf(const Server &server)
 {
     if (!server.answer)
-        return; // said once, on standard error
+        return QString(); // said once, on standard error
     const StatusAnswer &answer = *server.answer;
     // The answer's own text is printable from the parsing; the rest is made so here.
-    out << printable(server.name) << ": " << answer.value(u"hostname").value_or(QString()) << ", map "
-        << answer.value(u"mapname").value_or(QStringLiteral("?")) << ", " << answer.players.size() << " of "
-        << answer.value(u"maxclients").value_or(QStringLiteral("?")) << " players\n";
+    QString text = QStringLiteral("%1: %2, map %3, %4 of %5 players\n")
+                       .arg(printable(server.name), answer.value(u"hostname").value_or(QString()),
+                            answer.value(u"mapname").value_or(QStringLiteral("?")),
+                            QString::number(answer.players.size()),
+                            answer.value(u"maxclients").value_or(QStringLiteral("?")));
     for (const StatusAnswer::Player &player : answer.players)
-        out << QStringLiteral("  player %1  score %2  ping %3\n")
-                   .arg(player.name)
-                   .arg(player.score)
-                   .arg(player.ping);
+        text += QStringLiteral("  player %1  score %2  ping %3\n")
+                    .arg(player.name)
+                    .arg(player.score)
+                    .arg(player.ping);
     for (const auto &[key, value] : answer.info) {
         QString shown = value;
         if (const std::optional<std::size_t> family = familyOfVariable(key)) {
@@ -234,12 +133,13 @@ void printText(QTextStream &out, const Server &server)
             if (!flags.isEmpty())
                 shown += QStringLiteral(" = ") + flags.join(QStringLiteral(", "));
         }
-        out << "  " << key << ": " << shown << '\n';
+        text += QStringLiteral("  ") + key + QStringLiteral(": ") + shown + u'\n';
     }
     for (const QString &problem : answer.problems)
-        out << "  problem: " << problem << '\n';
+        text += QStringLiteral("  problem: ") + problem + u'\n';
     for (const QString &difference : server.differences)
-        out << "  differs: " << printable(difference) << '\n';
+        text += QStringLiteral("  differs: ") + printable(difference) + u'\n';
+    return text;
 }
 
 } // namespace
@@ -319,16 +219,18 @@ int status(const QStringList &arguments, const CallDeadline *given, RemoteConsol
         }
     }
 
-    QList<Server> servers(targets.size());
+    std::vector<Server> servers(std::size_t(targets.size()));
+    std::vector<StatusQuery *> queries;
     for (qsizetype i = 0; i < targets.size(); ++i) {
-        if (!splitTarget(targets[i], servers[i]))
+        if (!servers[std::size_t(i)].setTarget(targets[i]))
             return failure(
                 QStringLiteral("\"%1\" is no server: give HOST, HOST:PORT or [IPv6]:PORT").arg(targets[i]));
+        queries.push_back(&servers[std::size_t(i)]);
     }
     // The console is asked while the status answers are on their way, so
     // that both share the one deadline.
     for (Server &server : servers)
-        sendQuery(server);
+        server.send();
     QList<qsizetype> onPrevious; // consoles that still have the previous configuration's password
     if (rcon) {
         consoles.askSettings(password, consoleVariables(file), deadline);
@@ -342,18 +244,19 @@ int status(const QStringList &arguments, const CallDeadline *given, RemoteConsol
         else
             onPrevious.clear();
     }
-    receiveAnswers(servers, deadline);
+    receiveStatusAnswers(queries, deadline);
     if (rcon) {
-        for (qsizetype i = 0; i < servers.size(); ++i) {
+        for (qsizetype i = 0; i < targets.size(); ++i) {
+            Server &server = servers[std::size_t(i)];
             // The server is there, whatever became of the query.
-            if (!servers[i].answer && consoles.heardFrom(i) && servers[i].error.startsWith(u"no answer"))
-                servers[i].error = QStringLiteral("its console answered, but its status query was not "
-                                                  "answered within %1 s")
-                                       .arg(deadline.seconds);
-            consoles.addSettings(i, servers[i].answer, servers[i].error);
+            if (!server.answer && consoles.heardFrom(i) && server.error.startsWith(u"no answer"))
+                server.error = QStringLiteral("its console answered, but its status query was not "
+                                              "answered within %1 s")
+                                   .arg(deadline.seconds);
+            consoles.addSettings(i, server.answer, server.error);
             // A reload delivers the new password with the old one.
-            if (servers[i].answer && onPrevious.contains(i) && !consoles.refusedPassword(i))
-                servers[i].differences.append(
+            if (server.answer && onPrevious.contains(i) && !consoles.refusedPassword(i))
+                server.differences.append(
                     QStringLiteral("rcon_password: the server has the one of the previous configuration "
                                    "(server.cfg~), not server.cfg's"));
         }
@@ -376,17 +279,16 @@ int status(const QStringList &arguments, const CallDeadline *given, RemoteConsol
         differs = differs || !server.differences.isEmpty();
     }
 
-    QTextStream out(stdout);
     if (json) {
         QJsonArray list;
         for (const Server &server : servers)
             list.append(toJson(server));
-        out << printableJson(QJsonDocument(list).toJson(QJsonDocument::Indented));
+        printOut(printableJson(QJsonDocument(list).toJson(QJsonDocument::Indented)));
     } else {
         for (const Server &server : servers)
-            printText(out, server);
+            printOut(textOf(server));
     }
-    out.flush();
+    std::fflush(stdout);
     for (const Server &server : servers) {
         if (!server.answer)
             failure(QStringLiteral("%1: %2").arg(server.name, server.error));

@@ -1,72 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "serverquery/RemoteConsole.h"
 
-#include "files/SystemErrors.h"
+#include "serverquery/ServerSocket.h"
 #include "serverquery/StatusAnswer.h"
 #include "text/InputBounds.h"
 #include "text/OutsideText.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cerrno>
-#include <cstring>
-#include <netdb.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-
-constexpr int defaultPort = 27910;
-
-bool isLoopback(const sockaddr *address)
-{
-    if (address->sa_family == AF_INET) {
-        const auto *ipv4 = reinterpret_cast<const sockaddr_in *>(address);
-        return (ntohl(ipv4->sin_addr.s_addr) >> 24) == 127;
-    }
-    if (address->sa_family == AF_INET6) {
-        const in6_addr &ipv6 = reinterpret_cast<const sockaddr_in6 *>(address)->sin6_addr;
-        if (IN6_IS_ADDR_LOOPBACK(&ipv6))
-            return true;
-        return IN6_IS_ADDR_V4MAPPED(&ipv6) && ipv6.s6_addr[12] == 127;
-    }
-    return false;
-}
-
-} // namespace
-
-bool splitServerTarget(const QString &target, QString &host, QString &port)
-{
-    host = target;
-    port = QString::number(defaultPort);
-    if (target.startsWith(u'[')) {
-        const qsizetype close = target.indexOf(u']');
-        if (close < 0)
-            return false;
-        host = target.mid(1, close - 1);
-        const QString after = target.mid(close + 1);
-        if (!after.isEmpty()) {
-            if (!after.startsWith(u':'))
-                return false;
-            port = after.mid(1);
-        }
-    } else if (target.count(u':') == 1) {
-        host = target.section(u':', 0, 0);
-        port = target.section(u':', 1);
-    }
-    bool ok = false;
-    const int number = port.toInt(&ok);
-    return ok && number > 0 && number < 65536 && !host.isEmpty();
-}
-
-RemoteConsoles::~RemoteConsoles()
-{
-    for (const Console &console : m_consoles) {
-        if (console.socket >= 0)
-            ::close(console.socket);
-    }
-}
 
 std::optional<QString> RemoteConsoles::open(const QStringList &targets, bool remote)
 {
@@ -78,31 +20,20 @@ std::optional<QString> RemoteConsoles::open(const QStringList &targets, bool rem
         if (!splitServerTarget(target, host, port))
             return QStringLiteral("\"%1\" is no server: give HOST, HOST:PORT or [IPv6]:PORT").arg(target);
         console.port = port;
-        addrinfo hints = {};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_DGRAM;
-        addrinfo *found = nullptr;
-        const int resolved =
-            ::getaddrinfo(host.toUtf8().constData(), port.toUtf8().constData(), &hints, &found);
-        if (resolved != 0)
-            return QStringLiteral("%1: its name %2 does not resolve (%3)")
-                .arg(target, host, QString::fromLocal8Bit(gai_strerror(resolved)));
-        // The address checked is the one connected to, so that a second
-        // look-up cannot lead the password elsewhere.
-        std::optional<QString> refusal;
-        if (!remote && !isLoopback(found->ai_addr)) {
-            refusal =
-                QStringLiteral("%1 is not a loopback address: the rcon password would cross the network "
-                               "in clear; run kezcfg on the server's own machine, or give --remote")
-                    .arg(target);
-        } else {
-            console.socket = ::socket(found->ai_family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-            if (console.socket < 0 || ::connect(console.socket, found->ai_addr, found->ai_addrlen) != 0)
-                refusal = QStringLiteral("%1: no socket for port %2 (%3)").arg(target, port, systemError(errno));
+        ServerSocket server = connectToServer(host, port, !remote);
+        switch (server.fault) {
+        case ServerSocket::Fault::None:
+            console.socket = std::move(server.socket);
+            break;
+        case ServerSocket::Fault::Unresolved:
+            return QStringLiteral("%1: %2").arg(target, server.reason);
+        case ServerSocket::Fault::NotLoopback:
+            return QStringLiteral("%1 is not a loopback address: the rcon password would cross the network "
+                                  "in clear; run kezcfg on the server's own machine, or give --remote")
+                .arg(target);
+        case ServerSocket::Fault::NoSocket:
+            return QStringLiteral("%1: no socket for port %2 (%3)").arg(target, port, server.reason);
         }
-        ::freeaddrinfo(found);
-        if (refusal)
-            return refusal;
     }
     return std::nullopt;
 }
@@ -130,11 +61,10 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, c
     const auto send = [&](Progress &progress) {
         const QByteArray datagram =
             "\xff\xff\xff\xffrcon " + password.toUtf8() + ' ' + commands[progress.next].toUtf8() + '\n';
-        if (::send(progress.console->socket, datagram.constData(), size_t(datagram.size()), 0) !=
-            datagram.size())
-            progress.console->error = QStringLiteral("the command could not be sent (%1)").arg(systemError(errno));
+        if (const std::optional<QString> unsent = sendDatagram(progress.console->socket, datagram))
+            progress.console->error = QStringLiteral("the command could not be sent (%1)").arg(*unsent);
     };
-    QByteArray datagram(consoleDatagram, Qt::Uninitialized);
+    QByteArray datagram(InputBounds::serverDatagram, Qt::Uninitialized);
     std::vector<Progress> running;
     for (Console &console : m_consoles) {
         if (console.skipped)
@@ -142,10 +72,10 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, c
         console.answers.clear();
         console.error.clear(); // each run is asked afresh
         console.refused = false;
-        if (console.socket >= 0 && !commands.isEmpty()) {
+        if (console.socket.get() >= 0 && !commands.isEmpty()) {
             // A late answer to an earlier command would be taken for this one's.
-            for (int stale = 0; stale < consoleStaleDatagrams; ++stale) {
-                if (::recv(console.socket, datagram.data(), size_t(datagram.size()), MSG_TRUNC) < 0)
+            for (int stale = 0; stale < InputBounds::staleDatagrams; ++stale) {
+                if (receiveDatagram(console.socket, datagram, console.port).size < 0)
                     break;
             }
             running.push_back({&console});
@@ -161,7 +91,7 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, c
         std::vector<Progress *> owners;
         for (Progress &progress : running) {
             if (waiting(progress)) {
-                polled.push_back({progress.console->socket, POLLIN, 0});
+                polled.push_back({progress.console->socket.get(), POLLIN, 0});
                 owners.push_back(&progress);
             }
         }
@@ -175,22 +105,20 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, c
                 continue;
             Progress &progress = *owners[i];
             Console &console = *progress.console;
-            const ssize_t size = ::recv(console.socket, datagram.data(), size_t(datagram.size()), MSG_TRUNC);
-            if (size < 0) {
-                if (errno == ECONNREFUSED)
-                    console.error = QStringLiteral("nothing listens on port %1").arg(console.port);
-                else if (errno != EAGAIN && errno != EINTR)
-                    console.error = systemError(errno);
+            const Received received = receiveDatagram(console.socket, datagram, console.port);
+            if (received.size < 0) {
+                console.error = received.error;
                 continue;
             }
             ++progress.heard;
             ++console.heard;
-            const std::optional<QStringList> lines =
-                size > datagram.size() ? std::nullopt : parseConsoleAnswer(datagram.left(size));
+            const std::optional<QStringList> lines = received.size > datagram.size()
+                                                         ? std::nullopt
+                                                         : parseConsoleAnswer(datagram.left(received.size));
             if (!lines) {
-                if (++progress.strays > consoleStrayDatagrams)
+                if (++progress.strays > InputBounds::consoleStrayDatagrams)
                     console.error = QStringLiteral("it sent more than %1 datagrams that answer nothing")
-                                        .arg(consoleStrayDatagrams);
+                                        .arg(InputBounds::consoleStrayDatagrams);
                 continue;
             }
             if (*lines == QStringList{QStringLiteral("Bad rcon_password.")}) {

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "files/UniqueFd.h"
+#include "serverquery/CallDeadline.h"
+
 #include <QDeadlineTimer>
 #include <QStringList>
 #include <optional>
@@ -8,51 +11,21 @@
 
 struct StatusAnswer;
 
-// HOST, HOST:PORT, [IPv6] or [IPv6]:PORT, with the game's port 27910 unless
-// given; false when target is none of these.
-bool splitServerTarget(const QString &target, QString &host, QString &port);
-
 // The game servers' remote console: the out-of-band datagram "rcon PASSWORD
 // COMMAND", which the server answers with what its console printed, or with
 // "Bad rcon_password.". The password crosses the network in clear, so only
 // loopback addresses are taken unless the operator allows others.
 //
 // Answers come from the network: each server has a socket of its own
-// connected to its address, each datagram is read up to consoleDatagram
-// bytes, and a server gets at most consoleStrayDatagrams datagrams more than
-// it was asked for before it is no longer listened to.
-inline constexpr qsizetype consoleDatagram = 65536;
-inline constexpr int consoleStrayDatagrams = 16;
-// Datagrams left over from an earlier command (a late answer, a flood) that
-// are thrown away before the next command is sent, at most.
-inline constexpr int consoleStaleDatagrams = 1024;
-
-// The one time limit of a whole command: --timeout's seconds from its start,
-// however many steps it takes and whatever the servers send.
-struct CallDeadline
-{
-    QDeadlineTimer timer;
-    double seconds; // as given, for messages
-
-    explicit CallDeadline(double timeoutSeconds)
-        : timer(qint64(timeoutSeconds * 1000), Qt::PreciseTimer), seconds(timeoutSeconds)
-    {}
-    // The same end, for a step that must leave reserveMs to the steps after it.
-    QDeadlineTimer before(qint64 reserveMs) const
-    {
-        QDeadlineTimer earlier(Qt::PreciseTimer);
-        earlier.setDeadline(timer.deadline() - reserveMs, Qt::PreciseTimer);
-        return earlier;
-    }
-};
-
+// connected to its address, each datagram is read up to a bound, and a
+// server gets a bounded number of datagrams more than it was asked for
+// before it is no longer listened to.
 class RemoteConsoles
 {
 public:
     RemoteConsoles() = default;
     RemoteConsoles(const RemoteConsoles &) = delete;
     RemoteConsoles &operator=(const RemoteConsoles &) = delete;
-    ~RemoteConsoles();
 
     // Resolves every target and connects a socket to the address found,
     // sending nothing. The first target that is not taken (no server, a name
@@ -100,7 +73,7 @@ private:
     {
         QString name;
         QString port;
-        int socket = -1;
+        UniqueFd socket;
         QString error;
         QList<QStringList> answers;
         qint64 heard = 0; // datagrams received, over every run

@@ -29,8 +29,20 @@ inline constexpr qint64 jsonReaderInput = 32 * 1024 * 1024;
 // Objects and lists inside one another, as deep as Qt's JSON reader takes.
 inline constexpr int jsonNesting = 1024;
 
-// A status answer: one UDP datagram at most; a longer one is cut and noted.
-inline constexpr qsizetype statusDatagram = 65536;
+// What a game server sends, a status answer or what its console printed, is
+// read one UDP datagram at a time, up to this many bytes; a longer status
+// answer is cut and noted, a longer console answer taken for none.
+inline constexpr qsizetype serverDatagram = 65536;
+// A remote console gets at most this many datagrams more than it was asked
+// for (a flood, answers to nothing) before it is no longer listened to.
+inline constexpr int consoleStrayDatagrams = 16;
+// Datagrams read without being waited for, at most: what an earlier command
+// left over, thrown away before the next command is sent, and what is
+// already there once a call's deadline has passed.
+inline constexpr int staleDatagrams = 1024;
+// A player line of a status answer that does not parse, quoted in its
+// problem: this many bytes of it.
+inline constexpr qsizetype quotedPlayerLine = 80;
 // status --timeout, in seconds: the answers are waited for in milliseconds.
 inline constexpr double timeoutMinimum = 0.001;
 inline constexpr double timeoutMaximum = 600;
@@ -38,6 +50,9 @@ inline constexpr double timeoutMaximum = 600;
 // characters, then how many bytes were left out, so that a flooding answer
 // cannot fill a terminal or a log with one line.
 inline constexpr qsizetype quotedOutsideText = 300;
+
+// A line of a file quoted in a diagnostic: this many characters of it.
+inline constexpr qsizetype quotedFileLine = 200;
 
 // "256 MiB", for messages.
 QString sizeText(qint64 bytes);
