@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "serverquery/StatusAnswer.h"
 
+#include "text/InputBounds.h"
 #include "text/OutsideText.h"
 
 namespace {
@@ -78,9 +79,10 @@ std::optional<StatusAnswer> parseStatusAnswer(const QByteArray &datagram)
         if (const std::optional<StatusAnswer::Player> player = parsePlayer(line))
             answer.players.append(*player);
         else
-            answer.problems.append(QStringLiteral("player line %1 does not parse: \"%2\"")
-                                       .arg(number)
-                                       .arg(printable(line.first(qMin<qsizetype>(line.size(), 80)))));
+            answer.problems.append(
+                QStringLiteral("player line %1 does not parse: \"%2\"")
+                    .arg(number)
+                    .arg(printable(line.first(qMin(line.size(), InputBounds::quotedPlayerLine)))));
     }
     return answer;
 }

@@ -14,12 +14,16 @@ void appendEscaped(QString &text, uint code)
     text.append(QLatin1Char(digits[code & 0xf]));
 }
 
-} // namespace
-
-QString printable(QStringView text)
+// The one escaping of text: each control character as \xNN and, between
+// quotes, a backslash before each backslash and double quote of its own, so
+// that neither ends the quotes nor reads as an escape.
+QString escaped(QStringView text, bool betweenQuotes)
 {
+    const auto changed = [betweenQuotes](char16_t c) {
+        return isControlCharacter(c) || (betweenQuotes && (c == u'\\' || c == u'"'));
+    };
     qsizetype clean = 0;
-    while (clean < text.size() && !isControlCharacter(text[clean].unicode()))
+    while (clean < text.size() && !changed(text[clean].unicode()))
         ++clean;
     if (clean == text.size())
         return text.toString();
@@ -27,12 +31,27 @@ QString printable(QStringView text)
     shown.reserve(text.size() + 8);
     shown.append(text.first(clean));
     for (const QChar c : text.sliced(clean)) {
-        if (isControlCharacter(c.unicode()))
+        if (isControlCharacter(c.unicode())) {
             appendEscaped(shown, c.unicode());
-        else
-            shown.append(c);
+            continue;
+        }
+        if (changed(c.unicode()))
+            shown.append(u'\\');
+        shown.append(c);
     }
     return shown;
+}
+
+} // namespace
+
+QString printable(QStringView text)
+{
+    return escaped(text, false);
+}
+
+QString printableBetweenQuotes(QStringView text)
+{
+    return escaped(text, true);
 }
 
 QString printable(QByteArrayView bytes)

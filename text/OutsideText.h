@@ -19,6 +19,9 @@ constexpr bool isControlCharacter(char32_t c)
 // Every control character as \xNN, everything else as it is. Printable
 // text comes back unchanged, and so does text once made printable.
 QString printable(QStringView text);
+// printable(text), and a backslash before each backslash and double quote of
+// text: for text shown between double quotes.
+QString printableBetweenQuotes(QStringView text);
 // Bytes of no known encoding, as a datagram brings them: printable ASCII as
 // it is, every other byte as \xNN.
 QString printable(QByteArrayView bytes);
