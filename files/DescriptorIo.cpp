@@ -73,3 +73,16 @@ bool writeAll(int fd, const QByteArrayList &pieces)
     }
     return true;
 }
+
+bool overwrite(int fd, const QByteArrayList &pieces)
+{
+    qsizetype size = 0;
+    for (const QByteArray &bytes : pieces)
+        size += bytes.size();
+    return writeAll(fd, pieces) && ::ftruncate(fd, off_t(size)) == 0 && ::fsync(fd) == 0;
+}
+
+void syncFolder(int folder)
+{
+    ::fsync(folder);
+}

@@ -39,6 +39,17 @@ inline constexpr double timeoutMaximum = 600;
 // cannot fill a terminal or a log with one line.
 inline constexpr qsizetype quotedOutsideText = 300;
 
+// The journal of an interrupted save names three files; anything longer is
+// not one of ours and is left untouched.
+inline constexpr qint64 journalSize = 64 * 1024;
+// Links followed one after another on the way to one name, as many as the
+// kernel follows.
+inline constexpr int linksInARow = 40;
+// What is read of a lock file that another process left, and of the host
+// it names.
+inline constexpr qsizetype lockFileRead = 1024;
+inline constexpr qsizetype lockFileHost = 255;
+
 // "256 MiB", for messages.
 QString sizeText(qint64 bytes);
 
