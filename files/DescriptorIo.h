@@ -28,7 +28,8 @@ QByteArray fileIdText(const FileId &id);
 
 // Exactly length bytes from offset; false on an error or an early end.
 bool readAt(int fd, qint64 offset, char *buffer, qsizetype length);
-// Everything from the start to the end; none on an error or past limit bytes.
+// Everything from the start to the end; none with errno on an error, or
+// with EFBIG when there is more than limit bytes.
 std::optional<QByteArray> readAll(int fd, qint64 limit = -1);
 // pieces one after another from the start; false with errno on a failure
 // (ENOSPC when the file system takes no more).

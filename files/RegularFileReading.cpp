@@ -150,28 +150,11 @@ RegularFileRead readRegularFile(const QString &fileName, qint64 sizeLimit)
     if (opening.fd < 0)
         return failed(opening.outcome, opening.reason);
     const UniqueFd file(opening.fd);
-    const qint64 size = opening.size;
-
-    // One byte beyond the expected size tells that the file grew, and one
-    // beyond the limit that it is too large.
-    QByteArray bytes(qsizetype(qMin<qint64>(size, sizeLimit) + 1), Qt::Uninitialized);
-    qsizetype used = 0;
-    for (;;) {
-        if (used == bytes.size()) {
-            if (used > sizeLimit)
-                return failed(Outcome::NotRead,
-                              QStringLiteral("it is larger than %1").arg(InputBounds::sizeText(sizeLimit)));
-            bytes.resize(qsizetype(qMin<qint64>(2 * qint64(used), sizeLimit + 1)));
-        }
-        const ssize_t n = ::read(file.get(), bytes.data() + used, size_t(bytes.size() - used));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return failed(Outcome::NotRead, systemError(errno));
-        if (n == 0)
-            break;
-        used += n;
-    }
-    bytes.truncate(used);
-    return {Outcome::Read, bytes, {}};
+    std::optional<QByteArray> bytes = readAll(file.get(), sizeLimit);
+    if (!bytes && errno == EFBIG)
+        return failed(Outcome::NotRead,
+                      QStringLiteral("it is larger than %1").arg(InputBounds::sizeText(sizeLimit)));
+    if (!bytes)
+        return failed(Outcome::NotRead, systemError(errno));
+    return {Outcome::Read, std::move(*bytes), {}};
 }
