@@ -2,6 +2,7 @@
 #include "files/DescriptorIo.h"
 
 #include <cerrno>
+#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -37,19 +38,37 @@ bool readAt(int fd, qint64 offset, char *buffer, qsizetype length)
 
 std::optional<QByteArray> readAll(int fd, qint64 limit)
 {
-    QByteArray bytes;
-    char buffer[65536];
-    for (qint64 offset = 0;;) {
-        const ssize_t n = readSome(fd, buffer, sizeof buffer, offset);
-        if (n < 0)
+    // Read straight into a buffer of the file's size and one byte more: that
+    // byte tells that the file grew, and one beyond the limit that it is too
+    // large, without holding more than the limit and one byte.
+    const qint64 bound = limit >= 0 ? limit + 1 : std::numeric_limits<qsizetype>::max();
+    struct stat info = {};
+    const qint64 expected = ::fstat(fd, &info) == 0 ? qint64(info.st_size) : 0;
+    QByteArray bytes(qsizetype(qMin(expected + 1, bound)), Qt::Uninitialized);
+    qsizetype used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            if (used == bound) {
+                bytes.clear();
+                errno = EFBIG;
+                return std::nullopt;
+            }
+            bytes.resize(qsizetype(qMin(qMax<qint64>(2 * qint64(used), 65536), bound)));
+        }
+        const ssize_t n = readSome(fd, bytes.data() + used, bytes.size() - used, used);
+        if (n < 0) {
+            // Freed first, so that nothing can change errno on the way out.
+            const int error = errno;
+            bytes.clear();
+            errno = error;
             return std::nullopt;
+        }
         if (n == 0)
-            return bytes;
-        bytes.append(buffer, n);
-        offset += n;
-        if (limit >= 0 && offset > limit)
-            return std::nullopt;
+            break;
+        used += n;
     }
+    bytes.truncate(used);
+    return bytes;
 }
 
 bool writeAll(int fd, const QByteArrayList &pieces)
@@ -72,4 +91,17 @@ bool writeAll(int fd, const QByteArrayList &pieces)
         }
     }
     return true;
+}
+
+bool overwrite(int fd, const QByteArrayList &pieces)
+{
+    qsizetype size = 0;
+    for (const QByteArray &bytes : pieces)
+        size += bytes.size();
+    return writeAll(fd, pieces) && ::ftruncate(fd, off_t(size)) == 0 && ::fsync(fd) == 0;
+}
+
+void syncFolder(int folder)
+{
+    ::fsync(folder);
 }

@@ -2,8 +2,13 @@
 #pragma once
 
 #include <QByteArrayList>
+#include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
+
+// Every open of a file that others may have put in place: no controlling
+// terminal, not inherited, and never blocked by a FIFO put where a file was.
+inline constexpr int safeOpenFlags = O_NOCTTY | O_CLOEXEC | O_NONBLOCK;
 
 // Which file a descriptor or a name led to: the same device and inode is the
 // same file, whatever its name now is.
@@ -23,8 +28,17 @@ QByteArray fileIdText(const FileId &id);
 
 // Exactly length bytes from offset; false on an error or an early end.
 bool readAt(int fd, qint64 offset, char *buffer, qsizetype length);
-// Everything from the start to the end; none on an error or past limit bytes.
+// Everything from the start to the end; none with errno on an error, or
+// with EFBIG when there is more than limit bytes.
 std::optional<QByteArray> readAll(int fd, qint64 limit = -1);
 // pieces one after another from the start; false with errno on a failure
 // (ENOSPC when the file system takes no more).
 bool writeAll(int fd, const QByteArrayList &pieces);
+// pieces over the file's contents, then cut to their length and synced. The
+// contents go over the old ones before the file is cut, so that a failure
+// never leaves less room than the old contents need to be put back.
+bool overwrite(int fd, const QByteArrayList &pieces);
+
+// Makes the names in a folder last. A folder opened only as a path cannot be
+// synced; the files in it are.
+void syncFolder(int folder);

@@ -25,12 +25,8 @@
 // new contents that the journal names; a failure there puts its old
 // contents back.
 //
-// Links: a symbolic link is followed only where its owner could have written
-// what it leads to: a link of the writer's own, or one whose owner owns the
-// file it leads to (and, in a sticky folder that everyone may write, only a
-// link of the writer or of the folder's owner, as the kernel has it). Any
-// other link stops the write before anything is written, so that nobody can
-// aim a privileged write at a file of their choosing.
+// Links are followed under the link rule (LinkRule.h); a link it refuses
+// stops the write before anything is written.
 struct FileToWrite
 {
     QString name; // in the working folder

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "files/FolderLock.h"
 
+#include "files/DescriptorIo.h"
+#include "text/InputBounds.h"
+
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -33,10 +36,16 @@ QString folderHolder(int folder)
     QFile locks(QStringLiteral("/proc/locks"));
     if (!locks.open(QIODevice::ReadOnly))
         return QString();
-    const QByteArray inode = ':' + QByteArray::number(quint64(info.st_ino));
+    // The table names the file as "MAJOR:MINOR:INODE", the device as the
+    // file system knows it, which is not always the one stat() tells (a
+    // btrfs subvolume has a device of its own): only the inodes are compared.
+    const FileId folderId = FileId::of(info);
     for (const QByteArray &line : locks.readAll().split('\n')) {
         const QByteArrayList fields = line.simplified().split(' ');
-        if (fields.size() >= 6 && fields[1] == "FLOCK" && fields[5].endsWith(inode)) {
+        if (fields.size() < 6 || fields[1] != "FLOCK")
+            continue;
+        const QByteArrayList file = fields[5].split(':');
+        if (file.size() == 3 && file[2] == QByteArray::number(quint64(folderId.inode))) {
             const QByteArray pid = fields[4];
             QFile command(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(pid)));
             const QString name = command.open(QIODevice::ReadOnly)
@@ -63,27 +72,25 @@ struct LockFileInfo
 LockFileInfo lockFileInfo(const QString &name)
 {
     LockFileInfo info;
-    const int fd = ::openat(AT_FDCWD, QFile::encodeName(name).constData(),
-                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
+    const UniqueFd fd(
+        ::openat(AT_FDCWD, QFile::encodeName(name).constData(), O_RDONLY | O_NOFOLLOW | safeOpenFlags));
+    if (fd.get() < 0) {
         info.regular = errno == ENOENT;
         return info;
     }
     struct stat status = {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         info.regular = false;
         return info;
     }
-    char buffer[1024];
+    char buffer[InputBounds::lockFileRead];
     ssize_t length = 0;
     do
-        length = ::read(fd, buffer, sizeof buffer);
+        length = ::read(fd.get(), buffer, sizeof buffer);
     while (length < 0 && errno == EINTR);
-    ::close(fd);
     const QByteArrayList lines = QByteArray(buffer, length > 0 ? length : 0).split('\n');
     info.pid = lines.value(0).toLongLong();
-    info.host = QString::fromUtf8(lines.value(2)).left(255);
+    info.host = QString::fromUtf8(lines.value(2)).left(InputBounds::lockFileHost);
     info.since = QDateTime::fromMSecsSinceEpoch(qint64(status.st_mtim.tv_sec) * 1000 +
                                                 status.st_mtim.tv_nsec / 1000000);
     return info;
@@ -91,34 +98,29 @@ LockFileInfo lockFileInfo(const QString &name)
 
 } // namespace
 
-FolderLock::~FolderLock()
-{
-    if (m_folder >= 0)
-        ::close(m_folder); // lets go of the lock
-}
+FolderLock::~FolderLock() = default;
 
 std::optional<QString> FolderLock::lock(std::chrono::milliseconds wait,
                                         const std::function<void(const QString &)> &say)
 {
     if (m_method == Method::LockFile)
         return lockFile(wait, say);
-    m_folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_folder < 0)
+    m_folder.reset(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (m_folder.get() < 0)
         return lockFile(wait, say);
     const QDeadlineTimer deadline(wait);
     bool told = false;
     for (;;) {
-        if (::flock(m_folder, LOCK_EX | LOCK_NB) == 0)
+        if (::flock(m_folder.get(), LOCK_EX | LOCK_NB) == 0)
             return std::nullopt;
         if (errno == EINTR)
             continue;
         if (errno != EWOULDBLOCK) {
             // This file system cannot lock a folder.
-            ::close(m_folder);
-            m_folder = -1;
+            m_folder.reset();
             return lockFile(wait, say);
         }
-        const QString holder = folderHolder(m_folder);
+        const QString holder = folderHolder(m_folder.get());
         const QString who = holder.isEmpty() ? QStringLiteral("another apply") : holder;
         if (deadline.hasExpired())
             return QStringLiteral("%1 still holds the folder %2 after %3 s; nothing was written")

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "files/UniqueFd.h"
+
 #include <QLockFile>
 #include <chrono>
 #include <functional>
@@ -40,6 +42,6 @@ private:
                                     const std::function<void(const QString &)> &say);
 
     Method m_method;
-    int m_folder = -1;
+    UniqueFd m_folder; // holds the lock while it is open
     std::optional<QLockFile> m_file;
 };

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "files/RegularFileReading.h"
 
+#include "files/DescriptorIo.h"
 #include "files/SystemErrors.h"
 #include "files/WriteTarget.h"
+#include "text/InputBounds.h"
 
 #include <QFile>
 
@@ -27,12 +29,6 @@ RegularFileRead failedWithErrno(int error)
     return failed(error == ENOENT ? Outcome::Missing : Outcome::NotOpened, reason);
 }
 
-QString sizeText(qint64 bytes)
-{
-    return bytes % (1024 * 1024) == 0 ? QStringLiteral("%1 MiB").arg(bytes / (1024 * 1024))
-                                      : QStringLiteral("%1 bytes").arg(bytes);
-}
-
 // A name that is a link is followed as the writer follows links, so that a
 // folder's owner cannot have a privileged reader take in a file of another
 // user (and a later save write it out into theirs).
@@ -49,19 +45,16 @@ RegularFileOpening openThroughLink(const QByteArray &path)
         return {Outcome::NotOpened, -1, 0, QStringLiteral("it is a folder")};
     if (!S_ISREG(found.st_mode))
         return {Outcome::NotRead, -1, 0, QStringLiteral("it is not a regular file")};
-    const int fd = ::openat(target.folder.get(), target.base.constData(),
-                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd(
+        ::openat(target.folder.get(), target.base.constData(), O_RDONLY | O_NOFOLLOW | safeOpenFlags));
+    if (fd.get() < 0) {
         const RegularFileRead failure = failedWithErrno(errno);
         return {failure.outcome, -1, 0, failure.reason};
     }
     struct stat info = {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_dev != found.st_dev ||
-        info.st_ino != found.st_ino) {
-        ::close(fd);
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || !(FileId::of(info) == FileId::of(found)))
         return {Outcome::NotRead, -1, 0, QStringLiteral("it is not a regular file")};
-    }
-    return {Outcome::Read, fd, qint64(info.st_size), {}};
+    return {Outcome::Read, fd.release(), qint64(info.st_size), {}};
 }
 
 } // namespace
@@ -104,44 +97,39 @@ RegularFileOpening openRegularFile(const QString &fileName)
     if (!S_ISREG(info.st_mode))
         return {Outcome::NotRead, -1, 0, QStringLiteral("it is not a regular file")};
 
-    const int fd =
-        ::openat(from, base.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0 && errno == ELOOP)
+    UniqueFd fd(::openat(from, base.constData(), O_RDONLY | O_NOFOLLOW | safeOpenFlags));
+    if (fd.get() < 0 && errno == ELOOP)
         return {Outcome::NotRead, -1, 0, QStringLiteral("it was replaced by a link while it was opened")};
-    if (fd < 0) {
+    if (fd.get() < 0) {
         const RegularFileRead failure = failedWithErrno(errno);
         return {failure.outcome, -1, 0, failure.reason};
     }
     // The name may have been replaced since it was looked at: only the file
     // that was judged is read.
     struct stat opened = {};
-    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != info.st_dev ||
-        opened.st_ino != info.st_ino) {
-        ::close(fd);
+    if (::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+        !(FileId::of(opened) == FileId::of(info)))
         return {Outcome::NotRead, -1, 0, QStringLiteral("it was replaced while it was opened")};
-    }
-    return {Outcome::Read, fd, qint64(opened.st_size), {}};
+    return {Outcome::Read, fd.release(), qint64(opened.st_size), {}};
 }
 
 RegularFileOpening openListedRegularFile(int folder, const QByteArray &name, const QString &fileName)
 {
-    const int fd =
-        ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0 && errno == ELOOP)
+    UniqueFd fd(::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | safeOpenFlags));
+    if (fd.get() < 0 && errno == ELOOP)
         return openRegularFile(fileName);
-    if (fd < 0) {
+    if (fd.get() < 0) {
         const RegularFileRead failure = failedWithErrno(errno);
         return {failure.outcome, -1, 0, failure.reason};
     }
     struct stat info = {};
-    const bool looked = ::fstat(fd, &info) == 0;
+    const bool looked = ::fstat(fd.get(), &info) == 0;
     if (!looked || !S_ISREG(info.st_mode)) {
-        ::close(fd);
         if (looked && S_ISDIR(info.st_mode))
             return {Outcome::NotOpened, -1, 0, QStringLiteral("it is a folder")};
         return {Outcome::NotRead, -1, 0, QStringLiteral("it is not a regular file")};
     }
-    return {Outcome::Read, fd, qint64(info.st_size), {}};
+    return {Outcome::Read, fd.release(), qint64(info.st_size), {}};
 }
 
 RegularFileRead checkRegularFile(const QString &fileName, qint64 sizeLimit)
@@ -151,7 +139,8 @@ RegularFileRead checkRegularFile(const QString &fileName, qint64 sizeLimit)
         return failed(opening.outcome, opening.reason);
     const UniqueFd file(opening.fd);
     if (opening.size > sizeLimit)
-        return failed(Outcome::NotRead, QStringLiteral("it is larger than %1").arg(sizeText(sizeLimit)));
+        return failed(Outcome::NotRead,
+                      QStringLiteral("it is larger than %1").arg(InputBounds::sizeText(sizeLimit)));
     return {Outcome::Read, {}, {}};
 }
 
@@ -161,28 +150,11 @@ RegularFileRead readRegularFile(const QString &fileName, qint64 sizeLimit)
     if (opening.fd < 0)
         return failed(opening.outcome, opening.reason);
     const UniqueFd file(opening.fd);
-    const qint64 size = opening.size;
-
-    // One byte beyond the expected size tells that the file grew, and one
-    // beyond the limit that it is too large.
-    QByteArray bytes(qsizetype(qMin<qint64>(size, sizeLimit) + 1), Qt::Uninitialized);
-    qsizetype used = 0;
-    for (;;) {
-        if (used == bytes.size()) {
-            if (used > sizeLimit)
-                return failed(Outcome::NotRead,
-                              QStringLiteral("it is larger than %1").arg(sizeText(sizeLimit)));
-            bytes.resize(qsizetype(qMin<qint64>(2 * qint64(used), sizeLimit + 1)));
-        }
-        const ssize_t n = ::read(file.get(), bytes.data() + used, size_t(bytes.size() - used));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return failed(Outcome::NotRead, systemError(errno));
-        if (n == 0)
-            break;
-        used += n;
-    }
-    bytes.truncate(used);
-    return {Outcome::Read, bytes, {}};
+    std::optional<QByteArray> bytes = readAll(file.get(), sizeLimit);
+    if (!bytes && errno == EFBIG)
+        return failed(Outcome::NotRead,
+                      QStringLiteral("it is larger than %1").arg(InputBounds::sizeText(sizeLimit)));
+    if (!bytes)
+        return failed(Outcome::NotRead, systemError(errno));
+    return {Outcome::Read, std::move(*bytes), {}};
 }

@@ -20,6 +20,8 @@ public:
     UniqueFd &operator=(const UniqueFd &) = delete;
 
     int get() const { return m_fd; }
+    // Hands the descriptor on to whatever closes it from now on.
+    int release() { return std::exchange(m_fd, -1); }
     void reset(int fd = -1);
 
 private:

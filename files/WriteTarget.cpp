@@ -1,25 +1,17 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "files/WriteTarget.h"
 
-#include "text/Diagnostics.h"
-
-#include <QFile>
+#include "files/LinkRule.h"
+#include "text/InputBounds.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <pwd.h>
 #include <unistd.h>
 
 namespace {
-
-// A path that a folder's owner chose, made safe to print.
-QString shown(const QByteArray &path)
-{
-    return Diagnostics::quoted(QFile::decodeName(path));
-}
 
 // A folder to write in, opened for reading where that is allowed (so that
 // it can be synced) and as a bare path where only passing through is.
@@ -53,16 +45,6 @@ QString kindOfFile(mode_t mode)
     return QStringLiteral("not a regular file");
 }
 
-QString userName(uid_t user)
-{
-    struct passwd entry = {};
-    struct passwd *found = nullptr;
-    char buffer[4096];
-    if (::getpwuid_r(user, &entry, buffer, sizeof buffer, &found) == 0 && found)
-        return QStringLiteral("user %1 (%2)").arg(QString::fromLocal8Bit(found->pw_name)).arg(user);
-    return QStringLiteral("user %1").arg(user);
-}
-
 std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, int workingFolder,
                                                       TargetUse use)
 {
@@ -75,37 +57,30 @@ std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, in
     const uid_t me = ::geteuid();
     // After a link of another user: that user, who must own what is found at
     // the next step in the folder actually held, whatever was checked before.
-    bool owing = false;
-    uid_t owedTo = 0;
-    QByteArray owedLink;
+    std::optional<LinkRule::Owed> owed;
 
-    for (int hops = 0; hops < 40; ++hops) {
+    for (int hops = 0; hops < InputBounds::linksInARow; ++hops) {
         struct stat folderInfo = {};
         if (target.folder.get() < 0 || ::fstat(target.folder.get(), &folderInfo) != 0)
             return plainReason(errno, ErrorContext::Folder);
-        target.folderDevice = folderInfo.st_dev;
-        target.folderInode = folderInfo.st_ino;
+        target.folderId = FileId::of(folderInfo);
         if (target.base.isEmpty() || target.base == "." || target.base == "..")
-            return QStringLiteral("%1 is a folder").arg(shown(path));
+            return QStringLiteral("%1 is a folder").arg(shownPath(path));
 
         struct stat info = {};
         if (::fstatat(target.folder.get(), target.base.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno == ENOENT && owing)
-                return QStringLiteral(
-                           "%1 is a link of %2 to %3, which does not exist; only your own links are "
-                           "followed to make a file")
-                    .arg(shown(owedLink), userName(owedTo), shown(path));
+            if (errno == ENOENT && owed)
+                return *LinkRule::settle(*owed, nullptr);
             if (errno == ENOENT)
                 return target;
             return plainReason(errno, ErrorContext::File);
         }
         // Checked again here, on the folder that is held: a folder on the
         // link's way may have been swapped since the link was looked at.
-        if (owing && info.st_uid != owedTo)
-            return QStringLiteral(
-                       "%1 is a link of %2 to %3, which belongs to %4; a link is followed only when "
-                       "it is your own or its owner owns what it leads to")
-                .arg(shown(owedLink), userName(owedTo), shown(path), userName(info.st_uid));
+        if (owed) {
+            if (std::optional<QString> refusal = LinkRule::settle(*owed, &info))
+                return *refusal;
+        }
         if (!S_ISLNK(info.st_mode)) {
             if (!S_ISREG(info.st_mode) && use == TargetUse::Writing)
                 return QStringLiteral("it leads to %1, and only regular files are written")
@@ -114,11 +89,10 @@ std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, in
             return target;
         }
 
-        const bool sharedSticky = (folderInfo.st_mode & S_ISVTX) && (folderInfo.st_mode & S_IWOTH);
-        if (sharedSticky && info.st_uid != me && info.st_uid != folderInfo.st_uid)
-            return QStringLiteral("%1 is a link of %2 in a shared sticky folder, and only your own links or "
-                                  "those of the folder's owner are followed there")
-                .arg(shown(path), userName(info.st_uid));
+        bool owes = false;
+        if (std::optional<QString> refusal =
+                LinkRule::judge(folderInfo, info, path, me, LinkRule::Trust::OwnLinks, owes))
+            return *refusal;
         QByteArray link(PATH_MAX + 1, '\0');
         const ssize_t length =
             ::readlinkat(target.folder.get(), target.base.constData(), link.data(), size_t(link.size()));
@@ -128,25 +102,16 @@ std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, in
             return plainReason(ENAMETOOLONG, ErrorContext::File);
         link.truncate(length);
 
-        // Whoever made the link must have been able to write what it leads
-        // to; else the link would let them choose what this user overwrites.
-        if (info.st_uid != me) {
+        // Looked at first as the link stands, so that a link of another
+        // user to nothing of theirs is refused before any folder is walked.
+        owed.reset();
+        if (owes) {
+            owed = LinkRule::Owed{info.st_uid, path, link};
             struct stat destination = {};
-            if (::fstatat(target.folder.get(), link.constData(), &destination, 0) != 0)
-                return QStringLiteral(
-                           "%1 is a link of %2 to %3, which does not exist; only your own links are "
-                           "followed to make a file")
-                    .arg(shown(path), userName(info.st_uid), shown(link));
-            if (destination.st_uid != info.st_uid)
-                return QStringLiteral(
-                           "%1 is a link of %2 to %3, which belongs to %4; a link is followed only when "
-                           "it is your own or its owner owns what it leads to")
-                    .arg(shown(path), userName(info.st_uid), shown(link), userName(destination.st_uid));
+            const bool exists = ::fstatat(target.folder.get(), link.constData(), &destination, 0) == 0;
+            if (std::optional<QString> refusal = LinkRule::settle(*owed, exists ? &destination : nullptr))
+                return *refusal;
         }
-
-        owing = info.st_uid != me;
-        owedTo = info.st_uid;
-        owedLink = path;
         const qsizetype linkSlash = link.lastIndexOf('/');
         if (linkSlash >= 0) {
             const QByteArray folder = linkSlash == 0 ? QByteArray("/") : link.left(linkSlash);
@@ -229,22 +194,15 @@ FolderOpening openFolderStepwise(int start, const QByteArray &path, bool judgeSt
     // stood for are used up.
     struct Owed
     {
-        uid_t owner;
-        QByteArray link;
-        QByteArray target;
+        LinkRule::Owed link;
         qsizetype leftAfter;
     };
     std::vector<Owed> owed;
     int links = 0;
     for (;;) {
         while (!owed.empty() && todo.size() <= owed.back().leftAfter) {
-            const Owed &link = owed.back();
-            if (here.st_uid != link.owner)
-                return refused(QStringLiteral("%1 is a link of %2 to %3, which belongs to %4; a link is "
-                                              "followed only when it is your own or its owner owns what "
-                                              "it leads to")
-                                   .arg(shown(link.link), userName(link.owner), shown(link.target),
-                                        userName(here.st_uid)));
+            if (std::optional<QString> refusal = LinkRule::settle(owed.back().link, &here))
+                return refused(*refusal);
             owed.pop_back();
         }
         if (todo.isEmpty())
@@ -258,7 +216,7 @@ FolderOpening openFolderStepwise(int start, const QByteArray &path, bool judgeSt
             return failed(errno);
         const QByteArray step = name == ".." ? parentOf(reached) : joinedName(reached, name);
         if (S_ISLNK(info.st_mode)) {
-            if (++links > 40)
+            if (++links > InputBounds::linksInARow)
                 return failed(ELOOP);
             QByteArray target(PATH_MAX + 1, '\0');
             // Read from the link that was opened, not from its name again.
@@ -268,15 +226,12 @@ FolderOpening openFolderStepwise(int start, const QByteArray &path, bool judgeSt
             if (length > PATH_MAX)
                 return failed(ENAMETOOLONG);
             target.truncate(length);
-            const bool sharedSticky = (here.st_mode & S_ISVTX) && (here.st_mode & S_IWOTH);
-            if (info.st_uid != me && info.st_uid != 0) {
-                if (sharedSticky && info.st_uid != here.st_uid)
-                    return refused(QStringLiteral("%1 is a link of %2 in a shared sticky folder, and only "
-                                                  "your own links or those of the folder's owner are "
-                                                  "followed there")
-                                       .arg(shown(step), userName(info.st_uid)));
-                owed.push_back({info.st_uid, step, target, todo.size()});
-            }
+            bool owes = false;
+            if (std::optional<QString> refusal =
+                    LinkRule::judge(here, info, step, me, LinkRule::Trust::OwnAndRootsLinks, owes))
+                return refused(*refusal);
+            if (owes)
+                owed.push_back({{info.st_uid, step, target}, todo.size()});
             todo = target.split('/') + todo;
             if (target.startsWith('/')) {
                 current.reset(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -295,7 +250,7 @@ FolderOpening openFolderStepwise(int start, const QByteArray &path, bool judgeSt
             return refused(
                 QStringLiteral("%1 belongs to %2 and is reached from %3, a folder of %4, who "
                                "could have put it there")
-                    .arg(shown(step), userName(info.st_uid), shown(reached), userName(here.st_uid)));
+                    .arg(shownPath(step), userName(info.st_uid), shownPath(reached), userName(here.st_uid)));
         current = std::move(next);
         here = info;
         reached = step;
@@ -316,7 +271,7 @@ QByteArray workingFolderPath()
     struct stat logical = {};
     const char *pwd = std::getenv("PWD");
     if (pwd && pwd[0] == '/' && ::stat(".", &working) == 0 && ::stat(pwd, &logical) == 0 &&
-        working.st_dev == logical.st_dev && working.st_ino == logical.st_ino)
+        FileId::of(working) == FileId::of(logical))
         return QByteArray(pwd);
     QByteArray path(PATH_MAX + 1, '\0');
     if (!::getcwd(path.data(), size_t(path.size())))

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "files/DescriptorIo.h"
+#include "files/LinkRule.h"
 #include "files/SystemErrors.h"
 #include "files/UniqueFd.h"
 
@@ -21,24 +23,14 @@ struct WriteTarget
     QByteArray folderPath; // as reached from the working folder: "." or a path
     QByteArray base;
     std::optional<struct stat> existing; // none when the file is still to be made
-    dev_t folderDevice = 0;
-    ino_t folderInode = 0;
-
-    struct Id
-    {
-        dev_t device;
-        ino_t inode;
-    };
-    Id folderId() const { return {folderDevice, folderInode}; }
+    FileId folderId;
 };
 
 // Follows name, from the folder workingFolder, to the file that writing it
-// would change, one link at a time. A link is followed only where its owner
-// could have written what it leads to: it is the writer's own, or its owner
-// owns that file; and in a sticky folder that everyone may write, only a link
-// of the writer or of the folder's owner. What is not a regular file, and
-// any other link, is refused with a sentence that says why (naming the link,
-// its owner and what it leads to).
+// would change, one link at a time under the link rule (LinkRule.h), which
+// trusts only the writer's own links as they stand. What is not a regular
+// file, and any link the rule refuses, is refused with a sentence that says
+// why (naming the link, its owner and what it leads to).
 //
 // For reading, the same links are followed and refused, and a file that is
 // not a regular one is given back for the reader to judge.
@@ -46,17 +38,13 @@ enum class TargetUse { Writing, Reading };
 std::variant<WriteTarget, QString> resolveWriteTarget(const QByteArray &name, int workingFolder,
                                                       TargetUse use = TargetUse::Writing);
 
-// "user nobody (65534)"
-QString userName(uid_t user);
-
 // What a file that is not a regular one is: "a FIFO", "a folder", "a device" ...
 QString kindOfFile(mode_t mode);
 
 // A game folder opened from "/", one name at a time, each on the folder
 // held before it, so that no name swapped along the way can lead the opening
 // elsewhere. A link on the way is followed one step at a time under the
-// link rule (the opener's own links and root's are followed; another user's
-// only where that user owns the folder it leads to), and a step from a
+// link rule, which trusts the opener's own links and root's, and a step from a
 // folder of a user other than root and the opener into one of a third user
 // is refused: that user could have put it there. folder is -1 when the
 // folder was not opened: error holds the system's reason, or refusal says

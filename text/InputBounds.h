@@ -53,6 +53,16 @@ inline constexpr qsizetype quotedOutsideText = 300;
 
 // A line of a file quoted in a diagnostic: this many characters of it.
 inline constexpr qsizetype quotedFileLine = 200;
+// The journal of an interrupted save names three files; anything longer is
+// not one of ours and is left untouched.
+inline constexpr qint64 journalSize = 64 * 1024;
+// Links followed one after another on the way to one name, as many as the
+// kernel follows.
+inline constexpr int linksInARow = 40;
+// What is read of a lock file that another process left, and of the host
+// it names.
+inline constexpr qsizetype lockFileRead = 1024;
+inline constexpr qsizetype lockFileHost = 255;
 
 // "256 MiB", for messages.
 QString sizeText(qint64 bytes);
