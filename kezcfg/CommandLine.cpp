@@ -4,11 +4,11 @@
 #include "NearestName.h"
 #include "Output.h"
 
-#include "files/FolderLock.h"
 #include "text/InputBounds.h"
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -44,6 +44,18 @@ bool looksLikeOption(const QString &argument)
            (argument.size() > 1 && argument.startsWith(u'-') && !argument[1].isDigit());
 }
 
+// A finite number from minimum to maximum written as text; nothing for
+// anything else (nan, inf, a negative, 1e-300).
+std::optional<double> numberIn(const QString &text, double minimum, double maximum)
+{
+    bool ok = false;
+    const double number = text.toDouble(&ok);
+    if (ok && std::isfinite(number) && number >= minimum && number <= maximum)
+        return number;
+    return std::nullopt;
+}
+
+// --wait names its range both for a missing value and for a wrong one.
 int wrongLockWait()
 {
     return failure(QStringLiteral("--wait takes a number of seconds from 0 to %1")
@@ -127,8 +139,8 @@ std::variant<Given, int> take(const QStringList &arguments, const QList<Option> 
     return given;
 }
 
-// Each command's options, and its options struct made of what was given:
-// a command's own refusal of its operands, or its options.
+// Makes a command's options struct of what was given, or refuses its
+// operands in the command's own words.
 using Build = CommandLine (*)(const Given &);
 
 Refused refuse(const QString &message)
@@ -194,7 +206,6 @@ CommandLine apply(const Given &given)
     ApplyOptions options;
     options.check = given.switches.contains(QStringLiteral("--check"));
     options.force = given.switches.contains(QStringLiteral("--force"));
-    options.wait = FolderLock::defaultWait;
     if (const auto wait = given.numbers.constFind(QStringLiteral("--wait")); wait != given.numbers.cend())
         options.wait = std::chrono::milliseconds(qint64(*wait * 1000));
     options.input = given.operands.last();
@@ -277,15 +288,6 @@ const QList<Command> &commands()
 }
 
 } // namespace
-
-std::optional<double> numberIn(const QString &text, double minimum, double maximum)
-{
-    bool ok = false;
-    const double number = text.toDouble(&ok);
-    if (ok && std::isfinite(number) && number >= minimum && number <= maximum)
-        return number;
-    return std::nullopt;
-}
 
 CommandLine readCommandLine(QStringList arguments)
 {

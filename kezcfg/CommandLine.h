@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "files/FolderLock.h"
+
 #include <QStringList>
 #include <chrono>
 #include <optional>
@@ -40,7 +42,7 @@ struct ApplyOptions
 {
     bool check = false;
     bool force = false;
-    std::chrono::milliseconds wait;
+    std::chrono::milliseconds wait = FolderLock::defaultWait; // for another writer of the folder
     QString folder;
     QString input; // a file, or "-" for standard input
 };
@@ -87,7 +89,3 @@ using CommandLine =
 // command does not know is named, never taken for a folder or a name; the
 // nearest one it knows is offered.
 CommandLine readCommandLine(QStringList arguments);
-
-// A finite number from minimum to maximum written as text; nothing for
-// anything else (nan, inf, a negative, 1e-300).
-std::optional<double> numberIn(const QString &text, double minimum, double maximum);
