@@ -381,19 +381,6 @@ QByteArray unifiedDiff(const QString &name, const std::optional<QByteArray> &bef
 
 namespace {
 
-constexpr std::chrono::milliseconds defaultLockWait = FolderLock::defaultWait;
-constexpr std::chrono::seconds longestLockWait = std::chrono::hours(24);
-
-// A finite number of seconds, from 0 to the longest wait.
-std::optional<double> secondsIn(const QString &text)
-{
-    bool ok = false;
-    const double seconds = text.toDouble(&ok);
-    if (!ok || !std::isfinite(seconds) || seconds < 0 || seconds > double(longestLockWait.count()))
-        return std::nullopt;
-    return seconds;
-}
-
 int refuse(const QString &message)
 {
     return failure(QStringLiteral("apply refused: %1; no file was changed").arg(message));
@@ -451,25 +438,13 @@ std::optional<int> refuseMapsNoEngineFinds(const ServerSettings &settings,
 
 namespace Commands {
 
-int apply(const QStringList &arguments)
+int apply(const ApplyOptions &options)
 {
-    QStringList rest = arguments;
-    const bool check = rest.removeAll(QStringLiteral("--check")) > 0;
-    std::chrono::milliseconds wait = defaultLockWait;
-    if (const qsizetype at = rest.indexOf(QStringLiteral("--wait")); at >= 0) {
-        const std::optional<double> seconds = at + 1 < rest.size() ? secondsIn(rest[at + 1]) : std::nullopt;
-        if (!seconds)
-            return failure(
-                QStringLiteral("--wait takes a number of seconds from 0 to %1").arg(longestLockWait.count()));
-        wait = std::chrono::milliseconds(qint64(*seconds * 1000));
-        rest.remove(at, 2);
-    }
-    const bool force = rest.removeAll(QStringLiteral("--force")) > 0;
-    if (rest.isEmpty() || rest.size() > 2)
-        return failure(
-            QStringLiteral("apply takes an optional folder and a JSON file, or - for standard input"));
-    const QString input = rest.takeLast();
-    const QString folder = rest.value(0, QStringLiteral("."));
+    const bool check = options.check;
+    const std::chrono::milliseconds wait = options.wait;
+    const bool force = options.force;
+    const QString &input = options.input;
+    const QString &folder = options.folder;
 
     QByteArray json;
     QFile in(input);

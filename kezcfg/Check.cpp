@@ -523,11 +523,9 @@ Finding mapsNotChecked(const GameFolders &game)
 
 namespace Commands {
 
-int check(const QStringList &arguments)
+int check(const CheckOptions &options)
 {
-    if (arguments.size() > 1)
-        return failure(QStringLiteral("check takes at most one folder"));
-    const QString folder = arguments.value(0, QStringLiteral("."));
+    const QString &folder = options.folder;
     if (const std::optional<int> refused = enterFolder(folder))
         return *refused;
     return Checker().run();

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+// kezcfg show: the configuration set as File / Open lays it over a form fresh
+// from start-up, as text or as the JSON document apply takes.
 #include "Commands.h"
 
 #include "Families.h"
@@ -6,38 +8,13 @@
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ServerForm.h"
-#include "files/FileSetWriter.h"
-#include "files/WriteTarget.h"
-#include "text/DecimalText.h"
 #include "text/OutsideText.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
-#include <QTextStream>
-#include <cmath>
-#include <cstdio>
-#include <unistd.h>
 
 namespace {
-
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-int unknownFamily(const QString &name)
-{
-    const QString nearest = didYouMean(name, familyNames());
-    if (!nearest.isEmpty())
-        return failure(QStringLiteral("no family is called \"%1\"%2").arg(name, nearest));
-    return failure(QStringLiteral("no family is called \"%1\"; the families are %2, or their tab captions")
-                       .arg(name, familyVariables()));
-}
 
 // Where each value of the form is shown, and its key in the JSON document.
 struct TextLabel
@@ -72,7 +49,7 @@ constexpr NumberLabel numberLabels[] = {
 void printField(const QString &label, const QString &value)
 {
     const QString head = label.isEmpty() ? QString(21, u' ') : QStringLiteral("%1").arg(label + u':', -21);
-    out() << (value.isEmpty() ? head.trimmed() : head + printable(value)) << '\n';
+    printOut((value.isEmpty() ? head.trimmed() : head + printable(value)) + u'\n');
 }
 
 void printText(const ServerForm &form)
@@ -130,240 +107,17 @@ void printJson(const ServerForm &form, bool complete)
     if (form.messageOfTheDayRead)
         document.insert(QStringLiteral("motd"), values.messageOfTheDay);
     document.insert(QStringLiteral("complete"), complete);
-    out() << printableJson(QJsonDocument(document).toJson(QJsonDocument::Indented));
+    printOut(printableJson(QJsonDocument(document).toJson(QJsonDocument::Indented)));
 }
 
 } // namespace
 
-std::optional<QString> nearestOf(const QString &given, const QStringList &candidates)
-{
-    // Edit distance: letters left out, added, changed or swapped count one each.
-    const auto distance = [](QStringView a, QStringView b) {
-        QList<qsizetype> previous(b.size() + 1), current(b.size() + 1), before(b.size() + 1);
-        for (qsizetype j = 0; j <= b.size(); ++j)
-            current[j] = j;
-        for (qsizetype i = 1; i <= a.size(); ++i) {
-            before = previous;
-            previous = current;
-            current[0] = i;
-            for (qsizetype j = 1; j <= b.size(); ++j) {
-                const qsizetype change = a[i - 1].toLower() == b[j - 1].toLower() ? 0 : 1;
-                current[j] = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + change});
-                if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
-                    current[j] = std::min(current[j], before[j - 2] + 1);
-            }
-        }
-        return current[b.size()];
-    };
-    std::optional<QString> nearest;
-    qsizetype best = 0;
-    for (const QString &candidate : candidates) {
-        const qsizetype d = distance(given, candidate);
-        if (!nearest || d < best) {
-            nearest = candidate;
-            best = d;
-        }
-    }
-    // Beyond a third of the word it is no longer a slip of the finger.
-    if (!nearest || best > std::max<qsizetype>(2, nearest->size() / 3))
-        return std::nullopt;
-    return nearest;
-}
-
-QString didYouMean(const QString &given, const QStringList &candidates)
-{
-    const std::optional<QString> nearest = nearestOf(given, candidates);
-    return nearest ? QStringLiteral("; did you mean %1?").arg(*nearest) : QString();
-}
-
-std::optional<int> refuseUnknownOption(const QString &command, const QStringList &arguments,
-                                       const QStringList &known, const QStringList &valued)
-{
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (valued.contains(argument)) {
-            ++i;
-            continue;
-        }
-        // "-" is standard input and "-5" a number; "--" or "-x" begins an option.
-        const bool option = argument.startsWith(u"--") ||
-                            (argument.size() > 1 && argument.startsWith(u'-') && !argument[1].isDigit());
-        if (!option || known.contains(argument))
-            continue;
-        QString message = QStringLiteral("%1: unknown option \"%2\"").arg(command, argument);
-        if (known.isEmpty())
-            message += QStringLiteral("; %1 takes no options").arg(command);
-        else if (const std::optional<QString> nearest = nearestOf(argument, known))
-            message += QStringLiteral("; did you mean %1?").arg(*nearest);
-        else
-            message += QStringLiteral("; its options are %1").arg(known.join(QStringLiteral(", ")));
-        return failure(message);
-    }
-    return std::nullopt;
-}
-
-int folderFailure(const QString &folder)
-{
-    const QFileInfo info(folder);
-    QString why;
-    if (!info.exists())
-        why = info.isSymLink() ? QStringLiteral("it is a link to nothing")
-                               : QStringLiteral("there is no such folder");
-    else if (!info.isDir())
-        why = QStringLiteral("it is not a folder");
-    else
-        why = QStringLiteral("you may not enter it");
-    return failure(QStringLiteral("cannot go into the folder \"%1\": %2").arg(folder, why));
-}
-
-std::optional<int> holdFolderForWriting(const QString &command, FolderLock &lock, bool check,
-                                        std::chrono::milliseconds wait)
-{
-    if (!check) {
-        if (const std::optional<QString> refusal = lock.lock(wait, [](const QString &text) { notice(text); }))
-            return failure(QStringLiteral("%1 refused: %2").arg(command, *refusal));
-    }
-    const Recovery recovery = check ? FileSetWriter::inspect() : FileSetWriter::recover();
-    if (recovery.outcome == Recovery::Outcome::Failed || recovery.outcome == Recovery::Outcome::Busy)
-        return failure(QStringLiteral("%1 refused: %2; no file was changed").arg(command, recovery.message));
-    if (recovery.outcome == Recovery::Outcome::Completed)
-        notice(recovery.message);
-    return std::nullopt;
-}
-
-std::optional<int> enterFolder(const QString &folder)
-{
-    // The folder is opened once, from "/", under the link rule, and held as
-    // the working folder: every file after it is named from there, so a
-    // folder swapped by name later changes nothing.
-    QByteArray path = QFile::encodeName(folder);
-    if (!path.startsWith('/')) {
-        const QByteArray working = workingFolderPath();
-        if (working.isEmpty())
-            return folderFailure(folder);
-        path = working + '/' + path;
-    }
-    path = QFile::encodeName(QDir::cleanPath(QFile::decodeName(path)));
-    const FolderOpening opening = openFolderFromRoot(path);
-    if (!opening.refusal.isEmpty())
-        return failure(QStringLiteral("will not go into the folder \"%1\": %2; nothing was read or written")
-                           .arg(folder, opening.refusal));
-    if (opening.folder.get() < 0 || ::fchdir(opening.folder.get()) != 0)
-        return folderFailure(folder);
-    return std::nullopt;
-}
-
-std::optional<double> numberOption(const QString &option, const QString &value, const QString &unit,
-                                   double minimum, double maximum)
-{
-    bool ok = false;
-    const double number = value.toDouble(&ok);
-    if (ok && std::isfinite(number) && number >= minimum && number <= maximum)
-        return number;
-    failure(QStringLiteral("%1 takes %2 from %3 to %4, not \"%5\"")
-                .arg(option, unit, QString::number(minimum), QString::number(maximum), value));
-    return std::nullopt;
-}
-
 namespace Commands {
 
-int flags(const QStringList &arguments)
+int show(const ShowOptions &options)
 {
-    if (arguments.size() > 1)
-        return failure(QStringLiteral("flags takes at most one family"));
-    std::optional<std::size_t> only;
-    if (!arguments.isEmpty() && !(only = familyNamed(arguments[0])))
-        return unknownFamily(arguments[0]);
-    bool first = true;
-    for (std::size_t family = 0; family < FlagTables::familyCount; ++family) {
-        if (only && *only != family)
-            continue;
-        const FlagTable &table = *FlagTables::families[family];
-        if (!first)
-            out() << '\n';
-        first = false;
-        out() << QString::fromUtf16(table.caption) << " (set " << QString::fromUtf16(table.variable) << ")\n";
-        for (const QuakeFlag &flag : buildCatalogue(table)) {
-            const int bit = qCountTrailingZeroBits(quint32(flag.getFlagValue()));
-            out() << QStringLiteral("  bit %1  %2  %3\n")
-                         .arg(bit, 2)
-                         .arg(flag.getFlagValue(), 10)
-                         .arg(flag.getFlagName());
-        }
-    }
-    return 0;
-}
-
-int decode(const QStringList &arguments)
-{
-    if (arguments.size() != 2)
-        return failure(QStringLiteral("decode takes a family and a mask"));
-    const std::optional<std::size_t> family = familyNamed(arguments[0]);
-    if (!family)
-        return unknownFamily(arguments[0]);
-    const std::optional<qint32> mask = parseDecimalInteger(arguments[1]);
-    if (!mask) {
-        static const QRegularExpression digits(QStringLiteral("^-?[0-9]+$"));
-        if (digits.match(arguments[1]).hasMatch()) {
-            const bool negative = arguments[1].startsWith(u'-');
-            return failure(QStringLiteral("the mask %1 is too %2: a mask is %3")
-                               .arg(arguments[1],
-                                    negative ? QStringLiteral("small") : QStringLiteral("large"),
-                                    negative ? QStringLiteral("at least -2147483648")
-                                             : QStringLiteral("at most 2147483647")));
-        }
-        return failure(QStringLiteral("the mask \"%1\" is not a decimal integer").arg(arguments[1]));
-    }
-    const FlagCatalogue catalogue = buildCatalogue(*FlagTables::families[*family]);
-    for (const QString &name : flagNamesIn(catalogue, *mask))
-        out() << name << '\n';
-    const quint32 unknown = quint32(*mask) & ~carriedBits(catalogue);
-    for (int bit = 0; bit < 32; ++bit) {
-        if (unknown & (quint32(1) << bit))
-            out() << QStringLiteral("bit %1 (%2): no flag\n").arg(bit).arg(quint32(1) << bit);
-    }
-    // The server holds the mask as a 32-bit float: the game may apply
-    // other flags than the mask names.
-    const qint32 seen = maskAsTheGameSeesIt(*mask);
-    if (seen == *mask)
-        return 0;
-    const QStringList applied = flagNamesIn(catalogue, seen);
-    out() << QStringLiteral("the game reads the mask %1 as %2 (settings are 32-bit floats) and applies: %3\n")
-                 .arg(*mask)
-                 .arg(seen)
-                 .arg(applied.isEmpty() ? QStringLiteral("no flag") : applied.join(QStringLiteral(", ")));
-    return 1;
-}
-
-int encode(const QStringList &arguments)
-{
-    if (arguments.isEmpty())
-        return failure(QStringLiteral("encode takes a family and flag names"));
-    const std::optional<std::size_t> family = familyNamed(arguments[0]);
-    if (!family)
-        return unknownFamily(arguments[0]);
-    const FlagTable &table = *FlagTables::families[*family];
-    const FlagCatalogue catalogue = buildCatalogue(table);
-    quint32 mask = 0;
-    for (const QString &name : arguments.mid(1)) {
-        const QuakeFlag *flag = findFlag(catalogue, name);
-        if (!flag)
-            return failure(
-                QStringLiteral("%1 has no flag \"%2\"%3")
-                    .arg(QString::fromUtf16(table.caption), name, didYouMean(name, flagNamesOf(catalogue))));
-        mask |= quint32(flag->getFlagValue());
-    }
-    out() << qint32(mask) << '\n';
-    return 0;
-}
-
-int show(const QStringList &arguments)
-{
-    QStringList rest = arguments;
-    const bool json = rest.removeAll(QStringLiteral("--json")) > 0;
-    if (rest.size() > 1)
-        return failure(QStringLiteral("show takes at most one folder"));
-    const QString folder = rest.value(0, QStringLiteral("."));
+    const bool json = options.json;
+    const QString &folder = options.folder;
     if (const std::optional<int> refused = enterFolder(folder))
         return *refused;
     ServerForm form;
@@ -377,7 +131,6 @@ int show(const QStringList &arguments)
         printJson(form, complete);
     else
         printText(form);
-    out().flush();
     if (complete)
         return 0;
     if (result.outcome == ConfigurationReadResult::Outcome::StoppedAtLine)

@@ -93,13 +93,10 @@ void printText(const GameFolders &game)
 
 namespace Commands {
 
-int maps(const QStringList &arguments)
+int maps(const MapsOptions &options)
 {
-    QStringList rest = arguments;
-    const bool json = rest.removeAll(QStringLiteral("--json")) > 0;
-    if (rest.size() > 1)
-        return failure(QStringLiteral("maps takes at most one folder"));
-    const QString folder = rest.value(0, QStringLiteral("."));
+    const bool json = options.json;
+    const QString &folder = options.folder;
     if (const std::optional<int> refused = enterFolder(folder))
         return *refused;
     const GameFolders game = GameFolders::read(QStringLiteral("."));

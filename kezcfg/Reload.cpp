@@ -48,36 +48,13 @@ bool runsTheFile(const RemoteConsoles &consoles, const QStringList &asked, const
 
 namespace Commands {
 
-int reload(const QStringList &arguments)
+int reload(const ReloadOptions &options)
 {
-    bool checkOnly = false;
-    bool remote = false;
-    double timeout = 5.0;
-    QStringList rest;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (argument == u"--check") {
-            checkOnly = true;
-        } else if (argument == u"--remote") {
-            remote = true;
-        } else if (argument == u"--timeout") {
-            if (i + 1 >= arguments.size())
-                return failure(QStringLiteral("--timeout needs a value"));
-            const std::optional<double> seconds =
-                numberOption(argument, arguments[++i], QStringLiteral("seconds"), InputBounds::timeoutMinimum,
-                             InputBounds::timeoutMaximum);
-            if (!seconds)
-                return 2;
-            timeout = *seconds;
-        } else {
-            rest.append(argument);
-        }
-    }
-    if (rest.size() < 2)
-        return failure(QStringLiteral("reload takes a folder and at least one server, HOST[:PORT]"));
+    const bool checkOnly = options.check;
+    const double timeout = options.timeout;
     // check and status each go into the folder: both get the same one.
-    const QString folder = QDir(rest.takeFirst()).absolutePath();
-    const QStringList &targets = rest;
+    const QString folder = QDir(options.folder).absolutePath();
+    const QStringList &targets = options.targets;
 
     // --timeout bounds the whole call; the last quarter of it is kept for
     // the comparison that ends it, however long the servers take before.
@@ -86,7 +63,7 @@ int reload(const QStringList &arguments)
 
     // check prints its lines; an error among them ends it here, unless only
     // the comparison is asked for, which sends nothing that could harm.
-    const int checked = check({folder});
+    const int checked = check(CheckOptions{folder});
     if (checked == 2 && !checkOnly)
         return failure(QStringLiteral("check finds an error in %1, so nothing was sent").arg(folder));
 
@@ -102,14 +79,16 @@ int reload(const QStringList &arguments)
         settingsOf(ConfigurationLines::splitLines(QString::fromUtf8(config.bytes)));
 
     RemoteConsoles consoles;
-    if (const std::optional<QString> refusal = consoles.open(targets, remote))
+    if (const std::optional<QString> refusal = consoles.open(targets, options.remote))
         return failure(*refusal + QStringLiteral("; nothing was sent"));
 
-    QStringList status = {QStringLiteral("--rcon"), QStringLiteral("--against"), folder,
-                          QStringLiteral("--timeout"), QString::number(timeout)};
-    if (remote)
-        status.append(QStringLiteral("--remote"));
-    status += targets;
+    // Compared as status --rcon --against the folder.
+    StatusOptions status;
+    status.rcon = true;
+    status.remote = options.remote;
+    status.timeout = timeout;
+    status.against = folder;
+    status.targets = targets;
     if (checkOnly)
         return Commands::status(status, &deadline, &consoles);
 
@@ -140,13 +119,14 @@ int reload(const QStringList &arguments)
             failure(QStringLiteral("%1: %2").arg(consoles.name(i), consoles.error(i)));
             failed = true;
         } else if (switching.contains(i)) {
-            std::printf("%s: runs server.cfg again, sent with the rcon password of the previous "
-                        "configuration (server.cfg~), which the server still had\n",
-                        qPrintable(printable(consoles.name(i))));
+            printOut(printable(consoles.name(i)) +
+                     QStringLiteral(": runs server.cfg again, sent with the rcon password of the previous "
+                                    "configuration (server.cfg~), which the server still had\n"));
         } else {
-            std::printf("%s: runs server.cfg again\n", qPrintable(printable(consoles.name(i))));
+            printOut(printable(consoles.name(i)) + QStringLiteral(": runs server.cfg again\n"));
         }
     }
+    // Seen before the wait below, also where standard output is a pipe.
     std::fflush(stdout);
     if (failed)
         return 2;

@@ -10,9 +10,7 @@
 #include "files/FolderLock.h"
 #include "text/OutsideText.h"
 
-#include <QTextStream>
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -27,13 +25,10 @@ int refuse(const QString &message)
 
 namespace Commands {
 
-int restore(const QStringList &arguments)
+int restore(const RestoreOptions &options)
 {
-    QStringList rest = arguments;
-    const bool check = rest.removeAll(QStringLiteral("--check")) > 0;
-    if (rest.size() > 1)
-        return failure(QStringLiteral("restore takes an optional folder"));
-    const QString folder = rest.value(0, QStringLiteral("."));
+    const bool check = options.check;
+    const QString &folder = options.folder;
     if (const std::optional<int> refused = enterFolder(folder))
         return *refused;
 
@@ -76,7 +71,8 @@ int restore(const QStringList &arguments)
     const QString outcome =
         changed.isEmpty() ? QStringLiteral("unchanged") : QStringLiteral("changed: ") + changed.join(u' ');
     if (check || changed.isEmpty()) {
-        QTextStream(stdout) << outcome << '\n' << printableLines(diffs);
+        printOut(outcome + u'\n');
+        printOut(printableLines(diffs));
         return 0;
     }
     // What is replaced becomes the previous generation: a second restore
@@ -85,7 +81,7 @@ int restore(const QStringList &arguments)
     const FileSetOutcome written = FileSetWriter::write(toWrite);
     if (!written.complete)
         return failure(QStringLiteral("restore stopped: %1").arg(written.message()));
-    QTextStream(stdout) << outcome << '\n';
+    printOut(outcome + u'\n');
     return 0;
 }
 

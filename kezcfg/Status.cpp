@@ -146,49 +146,14 @@ QString textOf(const Server &server)
 
 namespace Commands {
 
-int status(const QStringList &arguments)
+int status(const StatusOptions &options, const CallDeadline *given, RemoteConsoles *opened)
 {
-    return status(arguments, nullptr, nullptr);
-}
-
-int status(const QStringList &arguments, const CallDeadline *given, RemoteConsoles *opened)
-{
-    bool json = false;
-    bool rcon = false;
-    bool remote = false;
-    double timeout = 2.0;
-    QString against;
-    QStringList targets;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (argument == u"--json") {
-            json = true;
-        } else if (argument == u"--rcon") {
-            rcon = true;
-        } else if (argument == u"--remote") {
-            remote = true;
-        } else if (argument == u"--timeout" || argument == u"--against") {
-            if (i + 1 >= arguments.size())
-                return failure(QStringLiteral("%1 needs a value").arg(argument));
-            const QString value = arguments[++i];
-            if (argument == u"--against") {
-                against = value;
-                continue;
-            }
-            const std::optional<double> seconds =
-                numberOption(argument, value, QStringLiteral("seconds"), InputBounds::timeoutMinimum,
-                             InputBounds::timeoutMaximum);
-            if (!seconds)
-                return 2;
-            timeout = *seconds;
-        } else {
-            targets.append(argument);
-        }
-    }
-    if (targets.isEmpty())
-        return failure(QStringLiteral("status takes at least one server, HOST[:PORT]"));
-    if (rcon && against.isEmpty())
-        return failure(QStringLiteral("--rcon needs --against DIR, whose rcon_password it sends"));
+    const bool json = options.json;
+    const bool rcon = options.rcon;
+    const bool remote = options.remote;
+    const double timeout = options.timeout;
+    const QString &against = options.against;
+    const QStringList &targets = options.targets;
     // One deadline for the whole call: the query's answers and the console's.
     const CallDeadline deadline = given ? *given : CallDeadline(timeout);
 

@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <clocale>
-#include <cstdio>
 
 namespace {
 
@@ -77,6 +76,12 @@ Options:
   --version               show the version
 )";
 
+// One call for each thing the command line may ask for.
+template <class... Calls> struct Each : Calls...
+{
+    using Calls::operator()...;
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -100,66 +105,26 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (arguments.isEmpty())
-        return failure(QStringLiteral("a command is needed; kezcfg --help lists them"));
-    const QString command = arguments.takeFirst();
-    if (command == u"-h" || command == u"--help") {
-        std::fputs(usage, stdout);
-        return 0;
-    }
-    if (command == u"--version") {
-        std::printf("kezcfg %s\n", KEZ_VERSION);
-        return 0;
-    }
-    // Each command with the options it knows, and those that take a value:
-    // an option it does not know is named, never taken for a folder or a name.
-    struct Command
-    {
-        const char *name;
-        int (*run)(const QStringList &);
-        QStringList options;
-        QStringList valued;
-    };
-    const Command commands[] = {
-        {"flags", Commands::flags, {}, {}},
-        {"decode", Commands::decode, {}, {}},
-        {"encode", Commands::encode, {}, {}},
-        {"show", Commands::show, {QStringLiteral("--json")}, {}},
-        {"check", Commands::check, {}, {}},
-        {"maps", Commands::maps, {QStringLiteral("--json")}, {}},
-        {"apply",
-         Commands::apply,
-         {QStringLiteral("--check"), QStringLiteral("--force"), QStringLiteral("--wait")},
-         {QStringLiteral("--wait")}},
-        {"status",
-         Commands::status,
-         {QStringLiteral("--json"), QStringLiteral("--timeout"), QStringLiteral("--against"),
-          QStringLiteral("--rcon"), QStringLiteral("--remote")},
-         {QStringLiteral("--timeout"), QStringLiteral("--against")}},
-        {"restore", Commands::restore, {QStringLiteral("--check")}, {}},
-        {"reload",
-         Commands::reload,
-         {QStringLiteral("--check"), QStringLiteral("--timeout"), QStringLiteral("--remote")},
-         {QStringLiteral("--timeout")}},
-    };
-    QStringList names;
-    for (const Command &known : commands) {
-        if (command != QLatin1String(known.name)) {
-            names.append(QLatin1String(known.name));
-            continue;
-        }
-        if (arguments.contains(u"--help") || arguments.contains(u"-h")) {
-            std::fputs(usage, stdout);
-            return 0;
-        }
-        if (const std::optional<int> refused =
-                refuseUnknownOption(command, arguments, known.options, known.valued))
-            return *refused;
-        return known.run(arguments);
-    }
-    QString message = QStringLiteral("unknown command \"%1\"").arg(command);
-    const QString bare = command.startsWith(u"--") ? command.mid(2) : command;
-    if (const std::optional<QString> nearest = nearestOf(bare, names))
-        return failure(message + QStringLiteral("; did you mean %1? kezcfg --help lists them").arg(*nearest));
-    return failure(message + QStringLiteral("; kezcfg --help lists them"));
+    return std::visit(Each{
+                          [](const Refused &refused) { return refused.status; },
+                          [](UsageWanted) {
+                              printOut(QByteArrayView(usage, qsizetype(sizeof usage) - 1));
+                              return 0;
+                          },
+                          [](VersionWanted) {
+                              printOut(QByteArrayView("kezcfg " KEZ_VERSION "\n"));
+                              return 0;
+                          },
+                          [](const FlagsOptions &options) { return Commands::flags(options); },
+                          [](const DecodeOptions &options) { return Commands::decode(options); },
+                          [](const EncodeOptions &options) { return Commands::encode(options); },
+                          [](const ShowOptions &options) { return Commands::show(options); },
+                          [](const CheckOptions &options) { return Commands::check(options); },
+                          [](const MapsOptions &options) { return Commands::maps(options); },
+                          [](const ApplyOptions &options) { return Commands::apply(options); },
+                          [](const StatusOptions &options) { return Commands::status(options); },
+                          [](const ReloadOptions &options) { return Commands::reload(options); },
+                          [](const RestoreOptions &options) { return Commands::restore(options); },
+                      },
+                      readCommandLine(arguments));
 }

@@ -428,6 +428,38 @@ void TestKezcfg::commands_data()
             << "" << QStringList{"status", "--timeout", timeout, "127.0.0.1:28100"} << ""
             << QStringLiteral("kezcfg: --timeout takes seconds from 0.001 to 600, not \"%1\"\n").arg(timeout)
             << 2;
+    // The command line: each value where it stands, each refusal in the command's words.
+    QTest::newRow("an unknown option far from every known one")
+        << "" << QStringList{"apply", "--x", ".", "-"} << ""
+        << "kezcfg: apply: unknown option \"--x\"; its options are --check, --force, --wait\n"
+        << 2;
+    QTest::newRow("a command far from every known one")
+        << "" << QStringList{"bogus"} << ""
+        << "kezcfg: unknown command \"bogus\"; kezcfg --help lists them\n"
+        << 2;
+    QTest::newRow("--timeout without its value")
+        << "" << QStringList{"status", "127.0.0.1:28100", "--timeout"} << ""
+        << "kezcfg: --timeout needs a value\n"
+        << 2;
+    QTest::newRow("--wait past a day") << "" << QStringList{"apply", "--wait", "86401", ".", "-"} << ""
+                                       << "kezcfg: --wait takes a number of seconds from 0 to 86400\n"
+                                       << 2;
+    QTest::newRow("the value of --against is never an option")
+        << "" << QStringList{"status", "--against", "--json", "127.0.0.1:28100"} << ""
+        << "kezcfg: cannot go into the folder \"--json\": there is no such folder\n"
+        << 2;
+    QTest::newRow("--rcon without --against")
+        << "" << QStringList{"status", "--rcon", "127.0.0.1:28100"} << ""
+        << "kezcfg: --rcon needs --against DIR, whose rcon_password it "
+           "sends\n"
+        << 2;
+    QTest::newRow("reload without a server") << "" << QStringList{"reload", "--check", "."} << ""
+                                             << "kezcfg: reload takes a folder and at least one server, "
+                                                "HOST[:PORT]\n"
+                                             << 2;
+    QTest::newRow("restore of two folders") << "" << QStringList{"restore", "a", "b"} << ""
+                                            << "kezcfg: restore takes an optional folder\n"
+                                            << 2;
     QTest::newRow("check a FIFO named server.cfg")
         << "fifo" << QStringList{"check"}
         << "server.cfg: error: server.cfg cannot be read: it is not a regular file\n"

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 
 // What the programs take from outside at most, in one place. Past a bound a
 // command stops with a message naming the input and the bound, and changes
@@ -46,6 +47,8 @@ inline constexpr qsizetype quotedPlayerLine = 80;
 // status --timeout, in seconds: the answers are waited for in milliseconds.
 inline constexpr double timeoutMinimum = 0.001;
 inline constexpr double timeoutMaximum = 600;
+// apply --wait: how long apply waits at most for another writer of the folder.
+inline constexpr std::chrono::seconds lockWaitMaximum = std::chrono::hours(24);
 // What a server or a file printed, quoted in one message: this many
 // characters, then how many bytes were left out, so that a flooding answer
 // cannot fill a terminal or a log with one line.
