@@ -7,6 +7,7 @@
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
 #include "configfiles/ConsoleRules.h"
+#include "configfiles/FieldTable.h"
 #include "configfiles/KeptLines.h"
 #include "configfiles/ServerForm.h"
 #include "files/FileSetWriter.h"
@@ -17,7 +18,6 @@
 
 #include <QDir>
 #include <QHash>
-#include <QTextStream>
 #include <algorithm>
 #include <cstdio>
 
@@ -28,23 +28,10 @@ namespace {
 // The game console's command line holds this many characters.
 constexpr qsizetype consoleLineLength = 1024;
 
+// How a sentence names the field a text control holds.
 QString nameOf(TextControl control)
 {
-    switch (control) {
-    case TextControl::ServerName:
-        return QStringLiteral("the server name");
-    case TextControl::AdminName:
-        return QStringLiteral("the admin name");
-    case TextControl::Email:
-        return QStringLiteral("the e-mail address");
-    case TextControl::Webpage:
-        return QStringLiteral("the web page");
-    case TextControl::RconPassword:
-        return QStringLiteral("the rcon password");
-    case TextControl::StartingMap:
-        return QStringLiteral("the starting map");
-    }
-    Q_UNREACHABLE();
+    return QLatin1String(FieldTable::textField(control).noun);
 }
 
 // exec runs a file that may exec another: followed this deep, this many
@@ -276,20 +263,23 @@ void Checker::checkLine(int number, const QString &line)
             warn(file, number, QStringLiteral("%1 is still the placeholder").arg(nameOf(*control)));
             return;
         }
-        if (const std::optional<QString> fault = ConsoleRules::breach(ConsoleRules::kindOf(*control), *value))
+        if (const std::optional<QString> fault =
+                ConsoleRules::breach(FieldTable::textField(*control).kind, *value))
             warn(file, number, QStringLiteral("%1 %2").arg(nameOf(*control), *fault));
         return;
     }
     const std::optional<qint32> number32 = parseDecimalInteger(*value);
     if (!number32)
         return;
-    if (std::holds_alternative<SpinnerControl>(key->target) &&
-        (*number32 < spinnerMinimum || *number32 > spinnerMaximum))
-        warn(file, number,
-             QStringLiteral("%1 is outside %2 to %3; File / Open sets the nearest of them")
-                 .arg(*number32)
-                 .arg(spinnerMinimum)
-                 .arg(spinnerMaximum));
+    if (const auto *spinner = std::get_if<SpinnerControl>(&key->target)) {
+        const FieldTable::NumberField &field = FieldTable::numberField(*spinner);
+        if (*number32 < field.minimum || *number32 > field.maximum)
+            warn(file, number,
+                 QStringLiteral("%1 is outside %2 to %3; File / Open sets the nearest of them")
+                     .arg(*number32)
+                     .arg(field.minimum)
+                     .arg(field.maximum));
+    }
     if (const auto *mask = std::get_if<MaskSetting>(&key->target))
         checkMask(number, mask->family, *number32);
     // The dedicated server plays deathmatch, where it starts a game of no
@@ -405,13 +395,12 @@ int Checker::report()
         const bool bNote = b.level == Finding::Level::Note;
         return std::tie(aNote, a.file, a.line) < std::tie(bNote, b.file, b.line);
     });
-    QTextStream out(stdout);
     bool errors = false;
     bool warnings = false;
     for (const Finding &finding : std::as_const(m_findings)) {
         errors |= finding.level == Finding::Level::Error;
         warnings |= finding.level == Finding::Level::Warning;
-        out << findingLine(finding) << '\n';
+        printOut(findingLine(finding) + u'\n');
     }
     return errors ? 2 : warnings ? 1 : 0;
 }

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "Commands.h"
 
-#include "Families.h"
+#include "flags/FamilyNames.h"
 
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
+#include "configfiles/FieldTable.h"
+#include "configfiles/JsonForm.h"
 #include "configfiles/ServerForm.h"
 #include "files/FileSetWriter.h"
 #include "files/WriteTarget.h"
@@ -13,9 +15,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cmath>
@@ -39,36 +39,6 @@ int unknownFamily(const QString &name)
                        .arg(name, familyVariables()));
 }
 
-// Where each value of the form is shown, and its key in the JSON document.
-struct TextLabel
-{
-    const char *label;
-    const char *key;
-    TextControl control;
-};
-constexpr TextLabel textLabels[] = {
-    {"Server name", "serverName", TextControl::ServerName},
-    {"Admin name", "adminName", TextControl::AdminName},
-    {"E-mail", "email", TextControl::Email},
-    {"Web page", "webpage", TextControl::Webpage},
-    {"Rcon password", "rconPassword", TextControl::RconPassword},
-    {"Starting map", "startingMap", TextControl::StartingMap},
-};
-struct NumberLabel
-{
-    const char *label;
-    const char *key;
-    SpinnerControl spinner;
-};
-constexpr NumberLabel numberLabels[] = {
-    {"Max clients", "maxClients", SpinnerControl::MaxClients},
-    {"Frag limit", "fragLimit", SpinnerControl::FragLimit},
-    {"Time limit", "timeLimit", SpinnerControl::TimeLimit},
-    {"Revenge award", "revengeAward", SpinnerControl::RevengeAward},
-    {"High fragger award", "highFraggerAward", SpinnerControl::HighFraggerAward},
-    {"Day-night time", "dayNightTime", SpinnerControl::DayNightTime},
-};
-
 void printField(const QString &label, const QString &value)
 {
     const QString head = label.isEmpty() ? QString(21, u' ') : QStringLiteral("%1").arg(label + u':', -21);
@@ -77,14 +47,16 @@ void printField(const QString &label, const QString &value)
 
 void printText(const ServerForm &form)
 {
+    using namespace FieldTable;
     const ServerSettings &values = form.values;
-    for (const TextLabel &text : textLabels)
+    for (const TextField &text : textFields)
         printField(QLatin1String(text.label), values.text(text.control));
-    for (const NumberLabel &number : numberLabels)
+    for (const NumberField &number : numberFields)
         printField(QLatin1String(number.label), QString::number(values.number(number.spinner)));
-    printField(QStringLiteral("Public game"),
-               values.publicGame ? QStringLiteral("yes") : QStringLiteral("no"));
-    printField(QStringLiteral("Map list"), values.mapList ? QStringLiteral("on") : QStringLiteral("off"));
+    for (const SwitchField &box : switchFields) {
+        const bool ticked = box.checkbox == CheckboxControl::PublicGame ? values.publicGame : values.mapList;
+        printField(QLatin1String(box.label), QLatin1String(ticked ? box.on : box.off));
+    }
     if (values.maps.isEmpty())
         printField(QStringLiteral("Rotation"), QStringLiteral("(empty)"));
     for (qsizetype i = 0; i < values.maps.size(); ++i)
@@ -106,75 +78,10 @@ void printText(const ServerForm &form)
 
 void printJson(const ServerForm &form, bool complete)
 {
-    const ServerSettings &values = form.values;
-    QJsonObject document;
-    for (const TextLabel &text : textLabels)
-        document.insert(QLatin1String(text.key), values.text(text.control));
-    for (const NumberLabel &number : numberLabels)
-        document.insert(QLatin1String(number.key), values.number(number.spinner));
-    document.insert(QStringLiteral("publicGame"), values.publicGame);
-    document.insert(QStringLiteral("mapList"), values.mapList);
-    document.insert(QStringLiteral("rotation"), QJsonArray::fromStringList(values.maps.toStringList()));
-    QJsonArray families;
-    for (const FlagSelection &family : form.families) {
-        families.append(QJsonObject{
-            {QStringLiteral("variable"), QString::fromUtf16(family.table().variable)},
-            {QStringLiteral("caption"), QString::fromUtf16(family.table().caption)},
-            {QStringLiteral("mask"), family.maskText()},
-            {QStringLiteral("flags"), QJsonArray::fromStringList(family.banned())},
-        });
-    }
-    document.insert(QStringLiteral("families"), families);
-    // Only what motd.txt holds: a message made up here would write a
-    // motd.txt where there was none when applied.
-    if (form.messageOfTheDayRead)
-        document.insert(QStringLiteral("motd"), values.messageOfTheDay);
-    document.insert(QStringLiteral("complete"), complete);
-    out() << printableJson(QJsonDocument(document).toJson(QJsonDocument::Indented));
+    out() << printableJson(QJsonDocument(JsonForm::document(form, complete)).toJson(QJsonDocument::Indented));
 }
 
 } // namespace
-
-std::optional<QString> nearestOf(const QString &given, const QStringList &candidates)
-{
-    // Edit distance: letters left out, added, changed or swapped count one each.
-    const auto distance = [](QStringView a, QStringView b) {
-        QList<qsizetype> previous(b.size() + 1), current(b.size() + 1), before(b.size() + 1);
-        for (qsizetype j = 0; j <= b.size(); ++j)
-            current[j] = j;
-        for (qsizetype i = 1; i <= a.size(); ++i) {
-            before = previous;
-            previous = current;
-            current[0] = i;
-            for (qsizetype j = 1; j <= b.size(); ++j) {
-                const qsizetype change = a[i - 1].toLower() == b[j - 1].toLower() ? 0 : 1;
-                current[j] = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + change});
-                if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
-                    current[j] = std::min(current[j], before[j - 2] + 1);
-            }
-        }
-        return current[b.size()];
-    };
-    std::optional<QString> nearest;
-    qsizetype best = 0;
-    for (const QString &candidate : candidates) {
-        const qsizetype d = distance(given, candidate);
-        if (!nearest || d < best) {
-            nearest = candidate;
-            best = d;
-        }
-    }
-    // Beyond a third of the word it is no longer a slip of the finger.
-    if (!nearest || best > std::max<qsizetype>(2, nearest->size() / 3))
-        return std::nullopt;
-    return nearest;
-}
-
-QString didYouMean(const QString &given, const QStringList &candidates)
-{
-    const std::optional<QString> nearest = nearestOf(given, candidates);
-    return nearest ? QStringLiteral("; did you mean %1?").arg(*nearest) : QString();
-}
 
 std::optional<int> refuseUnknownOption(const QString &command, const QStringList &arguments,
                                        const QStringList &known, const QStringList &valued)

@@ -4,6 +4,7 @@
 #include "Output.h"
 
 #include "files/FolderLock.h"
+#include "text/NearestName.h"
 
 #include <QStringList>
 #include <optional>
@@ -36,12 +37,6 @@ std::optional<QByteArray> currentBytes(QFile &file);
 // A unified diff from diff(1) of a file's bytes before and after; a file
 // that was not there is /dev/null.
 QByteArray unifiedDiff(const QString &name, const std::optional<QByteArray> &before, const QByteArray &after);
-
-// The one of candidates nearest to given in spelling, when near enough to be
-// what was meant.
-std::optional<QString> nearestOf(const QString &given, const QStringList &candidates);
-// "; did you mean NAME?" with the nearest of candidates, or nothing when none is near.
-QString didYouMean(const QString &given, const QStringList &candidates);
 
 // Refuses the first argument of command that looks like an option and is
 // none of known, naming the nearest known one; valued: the options that take
