@@ -5,6 +5,7 @@
 #include "Commands.h"
 
 #include "configfiles/ConfigurationWriter.h"
+#include "configfiles/FieldTable.h"
 #include "configfiles/JsonForm.h"
 #include "files/FolderLock.h"
 #include "text/OutsideText.h"
@@ -67,7 +68,7 @@ int apply(const QStringList &arguments)
         return *refused;
     const QJsonObject &object = parsed.object;
     ServerForm form;
-    form.mapItemsWanted = !object.contains(u"rotation");
+    form.mapItemsWanted = !object.contains(QLatin1String(FieldTable::rotationKey));
     if (const std::optional<int> refused = readCurrentConfiguration(form))
         return *refused;
     QList<std::size_t> families;
@@ -77,7 +78,7 @@ int apply(const QStringList &arguments)
         return *refused;
     // The rotation kept is the one maplist.txt holds: where that cannot be
     // read, writing the list would empty it.
-    if (form.values.mapList && !object.contains(u"rotation") && !mapListNow) {
+    if (form.values.mapList && !object.contains(QLatin1String(FieldTable::rotationKey)) && !mapListNow) {
         if (const std::optional<QString> why = whyUnreadable(QStringLiteral("maplist.txt")))
             return refuseApply(
                 QStringLiteral("maplist.txt cannot be read (%1), so its rotation cannot be kept; give "
@@ -91,7 +92,8 @@ int apply(const QStringList &arguments)
     const std::optional<QByteArrayList> plainMapList =
         parsed.plain ? std::optional(parsed.plain->mapListPieces(mapListNow.value_or(QByteArray())))
                      : std::nullopt;
-    const QList<FileToWrite> files = configurationFiles(form.values, object.contains(u"motd"), plainMapList);
+    const QList<FileToWrite> files =
+        configurationFiles(form.values, object.contains(QLatin1String(FieldTable::motdKey)), plainMapList);
     QByteArray diffs;
     const QStringList changed = changedFiles(files, mapListNow, check ? &diffs : nullptr);
     const QString outcome =
