@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+#include "configfiles/ConfigurationWriter.h"
 #include "configfiles/JsonForm.h"
 
 #include <QJsonDocument>
@@ -33,6 +34,7 @@ private slots:
     void showsWhatWasApplied();
     void refusesWithTheNearestKey_data();
     void refusesWithTheNearestKey();
+    void writesOnlyTheFilesGiven();
 };
 
 // Every key apply takes comes back from show under the same name, and show's
@@ -128,6 +130,33 @@ void TestJsonForm::refusesWithTheNearestKey()
     QFETCH(QByteArray, json);
     QFETCH(QString, refusal);
     QCOMPARE(refusalOf(json.constData()), refusal);
+}
+
+// apply writes motd.txt only when the input gives "motd", and a rotation
+// read plainly as the pieces it was read in.
+void TestJsonForm::writesOnlyTheFilesGiven()
+{
+    const auto names = [](const QList<FileToWrite> &files) {
+        QStringList names;
+        for (const FileToWrite &file : files)
+            names.append(file.name);
+        return names;
+    };
+    ServerSettings settings;
+    settings.mapList = true;
+    settings.maps = TextLines{QStringLiteral("q2dm1"), QStringLiteral("q2dm2")};
+    const QList<FileToWrite> fromForm = configurationFiles(settings, false, std::nullopt);
+    QCOMPARE(names(fromForm), (QStringList{"server.cfg", "maplist.txt"}));
+    QCOMPARE(fromForm[1].pieces, (QByteArrayList{"q2dm1\nq2dm2\n"}));
+
+    const QList<FileToWrite> plain = configurationFiles(settings, true, QByteArrayList{"q2dm1\n", "q2dm9\n"});
+    QCOMPARE(names(plain), (QStringList{"server.cfg", "motd.txt", "maplist.txt"}));
+    QCOMPARE(plain[2].pieces, (QByteArrayList{"q2dm1\n", "q2dm9\n"}));
+    // Save's set is the same with every file given.
+    QCOMPARE(configurationFiles(settings)[1].pieces, plain[1].pieces);
+
+    settings.mapList = false;
+    QCOMPARE(names(configurationFiles(settings, false, std::nullopt)), QStringList{"server.cfg"});
 }
 
 QTEST_GUILESS_MAIN(TestJsonForm)
