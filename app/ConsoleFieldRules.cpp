@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The console's rules on the fields of ServerConfiguration.
+#include "app/FormTables.h"
 #include "app/ServerConfiguration.h"
 
 #include "configfiles/ConsoleRules.h"
+#include "configfiles/FieldTable.h"
 
 namespace {
 
@@ -19,15 +21,12 @@ TextField::Rule consoleRule(ConsoleRules::ValueKind kind)
 
 void ServerConfiguration::applyConsoleRules()
 {
-    const std::pair<TextField *, TextControl> fields[] = {
-        {serverNameField, TextControl::ServerName},
-        {adminNameField, TextControl::AdminName},
-        {emailField, TextControl::Email},
-        {webpageField, TextControl::Webpage},
-        {rconPasswdField, TextControl::RconPassword},
-        {startingMapField, TextControl::StartingMap},
-    };
-    for (auto [field, control] : fields)
-        field->setRule(consoleRule(ConsoleRules::kindOf(control)));
+    // Every text field the configuration files carry keeps the rule of the
+    // value it is written as.
+    for (const MainPageControl &row : mainPageControls()) {
+        if (const auto *control = std::get_if<TextControl>(&row.value))
+            static_cast<TextField *>(row.control(*this))
+                ->setRule(consoleRule(FieldTable::textField(*control).kind));
+    }
     mapField->setRule(consoleRule(ConsoleRules::ValueKind::Unquoted));
 }

@@ -58,16 +58,22 @@ QByteArray encodedLines(const TextLines &lines)
 
 QList<FileToWrite> configurationFiles(const ServerSettings &settings)
 {
+    return configurationFiles(settings, true, std::nullopt);
+}
+
+QList<FileToWrite> configurationFiles(const ServerSettings &settings, bool withMotd,
+                                      const std::optional<QByteArrayList> &mapList)
+{
     using namespace ConfigurationLines;
-    QList<FileToWrite> files = {
-        {QStringLiteral("server.cfg"), {encodedLines(serverCfgLines(settings))}},
-        {QStringLiteral("motd.txt"),
-         {encodedLines(motdMessageLines(settings.messageOfTheDay) + motdBanner())}},
-    };
+    QList<FileToWrite> files = {{QStringLiteral("server.cfg"), {encodedLines(serverCfgLines(settings))}}};
+    if (withMotd)
+        files.append({QStringLiteral("motd.txt"),
+                      {encodedLines(motdMessageLines(settings.messageOfTheDay) + motdBanner())}});
     // With the box unticked maplist.txt is not touched at all: "set maplist 0"
     // is the only record of the choice, and an older list stays as it was.
     if (settings.mapList)
-        files.append({QStringLiteral("maplist.txt"), {encodedLines(settings.maps)}});
+        files.append(
+            {QStringLiteral("maplist.txt"), mapList.value_or(QByteArrayList{encodedLines(settings.maps)})});
     return files;
 }
 

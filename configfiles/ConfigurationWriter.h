@@ -39,3 +39,7 @@ QByteArray encodedLines(const TextLines &lines);
 
 // The files of the configuration set as File / Save writes them.
 QList<FileToWrite> configurationFiles(const ServerSettings &settings);
+// The same as kezcfg apply writes them: motd.txt only withMotd, and
+// maplist.txt from mapList where the rotation is already in bytes.
+QList<FileToWrite> configurationFiles(const ServerSettings &settings, bool withMotd,
+                                      const std::optional<QByteArrayList> &mapList);

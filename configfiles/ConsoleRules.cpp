@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "configfiles/ConsoleRules.h"
 
+#include "configfiles/FieldTable.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -70,17 +72,7 @@ bool beginsWithComment(const Rule &rule, QStringView value)
 
 ValueKind kindOf(TextControl control)
 {
-    switch (control) {
-    case TextControl::ServerName:
-    case TextControl::AdminName:
-    case TextControl::Email:
-    case TextControl::Webpage:
-        return ValueKind::PublicInfo;
-    case TextControl::RconPassword:
-    case TextControl::StartingMap:
-        return ValueKind::Unquoted;
-    }
-    Q_UNREACHABLE();
+    return FieldTable::textField(control).kind;
 }
 
 QString statement(ValueKind kind)

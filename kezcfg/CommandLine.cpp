@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "CommandLine.h"
 
-#include "NearestName.h"
+#include "text/NearestName.h"
 #include "Output.h"
 
 #include "text/InputBounds.h"

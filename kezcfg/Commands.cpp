@@ -3,48 +3,16 @@
 // from start-up, as text or as the JSON document apply takes.
 #include "Commands.h"
 
-#include "Families.h"
-
 #include "configfiles/ConfigurationLines.h"
 #include "configfiles/ConfigurationReader.h"
+#include "configfiles/FieldTable.h"
+#include "configfiles/JsonForm.h"
 #include "configfiles/ServerForm.h"
 #include "text/OutsideText.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 namespace {
-
-// Where each value of the form is shown, and its key in the JSON document.
-struct TextLabel
-{
-    const char *label;
-    const char *key;
-    TextControl control;
-};
-constexpr TextLabel textLabels[] = {
-    {"Server name", "serverName", TextControl::ServerName},
-    {"Admin name", "adminName", TextControl::AdminName},
-    {"E-mail", "email", TextControl::Email},
-    {"Web page", "webpage", TextControl::Webpage},
-    {"Rcon password", "rconPassword", TextControl::RconPassword},
-    {"Starting map", "startingMap", TextControl::StartingMap},
-};
-struct NumberLabel
-{
-    const char *label;
-    const char *key;
-    SpinnerControl spinner;
-};
-constexpr NumberLabel numberLabels[] = {
-    {"Max clients", "maxClients", SpinnerControl::MaxClients},
-    {"Frag limit", "fragLimit", SpinnerControl::FragLimit},
-    {"Time limit", "timeLimit", SpinnerControl::TimeLimit},
-    {"Revenge award", "revengeAward", SpinnerControl::RevengeAward},
-    {"High fragger award", "highFraggerAward", SpinnerControl::HighFraggerAward},
-    {"Day-night time", "dayNightTime", SpinnerControl::DayNightTime},
-};
 
 void printField(const QString &label, const QString &value)
 {
@@ -54,14 +22,16 @@ void printField(const QString &label, const QString &value)
 
 void printText(const ServerForm &form)
 {
+    using namespace FieldTable;
     const ServerSettings &values = form.values;
-    for (const TextLabel &text : textLabels)
+    for (const TextField &text : textFields)
         printField(QLatin1String(text.label), values.text(text.control));
-    for (const NumberLabel &number : numberLabels)
+    for (const NumberField &number : numberFields)
         printField(QLatin1String(number.label), QString::number(values.number(number.spinner)));
-    printField(QStringLiteral("Public game"),
-               values.publicGame ? QStringLiteral("yes") : QStringLiteral("no"));
-    printField(QStringLiteral("Map list"), values.mapList ? QStringLiteral("on") : QStringLiteral("off"));
+    for (const SwitchField &box : switchFields) {
+        const bool ticked = box.checkbox == CheckboxControl::PublicGame ? values.publicGame : values.mapList;
+        printField(QLatin1String(box.label), QLatin1String(ticked ? box.on : box.off));
+    }
     if (values.maps.isEmpty())
         printField(QStringLiteral("Rotation"), QStringLiteral("(empty)"));
     for (qsizetype i = 0; i < values.maps.size(); ++i)
@@ -83,31 +53,7 @@ void printText(const ServerForm &form)
 
 void printJson(const ServerForm &form, bool complete)
 {
-    const ServerSettings &values = form.values;
-    QJsonObject document;
-    for (const TextLabel &text : textLabels)
-        document.insert(QLatin1String(text.key), values.text(text.control));
-    for (const NumberLabel &number : numberLabels)
-        document.insert(QLatin1String(number.key), values.number(number.spinner));
-    document.insert(QStringLiteral("publicGame"), values.publicGame);
-    document.insert(QStringLiteral("mapList"), values.mapList);
-    document.insert(QStringLiteral("rotation"), QJsonArray::fromStringList(values.maps.toStringList()));
-    QJsonArray families;
-    for (const FlagSelection &family : form.families) {
-        families.append(QJsonObject{
-            {QStringLiteral("variable"), QString::fromUtf16(family.table().variable)},
-            {QStringLiteral("caption"), QString::fromUtf16(family.table().caption)},
-            {QStringLiteral("mask"), family.maskText()},
-            {QStringLiteral("flags"), QJsonArray::fromStringList(family.banned())},
-        });
-    }
-    document.insert(QStringLiteral("families"), families);
-    // Only what motd.txt holds: a message made up here would write a
-    // motd.txt where there was none when applied.
-    if (form.messageOfTheDayRead)
-        document.insert(QStringLiteral("motd"), values.messageOfTheDay);
-    document.insert(QStringLiteral("complete"), complete);
-    printOut(printableJson(QJsonDocument(document).toJson(QJsonDocument::Indented)));
+    printOut(printableJson(QJsonDocument(JsonForm::document(form, complete)).toJson(QJsonDocument::Indented)));
 }
 
 } // namespace

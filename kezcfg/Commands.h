@@ -2,9 +2,10 @@
 #pragma once
 
 #include "CommandLine.h"
-#include "NearestName.h"
 #include "Output.h"
 #include "WorkingFolder.h"
+
+#include "text/NearestName.h"
 
 #include <QByteArray>
 #include <optional>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "FileSettings.h"
 
-#include "Families.h"
+#include "flags/FamilyNames.h"
 
 #include <algorithm>
 

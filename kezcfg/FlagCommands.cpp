@@ -3,7 +3,7 @@
 // window's own catalogues.
 #include "Commands.h"
 
-#include "Families.h"
+#include "flags/FamilyNames.h"
 
 #include "text/DecimalText.h"
 

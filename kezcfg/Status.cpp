@@ -3,7 +3,7 @@
 // from a folder's server.cfg. Sends nothing but the status query.
 #include "Commands.h"
 
-#include "Families.h"
+#include "flags/FamilyNames.h"
 #include "FileSettings.h"
 #include "serverquery/RemoteConsole.h"
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "NearestName.h"
+#include "text/NearestName.h"
 
+#include <QList>
 #include <algorithm>
 
 std::optional<QString> nearestOf(const QString &given, const QStringList &candidates)

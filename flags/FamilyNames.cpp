@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "Families.h"
+#include "flags/FamilyNames.h"
 
 #include <QStringList>
 
