@@ -20,6 +20,8 @@ public:
     UniqueFd &operator=(const UniqueFd &) = delete;
 
     int get() const { return m_fd; }
+    // Hands the descriptor to what closes it from now on (fdopendir's DIR).
+    int release() { return std::exchange(m_fd, -1); }
     void reset(int fd = -1);
 
 private:
