@@ -1,24 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gamedata/MapsWalk.h"
 
+#include "gamedata/FolderListing.h"
 #include "text/InputBounds.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
-
-namespace {
-
-struct CloseDir
-{
-    void operator()(DIR *dir) const { ::closedir(dir); }
-};
-
-} // namespace
 
 void MapsWalk::run(const QByteArray &maps)
 {
@@ -41,12 +31,11 @@ void MapsWalk::walk(UniqueFd folder, const QByteArray &relative, int depth)
         m_visit(Met::FolderLoop, relative, 0);
         return;
     }
-    const std::unique_ptr<DIR, CloseDir> dir(::fdopendir(folder.get()));
+    const FolderListing dir = listFolder(std::move(folder));
     if (!dir) {
         m_visit(Met::Unreadable, relative, errno);
         return;
     }
-    folder.release(); // closedir closes it
     m_path.push_back(id);
     const QByteArray prefix = relative.isEmpty() ? relative : relative + '/';
     while (const dirent *entry = ::readdir(dir.get())) {

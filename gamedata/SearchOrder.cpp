@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "gamedata/SearchOrder.h"
 
+#include "gamedata/FolderListing.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 
 namespace {
@@ -21,11 +21,6 @@ bool isNumberedPak(QStringView name)
         std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit() && c.unicode() < 0x80; });
     return digits && (number.size() == 1 || (number.size() == 2 && number.front() != u'0'));
 }
-
-struct CloseDir
-{
-    void operator()(DIR *dir) const { ::closedir(dir); }
-};
 
 } // namespace
 
@@ -55,11 +50,10 @@ std::vector<SearchOrder::ArchiveEntry> SearchOrder::archivesIn(int folder)
     std::vector<ArchiveEntry> archives;
     // A descriptor of its own for the listing, which closedir takes; folder
     // stays open for the looks below.
-    UniqueFd listed(folder < 0 ? -1 : ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const std::unique_ptr<DIR, CloseDir> dir(listed.get() < 0 ? nullptr : ::fdopendir(listed.get()));
+    const FolderListing dir =
+        listFolder(UniqueFd(folder < 0 ? -1 : ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
     if (!dir)
         return archives;
-    listed.release();
     while (const dirent *entry = ::readdir(dir.get())) {
         const QByteArray bytes(entry->d_name);
         if (!bytes.endsWith(".pak") && !bytes.endsWith(".pk3") && !bytes.endsWith(".pkz"))
