@@ -29,10 +29,6 @@ struct Sorted
     quint32 map;
 };
 
-// Sorts by prefix and keeps the order of equal ones: a digit of eleven bits
-// at a time, least significant first, each a count and a move of every
-// item, so that a million names take a few passes over memory rather than
-// twenty million comparisons. A digit that every key shares is skipped.
 // Room for the listing's sort, one item a map: in huge pages from a
 // mebibyte on, as the names are.
 LargeArray<Sorted> sortRoom(size_t size)
@@ -42,6 +38,10 @@ LargeArray<Sorted> sortRoom(size_t size)
     return room;
 }
 
+// Sorts by prefix and keeps the order of equal ones: a digit of eleven bits
+// at a time, least significant first, each a count and a move of every
+// item, so that a million names take a few passes over memory rather than
+// twenty million comparisons. A digit that every key shares is skipped.
 void sortByPrefix(LargeArray<Sorted> &items)
 {
     if (items.size() < 64) {
