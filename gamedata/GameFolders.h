@@ -22,12 +22,14 @@
 // A loose map is a regular file, found through links as the server finds
 // it: a link to a folder under maps/ is searched, and a dangling link, a
 // loop of links or a FIFO named NAME.bsp is no map (a problem says why).
-// maps/ is searched at most 32 folders deep and as far as its first 2^20
-// files and folders; each archive's directory as far as its first 2^20
-// entries. Past a bound, a problem names the file and the bound.
+// maps/ and each archive's directory are read only as far as the bounds in
+// InputBounds.h; past a bound, a problem names the file and the bound.
 //
 // The names are kept in one block (MapNameBlock); a verdict looks its name
-// up in a table made at the first verdict, and only a listing sorts.
+// up in a table made at the first verdict, and only a listing sorts. The
+// class is defined by concern: reading (GameFolders.cpp), the change stamp
+// (GameFolderStamp.cpp), the index (MapIndex.cpp), the sorted listing
+// (MapListing.cpp) and the verdicts (MapVerdicts.cpp).
 class GameFolders
 {
 public:

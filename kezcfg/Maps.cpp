@@ -2,6 +2,7 @@
 // kezcfg maps: every map the game server can load from a folder, with the
 // file it comes from.
 #include "Commands.h"
+#include "Output.h"
 
 #include "gamedata/GameFolders.h"
 #include "text/OutsideText.h"
@@ -10,7 +11,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTextStream>
 #include <algorithm>
 #include <cstdio>
 
@@ -36,7 +36,7 @@ void printJson(const GameFolders &game)
                                {QStringLiteral("gameData"), game.hasGameData()},
                                {QStringLiteral("maps"), maps},
                                {QStringLiteral("problems"), problems}};
-    QTextStream(stdout) << printableJson(QJsonDocument(document).toJson(QJsonDocument::Indented));
+    printOut(printableJson(QJsonDocument(document).toJson(QJsonDocument::Indented)));
 }
 
 bool isPlainAscii(QStringView text)
@@ -53,7 +53,7 @@ void printText(const GameFolders &game)
     QByteArray lines;
     lines.reserve(writeSize + 1024);
     const auto write = [&lines] {
-        std::fwrite(lines.constData(), 1, size_t(lines.size()), stdout);
+        printOut(lines);
         lines.clear();
     };
     game.forEachMap([&](QStringView name, QStringView source) {
@@ -78,14 +78,17 @@ void printText(const GameFolders &game)
             write();
     });
     write();
-    std::fflush(stdout);
+}
+
+void printProblems(const GameFolders &game)
+{
     for (const GameFolders::Problem &problem : game.problems()) {
         const QByteArray line = QStringLiteral("kezcfg: %1: %2: %3\n")
                                     .arg(printable(problem.file),
                                          problem.error ? QStringLiteral("error") : QStringLiteral("warning"),
                                          printable(problem.sentence))
                                     .toUtf8();
-        std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+        printErr(line);
     }
 }
 
@@ -104,6 +107,11 @@ int maps(const MapsOptions &options)
         printJson(game);
     else
         printText(game);
+    // The listing reaches a pipe or a file before any line on standard
+    // error, as a reader of both in one stream expects.
+    std::fflush(stdout);
+    if (!json)
+        printProblems(game);
     if (!game.hasGameData())
         return failure(QStringLiteral("no game data (a maps/ folder, .pak, .pk3 or .pkz) in %1 or ../baseq2")
                            .arg(QDir::currentPath()));

@@ -158,6 +158,8 @@ private slots:
     void boundsAreNamedAndMemoryStaysSmall();
     void endRecordsAreFoundBehindComments();
     void largeListingsKeepTheirOrder();
+    void everyDescriptorIsClosed();
+    void mapsListsBeforeItWarns();
 };
 
 void TestGameFolders::verdictsAgreeWithTheGameServer()
@@ -451,6 +453,81 @@ void TestGameFolders::largeListingsKeepTheirOrder()
         QCOMPARE(maps.at(2 + i).name, QStringLiteral("filler_number_%1").arg(10000 + i));
         QCOMPARE(maps.at(2 + i).source, "pak0.pak");
     }
+}
+
+void TestGameFolders::everyDescriptorIsClosed()
+{
+    // What opens a descriptor: each folder walked (a loop back and one past
+    // the depth bound too), each archive read, good or broken, the listing
+    // of the archives, and the change stamp's walk.
+    QTemporaryDir tree;
+    QVERIFY(QDir::setCurrent(tree.path()));
+    put("maps/a/b/one.bsp", "x");
+    QVERIFY(QFile::link("..", "maps/a/up"));
+    QString deep = "maps/deep";
+    for (int i = 0; i < 33; ++i)
+        deep += "/d";
+    put(deep + "/bottom.bsp", "x");
+    put("pak0.pak", pak({"maps/two.bsp"}));
+    put("pak1.pak", "PAK!not a pack");
+    put("other.pk3", "PK\x03\x04 but nothing more");
+    QVERIFY(QFile::link("nowhere.pak", "dangling.pak"));
+    QVERIFY(::mkfifo("pak2.pak", 0644) == 0);
+
+    const auto openDescriptors = [] {
+        return QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot).size();
+    };
+    const qsizetype before = openDescriptors();
+    const GameFolders game = GameFolders::read(".");
+    QVERIFY(!GameFolders::stamp(".").isEmpty());
+    QCOMPARE(openDescriptors(), before);
+    QCOMPARE(game.verdict(u"a/b/one")->level, Level::EveryEngine);
+    QCOMPARE(game.verdict(u"two")->level, Level::EveryEngine);
+    QCOMPARE(game.problems().size(), 6);
+}
+
+void TestGameFolders::mapsListsBeforeItWarns()
+{
+    // Standard output and error in one pipe: the listing, then the problems,
+    // then the failure that ends the command.
+    QTemporaryDir tree;
+    QVERIFY(QDir::setCurrent(tree.path()));
+    put("game/maps/a.bsp", "x");
+    put("game/broken.pk3", "not a zip");
+    QDir().mkpath("empty/sub");
+    QProcess kezcfg;
+    kezcfg.setProcessChannelMode(QProcess::MergedChannels);
+    kezcfg.start(KEZCFG, {"maps", "game"});
+    QVERIFY(kezcfg.waitForFinished());
+    QCOMPARE(kezcfg.readAll(),
+             "a  maps/a.bsp\n"
+             "kezcfg: broken.pk3: warning: is not a zip archive; no engine can load its maps\n");
+    QCOMPARE(kezcfg.exitCode(), 0);
+
+    kezcfg.start(KEZCFG, {"maps", "--json", "empty/sub"});
+    QVERIFY(kezcfg.waitForFinished());
+    QCOMPARE(
+        QString::fromUtf8(kezcfg.readAll()),
+        QString("{\n"
+                "    \"folders\": [\n"
+                "        {\n"
+                "            \"folder\": \".\",\n"
+                "            \"maps\": 0\n"
+                "        },\n"
+                "        {\n"
+                "            \"folder\": \"../baseq2\",\n"
+                "            \"maps\": 0\n"
+                "        }\n"
+                "    ],\n"
+                "    \"gameData\": false,\n"
+                "    \"maps\": [\n"
+                "    ],\n"
+                "    \"problems\": [\n"
+                "    ]\n"
+                "}\n"
+                "kezcfg: no game data (a maps/ folder, .pak, .pk3 or .pkz) in %1/empty/sub or ../baseq2\n")
+            .arg(QDir::currentPath()));
+    QCOMPARE(kezcfg.exitCode(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestGameFolders)

@@ -66,6 +66,14 @@ inline constexpr int linksInARow = 40;
 // it names.
 inline constexpr qsizetype lockFileRead = 1024;
 inline constexpr qsizetype lockFileHost = 255;
+// A game folder's maps/ is searched this deep and as far as this many files
+// and folders, and each archive's directory as far as this many entries: a
+// path of the game holds at most 64 characters, and the original game's maps
+// number in the dozens. Past a bound, a problem names the file and the bound,
+// and what came before it is kept.
+inline constexpr int mapsWalkDepth = 32;
+inline constexpr qsizetype mapsWalkEntries = qsizetype(1) << 20;
+inline constexpr qint64 archiveEntries = qint64(1) << 20;
 
 // "256 MiB", for messages.
 QString sizeText(qint64 bytes);

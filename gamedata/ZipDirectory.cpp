@@ -1,25 +1,16 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "gamedata/ArchiveDirectories.h"
+// The central directory of a zip archive, a .pk3 or .pkz.
 #include "files/DescriptorIo.h"
 #include "files/SystemErrors.h"
+#include "gamedata/ArchiveDirectories.h"
+#include "gamedata/ArchiveEntries.h"
 
 #include <QtEndian>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <type_traits>
-#include <unistd.h>
 
 namespace {
-
-constexpr qsizetype packHeaderSize = 12;
-constexpr qsizetype packEntrySize = 64;
-constexpr qsizetype packNameSize = 56;
-// Directories are read this many bytes at a time, so memory stays small
-// however long they are; the largest zip entry (46 bytes and three fields of
-// at most 65,535) fits.
-constexpr qsizetype readSize = 256 * 1024;
 
 constexpr quint32 zipEndSignature = 0x06054b50;
 constexpr quint32 zip64EndSignature = 0x06064b50;
@@ -30,20 +21,6 @@ constexpr qsizetype zip64EndSize = 56;
 constexpr qsizetype zip64LocatorSize = 20;
 constexpr qsizetype zipEntrySize = 46;
 constexpr qsizetype zipCommentLimit = 65535;
-
-// "maps/NAME.bsp" in any letter case gives NAME.
-void addIfMap(const char *entry, qsizetype size, MapNameBlock &maps, quint32 source, qsizetype &count)
-{
-    constexpr char prefix[] = "maps/";
-    constexpr char suffix[] = ".bsp";
-    constexpr qsizetype prefixSize = sizeof prefix - 1;
-    constexpr qsizetype suffixSize = sizeof suffix - 1;
-    if (size <= prefixSize + suffixSize || qstrnicmp(entry, prefix, prefixSize) != 0 ||
-        qstrnicmp(entry + size - suffixSize, suffix, suffixSize) != 0)
-        return;
-    maps.appendLatin1(entry + prefixSize, size - prefixSize - suffixSize, source);
-    ++count;
-}
 
 quint16 u16(const char *at)
 {
@@ -58,13 +35,6 @@ quint32 u32(const char *at)
 quint64 u64(const char *at)
 {
     return qFromLittleEndian<quint64>(at);
-}
-
-QString limitPhrase(qint64 entries)
-{
-    return QStringLiteral("lists %1 entries; only the first %2 were read")
-        .arg(entries)
-        .arg(archiveEntryLimit);
 }
 
 // Where a zip archive's central directory lies and how many entries it has,
@@ -173,171 +143,6 @@ ZipDirectory findZipDirectory(int fd, qint64 fileSize, QByteArray &tail)
 
 } // namespace
 
-namespace {
-
-char16_t foldAscii(char16_t c)
-{
-    return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
-}
-
-// FNV-1a of a name in lower case, of its bytes as Latin-1 or of its UTF-16.
-template <typename Char> size_t lowerCaseHash(const Char *name, qsizetype size)
-{
-    quint64 hash = 14695981039346656037ull;
-    for (qsizetype i = 0; i < size; ++i)
-        hash = (hash ^ foldAscii(char16_t(std::make_unsigned_t<Char>(name[i])))) * 1099511628211ull;
-    return size_t(hash ^ (hash >> 32));
-}
-
-// One of 64 bits for a name's last character, in lower case.
-quint64 endingBit(char16_t c)
-{
-    return quint64(1) << (foldAscii(c) & 63);
-}
-
-} // namespace
-
-void MapNameBlock::keepOnly(const QList<QStringView> &names)
-{
-    size_t tableSize = 16;
-    while (tableSize < 2 * size_t(names.size()))
-        tableSize *= 2;
-    m_keptTable.assign(tableSize, -1);
-    m_kept.clear();
-    m_keptEndings.fill(0);
-    for (const QStringView name : names) {
-        if (kept(name.utf16(), name.size()))
-            continue;
-        if (!name.isEmpty() && name.size() < qsizetype(m_keptEndings.size()))
-            m_keptEndings[size_t(name.size())] |= endingBit(name.back().unicode());
-        QString folded(name.size(), Qt::Uninitialized);
-        std::transform(name.utf16(), name.utf16() + name.size(), folded.begin(),
-                       [](char16_t c) { return QChar(foldAscii(c)); });
-        size_t slot = lowerCaseHash(name.utf16(), name.size()) & (tableSize - 1);
-        while (m_keptTable[slot] >= 0)
-            slot = (slot + 1) & (tableSize - 1);
-        m_keptTable[slot] = qint32(m_kept.size());
-        m_kept.append(folded);
-    }
-}
-
-template <typename Char> bool MapNameBlock::kept(const Char *name, qsizetype size) const
-{
-    if (m_keptTable.empty())
-        return true;
-    if (size > 0 && size < qsizetype(m_keptEndings.size()) &&
-        !(m_keptEndings[size_t(size)] & endingBit(char16_t(std::make_unsigned_t<Char>(name[size - 1])))))
-        return false;
-    const size_t mask = m_keptTable.size() - 1;
-    for (size_t slot = lowerCaseHash(name, size) & mask; m_keptTable[slot] >= 0; slot = (slot + 1) & mask) {
-        const QString &candidate = m_kept[m_keptTable[slot]];
-        if (candidate.size() == size &&
-            std::equal(name, name + size, candidate.utf16(), [](Char a, char16_t b) {
-                return foldAscii(char16_t(std::make_unsigned_t<Char>(a))) == b;
-            }))
-            return true;
-    }
-    return false;
-}
-
-LargeArray<char16_t> &MapNameBlock::room(size_t size, quint32 source)
-{
-    if (m_characters.empty())
-        m_characters.emplace_back(std::max(firstCharacters, size), false);
-    else if (m_characters.back().room() < size)
-        m_characters.emplace_back(std::max(charactersPerBlock, size), true);
-    if (m_size == 0)
-        m_names.emplace_back(size_t(firstNames), false);
-    else if (m_size >= firstNames && ((m_size - firstNames) & namesMask) == 0)
-        m_names.emplace_back(size_t(namesMask) + 1, true);
-    LargeArray<char16_t> &characters = m_characters.back();
-    m_names.back().push_back(
-        {quint32(m_characters.size() - 1), quint32(characters.size()), quint32(size), source});
-    ++m_size;
-    return characters;
-}
-
-void MapNameBlock::appendLatin1(const char *name, qsizetype size, quint32 source)
-{
-    if (!kept(name, size))
-        return;
-    // Each byte widened, as Latin-1 is.
-    const auto *bytes = reinterpret_cast<const uchar *>(name);
-    room(size_t(size), source).append(bytes, bytes + size);
-}
-
-void MapNameBlock::append(QStringView name, quint32 source)
-{
-    if (!kept(name.utf16(), name.size()))
-        return;
-    room(size_t(name.size()), source).append(name.utf16(), name.utf16() + name.size());
-}
-
-ArchiveListing listPackMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source, QByteArray &buffer)
-{
-    ArchiveListing listing;
-    char header[packHeaderSize] = {};
-    const qsizetype headerRead = qsizetype(qMin<qint64>(size, packHeaderSize));
-    if (!readAt(fd, 0, header, headerRead)) {
-        listing.problems.append(QStringLiteral("could not be read: %1").arg(systemError(errno)));
-        return listing;
-    }
-    if (headerRead < 4 || std::memcmp(header, "PACK", 4) != 0) {
-        listing.recognised = false;
-        return listing;
-    }
-    if (headerRead < packHeaderSize) {
-        listing.problems.append(QStringLiteral("ends inside its header"));
-        return listing;
-    }
-    const qint64 offset = qFromLittleEndian<qint32>(header + 4);
-    const qint64 length = qFromLittleEndian<qint32>(header + 8);
-    if (offset < 0 || length < 0 || offset + length > size) {
-        listing.problems.append(
-            QStringLiteral("names a directory of %1 bytes at offset %2, past its end at %3 bytes")
-                .arg(length)
-                .arg(offset)
-                .arg(size));
-        return listing;
-    }
-    if (length % packEntrySize != 0)
-        listing.problems.append(
-            QStringLiteral("has a directory of %1 bytes, which is no whole number of 64-byte entries")
-                .arg(length));
-    qint64 entries = length / packEntrySize;
-    if (entries > archiveEntryLimit) {
-        listing.problems.append(limitPhrase(entries));
-        entries = archiveEntryLimit;
-    }
-    constexpr qint64 entriesPerRead = readSize / packEntrySize;
-    if (const qsizetype needed = qsizetype(qMin(entries, entriesPerRead) * packEntrySize);
-        buffer.size() < needed)
-        buffer.resize(needed);
-    char *block = buffer.data();
-    qint64 unterminated = 0;
-    for (qint64 first = 0; first < entries; first += entriesPerRead) {
-        const qint64 count = qMin(entriesPerRead, entries - first);
-        if (!readAt(fd, offset + first * packEntrySize, block, qsizetype(count * packEntrySize))) {
-            listing.problems.append(QStringLiteral("could not be read to the end of its directory"));
-            break;
-        }
-        for (qint64 i = 0; i < count; ++i) {
-            const char *name = block + i * packEntrySize;
-            const void *end = std::memchr(name, '\0', packNameSize);
-            if (!end) {
-                ++unterminated;
-                continue;
-            }
-            addIfMap(name, static_cast<const char *>(end) - name, maps, source, listing.maps);
-        }
-    }
-    if (unterminated)
-        listing.problems.append(
-            QStringLiteral("has %1 entries whose names lack their ending NUL; they were skipped")
-                .arg(unterminated));
-    return listing;
-}
-
 ArchiveListing listZipMaps(int fd, qint64 size, MapNameBlock &maps, quint32 source, QByteArray &buffer)
 {
     ArchiveListing listing;
@@ -350,15 +155,11 @@ ArchiveListing listZipMaps(int fd, qint64 size, MapNameBlock &maps, quint32 sour
         listing.problems.append(directory.problem);
         return listing;
     }
-    qint64 entries = directory.entries;
-    if (entries > archiveEntryLimit) {
-        listing.problems.append(limitPhrase(entries));
-        entries = archiveEntryLimit;
-    }
+    const qint64 entries = ArchiveEntries::withinBound(directory.entries, listing.problems);
 
     // The directory is read a buffer at a time; an entry that the buffer cuts
     // is read again from its start with the next one.
-    const qsizetype bufferRoom = qsizetype(qMin<qint64>(directory.size, readSize));
+    const qsizetype bufferRoom = qsizetype(qMin<qint64>(directory.size, ArchiveEntries::readSize));
     if (buffer.size() < bufferRoom)
         buffer.resize(bufferRoom);
     qint64 bufferStart = directory.offset;
@@ -403,7 +204,8 @@ ArchiveListing listZipMaps(int fd, qint64 size, MapNameBlock &maps, quint32 sour
         // A name is read as far as a NUL, as a C reader of the format reads it.
         const qsizetype nameSize = u16(entry + 28);
         const void *nul = std::memchr(name, '\0', size_t(nameSize));
-        addIfMap(name, nul ? static_cast<const char *>(nul) - name : nameSize, maps, source, listing.maps);
+        ArchiveEntries::addIfMap(name, nul ? static_cast<const char *>(nul) - name : nameSize, maps, source,
+                                 listing.maps);
         at += entrySize;
     }
     return listing;
