@@ -53,3 +53,8 @@ trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; rm -rf "
 xdotool windowfocus --sync "$wid"
 
 "$python" "$here/accessibility_probe.py" "$mode"
+
+# File / Close (Ctrl+C, with the focus on a list) ends it cleanly, with its
+# accessible interfaces still answering the bus as the window goes.
+xdotool key ctrl+c
+expect_exit 0
