@@ -23,10 +23,14 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # groff-base, and the package with lintian; the fleet example runs with
 # ansible-core; strace kills kezcfg apply at each of its writes in the test of
 # interrupted applies. The tests and the benchmark write zip archives with
-# libzip (found with pkgconf); the programs read them without it.
+# libzip (found with pkgconf); the programs read them without it. The
+# accessibility test reads the window as a screen reader does, over the
+# accessibility bus of at-spi2-core on a D-Bus session of its own (dbus), with
+# python3-pyatspi.
 RUN_PACKAGES := g++ cmake ninja-build qt6-base-dev fonts-liberation2
 PACKAGES := $(RUN_PACKAGES) pkgconf libzip-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-utils libx11-dev openbox \
-            dpkg-dev file desktop-file-utils appstream groff-base lintian ansible-core strace
+            dpkg-dev file desktop-file-utils appstream groff-base lintian ansible-core strace \
+            at-spi2-core dbus python3-pyatspi
 # make repo makes and signs the apt repository with reprepro and gpg; the
 # package test installs from it into a minimal Debian made with mmdebstrap.
 PACKAGES += reprepro gpg mmdebstrap

@@ -81,7 +81,14 @@ ServerConfiguration::ServerConfiguration() : m_clientArea(new QWidget)
     // fixing the window to its size hint forbids resizing by the operator.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    dmflags.setMoveHook([this](const QString &flagName, bool set) { switchDMFLAGSpinners(flagName, set); });
+    for (const FlagFamilyRow &row : flagFamilyRows) {
+        FlagFamily *family = &(this->*row.family);
+        family->setMoveHook([this, family](const QString &flagName, bool banned) {
+            if (family == &dmflags)
+                switchDMFLAGSpinners(flagName, banned);
+            m_movedFlag = MovedFlag{flagName, banned};
+        });
+    }
     connectCommands();
     setUpKeyboard();
     captionControls();
@@ -167,11 +174,34 @@ void ServerConfiguration::buildFlagPage(std::size_t k)
     for (const auto &pair :
          {std::pair(available, row.availableClicked), std::pair(banned, row.bannedClicked)}) {
         // Named first: clang cannot capture a structured binding.
+        ListBox *list = pair.first;
         const auto handler = pair.second;
-        connect(pair.first, &ListBox::mouseClicked, this, handler);
-        connect(pair.first, &ListBox::enterPressed, this, [this, handler] { (this->*handler)(doubleClick); });
+        connect(list, &ListBox::mouseClicked, this,
+                [this, k, list, handler](int clickCount) { runFlagHandler(k, list, handler, clickCount); });
+        connect(list, &ListBox::enterPressed, this,
+                [this, k, list, handler] { runFlagHandler(k, list, handler, doubleClick); });
     }
     orderTabChain();
+}
+
+void ServerConfiguration::runFlagHandler(std::size_t k, ListBox *list, FlagListHandler handler,
+                                         int clickCount)
+{
+    m_movedFlag.reset();
+    (this->*handler)(clickCount);
+    const std::optional<MovedFlag> moved = std::exchange(m_movedFlag, std::nullopt);
+    if (!moved)
+        return;
+    // The list keeps the focus after a move, so a screen reader hears a
+    // change of its description: which flag went where, and the new mask
+    // that the operator who sees the form reads in the mask column.
+    const FlagFamilyRow &row = flagFamilyRows[k];
+    const FlagFamily &family = this->*row.family;
+    const QLabel *destination =
+        moved->banned ? (this->*row.bannedLabel).get() : (this->*row.availableLabel).get();
+    list->setAccessibleDescription(
+        tr("%1 moved to %2. %3 mask: %4")
+            .arg(moved->name, destination->text(), family.caption(), family.maskField()->text()));
 }
 
 void ServerConfiguration::buildMaskColumn()

@@ -25,8 +25,9 @@
 // runs nothing), all made in connectCommands(); each flag list, through its
 // family's row in flagFamilyRows, by ListBox::mouseClicked and, as the
 // keyboard's double click, ListBox::enterPressed, made in buildFlagPage()
-// when the page is first shown. setUpKeyboard() gives the form its Tab order
-// and page keys.
+// when the page is first shown (through runFlagHandler(), which tells a
+// screen reader of the flag that moved). setUpKeyboard() gives the form its
+// Tab order and page keys.
 
 #include "app/NamedControl.h"
 #include "flags/FlagFamily.h"
@@ -44,6 +45,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
+#include <optional>
 
 class QAction;
 class QCloseEvent;
@@ -150,6 +152,10 @@ private:
     // Makes a flag page's lists and captions and wires them; once.
     void buildFlagPage(std::size_t family);
     void buildMaskColumn();
+    // Runs a flag list's double-click handler for a double click or Enter,
+    // and tells a screen reader of the flag it moved.
+    using FlagListHandler = void (ServerConfiguration::*)(int clickCount);
+    void runFlagHandler(std::size_t family, ListBox *list, FlagListHandler handler, int clickCount);
     void buildMenus();
     void connectCommands();
     void captionControls();
@@ -193,6 +199,13 @@ private:
     // that differs at the next Save was left by another writer since, and is
     // kept as a set found anew.
     QByteArray m_lastWritten;
+    // The flag that the last move moved, as the families' move hooks see it.
+    struct MovedFlag
+    {
+        QString name;
+        bool banned;
+    };
+    std::optional<MovedFlag> m_movedFlag;
 
 public:
     // The controls, named as the form names them.

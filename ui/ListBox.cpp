@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/ListBox.h"
 
+#include "ui/AdjustedAccessible.h"
+
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QStyleHints>
 #include <QStyledItemDelegate>
 #include <QToolTip>
@@ -34,10 +38,45 @@ private:
     const ListBox::NoteOf &m_noteOf;
 };
 
+// A list is named by its caption, and Qt's list says so only from the
+// caption's side; here the list names its caption too, as Qt's other
+// controls do, so that a screen reader finds either from the other.
+class CaptionedListAccessible : public AdjustedAccessible
+{
+public:
+    using AdjustedAccessible::AdjustedAccessible;
+
+    QList<QPair<QAccessibleInterface *, QAccessible::Relation>>
+    relations(QAccessible::Relation match) const override
+    {
+        auto found = AdjustedAccessible::relations(match);
+        const auto *list = static_cast<const QWidget *>(object());
+        if (!(match & QAccessible::Label) || !list || !list->parentWidget())
+            return found;
+        for (QLabel *caption : list->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
+            if (caption->buddy() == list) {
+                if (QAccessibleInterface *captionInterface = QAccessible::queryAccessibleInterface(caption))
+                    found.append({captionInterface, QAccessible::Label});
+            }
+        }
+        return found;
+    }
+};
+
+QAccessibleInterface *listBoxAccessible(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("ListBox") || !object)
+        return nullptr;
+    QAccessibleInterface *qts = AdjustedAccessible::qtInterfaceOf(object);
+    return qts ? new CaptionedListAccessible(qts) : nullptr;
+}
+
 } // namespace
 
 ListBox::ListBox(QWidget *parent) : UniformListView(parent), m_items(new TextLinesModel(this))
 {
+    static const bool accessible = (QAccessible::installFactory(listBoxAccessible), true);
+    Q_UNUSED(accessible);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setItems(m_items);
@@ -51,6 +90,9 @@ void ListBox::setItems(TextLinesModel *items)
     setModel(items);
     if (previous && previous != items && previous->parent() == this)
         delete previous;
+    else if (previous && previous != items)
+        previous->setDescriptions({});
+    describeItems();
     // A lent model may go before the list does; the list is then empty.
     if (items->parent() != this) {
         m_lenderWatch = connect(items, &QObject::destroyed, this, [this] {
@@ -207,6 +249,16 @@ void ListBox::mouseReleaseEvent(QMouseEvent *event)
 void ListBox::setItemToolTips(std::function<QString(const QString &)> toolTipOf)
 {
     m_toolTipOf = std::move(toolTipOf);
+    describeItems();
+}
+
+void ListBox::describeItems()
+{
+    if (!m_toolTipOf && !m_noteOf)
+        return;
+    // A lent model may outlive the list.
+    m_items->setDescriptions(
+        [list = QPointer<ListBox>(this)](int row) { return list ? list->itemToolTip(row) : QString(); });
 }
 
 QString ListBox::itemToolTip(int index) const
@@ -224,6 +276,7 @@ void ListBox::setItemNotes(NoteOf noteOf)
     if (!m_noteOf)
         setItemDelegate(new NoteDelegate(this, m_noteOf));
     m_noteOf = std::move(noteOf);
+    describeItems();
     refreshNotes();
 }
 

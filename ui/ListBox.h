@@ -46,7 +46,9 @@ public:
     bool remove(const QString &text);
     void removeAll();
 
-    // Gives each item a tooltip made from its text when it is asked for.
+    // Gives each item a tooltip made from its text when it is asked for;
+    // the tooltip (with the item's note) is also the item's accessible
+    // description, so that a screen reader says what a pointer shows.
     void setItemToolTips(std::function<QString(const QString &itemText)> toolTipOf);
     QString itemToolTip(int index) const;
 
@@ -72,6 +74,7 @@ protected:
     void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
 
 private:
+    void describeItems();
     void countPress(const QMouseEvent *event, bool toolkitDoubleClick);
     bool onItem(const QMouseEvent *event) const;
 

@@ -2,6 +2,7 @@
 #include "ui/StatusBar.h"
 
 #include <QAccessibleWidget>
+#include <QTimer>
 
 namespace {
 
@@ -12,10 +13,14 @@ class StatusBarAccessible : public QAccessibleWidget
 public:
     explicit StatusBarAccessible(StatusBar *bar) : QAccessibleWidget(bar, QAccessible::StatusBar) {}
 
+    // Before any command has run the bar is empty, and is named for what
+    // it is.
     QString text(QAccessible::Text kind) const override
     {
-        if (kind == QAccessible::Name)
-            return static_cast<const StatusBar *>(widget())->statusText();
+        if (kind == QAccessible::Name) {
+            const QString status = static_cast<const StatusBar *>(widget())->statusText();
+            return status.isEmpty() ? widget()->accessibleName() : status;
+        }
         return QAccessibleWidget::text(kind);
     }
 };
@@ -35,6 +40,25 @@ StatusBar::StatusBar(QWidget *parent) : QLabel(parent)
     Q_UNUSED(accessible);
     setTextFormat(Qt::PlainText);
     setBevelStyle(Bevel::Lowered);
+    // A label with no accessible name of its own reports every new text
+    // at once; this one reports the text a command leaves, in reportChange().
+    setAccessibleName(tr("Status"));
+}
+
+void StatusBar::setStatusText(const QString &text)
+{
+    if (text == statusText())
+        return;
+    setText(text);
+    if (!std::exchange(m_reportPending, true))
+        QTimer::singleShot(0, this, &StatusBar::reportChange);
+}
+
+void StatusBar::reportChange()
+{
+    m_reportPending = false;
+    QAccessibleEvent changed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void StatusBar::setBevelStyle(Bevel bevel)

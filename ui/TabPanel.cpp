@@ -29,6 +29,7 @@ void TabPanel::setPanelLabels(const QStringList &captions)
         m_tabs->removeTab(0);
     for (const QString &caption : captions)
         m_tabs->addTab(caption);
+    namePages();
     showOnly(m_tabs->currentIndex());
 }
 
@@ -45,6 +46,7 @@ void TabPanel::addPanel(QWidget *page, const QRect &bounds)
     page->setParent(this);
     page->setGeometry(bounds);
     m_pages.append(page);
+    namePages();
     placeFrame();
     showOnly(m_tabs->currentIndex());
 }
@@ -69,6 +71,14 @@ void TabPanel::showOnly(int index)
         emit aboutToShowPanel(index);
     for (int i = 0; i < m_pages.size(); ++i)
         m_pages[i]->setVisible(i == index);
+}
+
+void TabPanel::namePages()
+{
+    // A screen reader that meets a page's controls names the page they are
+    // on after its tab, as the operator who sees the tab does.
+    for (int i = 0; i < m_pages.size() && i < m_tabs->count(); ++i)
+        m_pages[i]->setAccessibleName(m_tabs->tabText(i));
 }
 
 void TabPanel::placeFrame()

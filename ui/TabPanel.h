@@ -35,6 +35,7 @@ protected:
 
 private:
     void showOnly(int index);
+    void namePages();
     void placeFrame();
 
     QTabBar *m_tabs;

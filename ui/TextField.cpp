@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ui/TextField.h"
 
+#include "ui/AdjustedAccessible.h"
+
 #include <QValidator>
 #include <limits>
 
@@ -30,8 +32,38 @@ private:
     TextField *m_field;
 };
 
+namespace {
+
+// Qt reports a read-only line edit as editable and read-only at once; a
+// screen reader then offers to type where nothing can be typed.
+class FieldAccessible : public AdjustedAccessible
+{
+public:
+    using AdjustedAccessible::AdjustedAccessible;
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = AdjustedAccessible::state();
+        if (state.readOnly)
+            state.editable = false;
+        return state;
+    }
+};
+
+QAccessibleInterface *textFieldAccessible(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("TextField") || !object)
+        return nullptr;
+    QAccessibleInterface *qts = AdjustedAccessible::qtInterfaceOf(object);
+    return qts ? new FieldAccessible(qts) : nullptr;
+}
+
+} // namespace
+
 TextField::TextField(QWidget *parent) : QLineEdit(parent)
 {
+    static const bool accessible = (QAccessible::installFactory(textFieldAccessible), true);
+    Q_UNUSED(accessible);
     setValidator(new TextFieldFilter(this));
     // QLineEdit would silently cut a longer text at 32767 characters.
     setMaxLength(std::numeric_limits<int>::max());

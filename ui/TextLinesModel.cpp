@@ -22,6 +22,8 @@ QVariant TextLinesModel::data(const QModelIndex &index, int role) const
         return {};
     if (role == Qt::DisplayRole || role == Qt::EditRole)
         return m_lines.at(index.row()).toString();
+    if (role == Qt::AccessibleDescriptionRole && m_describe)
+        return m_describe(index.row());
     return {};
 }
 

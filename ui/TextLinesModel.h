@@ -4,6 +4,7 @@
 #include "text/TextLines.h"
 
 #include <QAbstractListModel>
+#include <functional>
 
 // The items of a list as a model: one row for each line of a TextLines,
 // shown as its text. The operations are a list's, by index and by text.
@@ -19,6 +20,10 @@ public:
     // out; this answers without the general model's checks.
     QModelIndex index(int row, int column = 0, const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+    // What a screen reader is told of a row beyond its text, asked for when
+    // it is needed; none when describe is empty.
+    void setDescriptions(std::function<QString(int row)> describe) { m_describe = std::move(describe); }
 
     const TextLines &lines() const { return m_lines; }
     qsizetype size() const { return m_lines.size(); }
@@ -38,4 +43,5 @@ public:
 
 private:
     TextLines m_lines;
+    std::function<QString(int row)> m_describe;
 };
