@@ -302,8 +302,7 @@ bool Reader::readMapList(MapListSwitch switched)
         return true;
     case FileOutcome::NotRead:
         warn(QStringLiteral("maplist.txt cannot be read: %1; Open stopped at server.cfg line %2.")
-                 .arg(m_mapFile->reason)
-                 .arg(m_lineNumber));
+                 .arg(m_mapFile->reason, QString::number(m_lineNumber)));
         m_form.removeAllMapItems();
         return false;
     }

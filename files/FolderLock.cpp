@@ -172,8 +172,8 @@ std::optional<QString> FolderLock::lockFile(std::chrono::milliseconds wait,
             return QStringLiteral(
                        "the lock file %1 in %2 is stale: %3 left it %4 minutes ago; remove it once no "
                        "apply runs there; nothing was written")
-                .arg(name, QDir::currentPath(), holder)
-                .arg(since.secsTo(QDateTime::currentDateTime()) / 60);
+                .arg(name, QDir::currentPath(), holder,
+                     QString::number(since.secsTo(QDateTime::currentDateTime()) / 60));
         if (deadline.hasExpired())
             return QStringLiteral("%1 still holds the lock file %2 in %3 after %4 s; nothing was written")
                 .arg(holder, name, QDir::currentPath(), seconds(wait));

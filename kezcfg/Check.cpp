@@ -112,9 +112,8 @@ void Checker::checkLine(int number, const QString &line)
     if (const int first = m_firstLineOfKey.value(setting)) {
         warn(file, number,
              QStringLiteral("\"%1\" comes again (first at line %2): %3")
-                 .arg(setting)
-                 .arg(first)
-                 .arg(std::holds_alternative<MaskSetting>(key->target)
+                 .arg(setting, QString::number(first),
+                      std::holds_alternative<MaskSetting>(key->target)
                           ? QStringLiteral("the flags of both lines are set")
                           : QStringLiteral("the later line counts")));
     } else {

@@ -83,8 +83,7 @@ void Checker::followExec(const QString &name, int depth, QStringList &found)
         for (qsizetype i = 0; i < lines.size(); ++i) {
             for (const QString &setting : settingsRun(lines[i], depth, true))
                 found.append(QStringLiteral("%1 exec %2: %3 line %4")
-                                 .arg(setting.section(u' ', 0, 0), name, path)
-                                 .arg(i + 1));
+                                 .arg(setting.section(u' ', 0, 0), name, path, QString::number(i + 1)));
         }
         return;
     }

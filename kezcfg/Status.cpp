@@ -3,8 +3,8 @@
 // from a folder's server.cfg. Sends nothing but the status query.
 #include "Commands.h"
 
-#include "flags/FamilyNames.h"
 #include "FileSettings.h"
+#include "flags/FamilyNames.h"
 #include "serverquery/RemoteConsole.h"
 
 #include "configfiles/ConfigurationLines.h"
@@ -50,9 +50,7 @@ void compare(Server &server, const QHash<QString, FileSetting> &file,
         if (!announced || runsAs(it.key(), *announced, it->value))
             continue;
         QString line = QStringLiteral("%1: the server has \"%2\", server.cfg line %3 has \"%4\"")
-                           .arg(it.key(), *announced)
-                           .arg(it->line)
-                           .arg(it->value);
+                           .arg(it.key(), *announced, QString::number(it->line), it->value);
         if (const std::optional<std::size_t> family = familyOfVariable(it.key())) {
             const FlagCatalogue catalogue = buildCatalogue(*FlagTables::families[*family]);
             const QStringList running = flagNamesIn(catalogue, qint32(announced->toDouble()));
@@ -122,9 +120,7 @@ QString textOf(const Server &server)
                             answer.value(u"maxclients").value_or(QStringLiteral("?")));
     for (const StatusAnswer::Player &player : answer.players)
         text += QStringLiteral("  player %1  score %2  ping %3\n")
-                    .arg(player.name)
-                    .arg(player.score)
-                    .arg(player.ping);
+                    .arg(player.name, QString::number(player.score), QString::number(player.ping));
     for (const auto &[key, value] : answer.info) {
         QString shown = value;
         if (const std::optional<std::size_t> family = familyOfVariable(key)) {

@@ -6,6 +6,7 @@
 #include "text/InputBounds.h"
 #include "text/OutsideText.h"
 
+#include <QLocale>
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
@@ -132,20 +133,19 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, c
                 send(progress);
         }
     }
+    // Every value in one arg(): a name the server's file gave may hold "%1",
+    // which a later arg() would fill.
+    const QString seconds = QString::number(call.seconds, 'g', QLocale::FloatingPointShortest);
     for (Progress &progress : running) {
         if (waiting(progress))
             progress.console->error =
                 progress.next == 0 && progress.heard == 0
                     ? QStringLiteral("its console did not answer \"%1\" within %2 s")
-                          .arg(commands[progress.next])
-                          .arg(call.seconds)
+                          .arg(commands[progress.next], seconds)
                     : QStringLiteral("its console answered %1 of %2 commands within %3 s (%4 datagrams), "
                                      "not yet \"%5\"")
-                          .arg(progress.next)
-                          .arg(commands.size())
-                          .arg(call.seconds)
-                          .arg(progress.heard)
-                          .arg(commands[progress.next]);
+                          .arg(QString::number(progress.next), QString::number(commands.size()), seconds,
+                               QString::number(progress.heard), commands[progress.next]);
     }
 }
 

@@ -112,6 +112,12 @@ void TestStatus::aNonAnswerIsNoAgreement_data()
     QTest::newRow("escapes in the info string")
         << header + "\\hostname\\\x1b]0;owned\x07\\mapname\\q2dm1\n0 5 \"\x1b[2J\"\n"
         << 1 << "127.0.0.1:28101: \\x1b]0;owned\\x07, map q2dm1, 1 of ? players\n  player \\x1b[2J  score 0";
+    // A name or value that holds "%2" is printed as it stands, not filled in.
+    QTest::newRow("per cent signs") << header + "\\hostname\\%3%4\\mapname\\q2dm1\n7 50 \"%2%3\"\n"
+                                    << 1 << "  player %2%3  score 7  ping 50\n";
+    QTest::newRow("a per cent sign in a difference")
+        << header + "\\hostname\\%3%4\\mapname\\q2dm1\n"
+        << 1 << "hostname: the server has \"%3%4\", server.cfg line 9 has \"<your server name here>\"";
 }
 
 // A fake server on a port of its own answers the query with each datagram.
