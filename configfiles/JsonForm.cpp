@@ -228,15 +228,16 @@ void applyKey(ServerForm &form, const QString &key, const QJsonValue &value)
         values.maps = std::move(maps);
     } else if (key == QLatin1String(familiesKey)) {
         expectType(key, value, QJsonValue::Array, "a list");
-        // Two entries for one family would leave the earlier one lost unseen.
-        QSet<QString> given;
+        // Two entries for one family, however each names it, would leave the
+        // earlier one lost unseen.
+        QSet<std::size_t> given;
         for (const QJsonValue &entry : value.toArray()) {
-            const QString variable = entry.toObject().value(u"variable").toString().toLower();
-            if (familyOfVariable(variable)) {
-                if (given.contains(variable))
-                    throw Refusal{QStringLiteral("\"families\" has two entries for %1").arg(variable)};
-                given.insert(variable);
-            }
+            expectType(QStringLiteral("families"), entry, QJsonValue::Object, "a list of objects");
+            const std::size_t family = familyOfEntry(entry.toObject());
+            if (given.contains(family))
+                throw Refusal{QStringLiteral("\"families\" has two entries for %1")
+                                  .arg(QString::fromUtf16(form.families[family].table().variable))};
+            given.insert(family);
             applyFamily(form, entry);
         }
     } else if (key == QLatin1String(motdKey)) {

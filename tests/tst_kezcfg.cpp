@@ -605,6 +605,10 @@ void TestKezcfg::applyRefusesAndTouchesNothing_data()
         << QByteArray(
                R"({"families": [{"variable": "fragban", "mask": 0}, {"variable": "FRAGBAN", "mask": 1}]})")
         << "\"families\" has two entries for fragban;";
+    QTest::newRow("family twice, by caption and by variable")
+        << QByteArray(R"({"families": [{"caption": "Weapon Ban", "flags": []}, {"variable": "weaponban",
+                        "mask": 1}]})")
+        << "\"families\" has two entries for weaponban;";
     QTest::newRow("motd escape") << QByteArray(R"({"motd": "Hi\nthere \u001b[2J"})")
                                  << "\"motd\" line 2 holds the control character \\x1b; the message of the "
                                     "day takes tab and line feed only;";
