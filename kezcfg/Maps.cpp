@@ -12,7 +12,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -107,9 +106,6 @@ int maps(const MapsOptions &options)
         printJson(game);
     else
         printText(game);
-    // The listing reaches a pipe or a file before any line on standard
-    // error, as a reader of both in one stream expects.
-    std::fflush(stdout);
     if (!json)
         printProblems(game);
     if (!game.hasGameData())

@@ -26,11 +26,12 @@ void printOut(QByteArrayView bytes)
 
 void printErr(QStringView text)
 {
-    write(stderr, text.toUtf8());
+    printErr(QByteArrayView(text.toUtf8()));
 }
 
 void printErr(QByteArrayView bytes)
 {
+    std::fflush(stdout);
     write(stderr, bytes);
 }
 
@@ -38,7 +39,7 @@ void notice(const QString &message)
 {
     // Made printable as a whole: a message quotes file names, keys and values
     // from outside, and one NUL in them must not end it.
-    write(stderr, "kezcfg: " + printable(message).toUtf8() + '\n');
+    printErr(QByteArrayView("kezcfg: " + printable(message).toUtf8() + '\n'));
 }
 
 int failure(const QString &message)

@@ -22,7 +22,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -249,7 +248,6 @@ int status(const StatusOptions &options, const CallDeadline *given, RemoteConsol
         for (const Server &server : servers)
             printOut(textOf(server));
     }
-    std::fflush(stdout);
     for (const Server &server : servers) {
         if (!server.answer)
             failure(QStringLiteral("%1: %2").arg(server.name, server.error));

@@ -6,7 +6,6 @@
 #include "text/InputBounds.h"
 #include "text/OutsideText.h"
 
-#include <QLocale>
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
@@ -135,7 +134,7 @@ void RemoteConsoles::run(const QString &password, const QStringList &commands, c
     }
     // Every value in one arg(): a name the server's file gave may hold "%1",
     // which a later arg() would fill.
-    const QString seconds = QString::number(call.seconds, 'g', QLocale::FloatingPointShortest);
+    const QString seconds = QString::number(call.seconds);
     for (Progress &progress : running) {
         if (waiting(progress))
             progress.console->error =

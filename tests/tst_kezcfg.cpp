@@ -120,6 +120,7 @@ private slots:
     void commands_data();
     void commands();
     void jsonHoldsWhatShowPrints();
+    void aFailureFollowsWhatWasPrinted();
     void applyWritesOnlyWhatChanges();
     void applyRefusesAndTouchesNothing_data();
     void applyRefusesAndTouchesNothing();
@@ -483,6 +484,25 @@ void TestKezcfg::commands()
     QCOMPARE(QString::fromUtf8(kezcfg.readAllStandardError()), error);
     QCOMPARE(kezcfg.exitStatus(), QProcess::NormalExit);
     QCOMPARE(kezcfg.exitCode(), status);
+}
+
+// Standard output and error in one pipe, as a playbook logs them: the form
+// as far as Open read it, then why it stopped.
+void TestKezcfg::aFailureFollowsWhatWasPrinted()
+{
+    WorkingDirectory dir;
+    QFile file("server.cfg");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("set hostname \"Frag Night\"\nset maxclients lots\n");
+    file.close();
+    QProcess kezcfg;
+    kezcfg.setProcessChannelMode(QProcess::MergedChannels);
+    kezcfg.start(QStringLiteral(KEZCFG), {"show"});
+    QVERIFY(kezcfg.waitForFinished(20000));
+    const QByteArray output = kezcfg.readAll();
+    QVERIFY2(output.startsWith("Server name:         Frag Night\n"), output.constData());
+    QVERIFY2(output.contains("\nkezcfg: server.cfg line 2 in \".\" "), output.constData());
+    QVERIFY2(output.endsWith("so File / Open stops there\n"), output.constData());
 }
 
 void TestKezcfg::jsonHoldsWhatShowPrints()
