@@ -128,8 +128,7 @@ void applyFamily(ServerForm &form, const QJsonValue &entry)
             const QString text = textOf(variable + QStringLiteral(": flags"), name);
             const QuakeFlag *flag = findFlag(selection.catalogue(), text);
             if (!flag)
-                throw Refusal{QStringLiteral("%1 has no flag \"%2\"%3")
-                                  .arg(caption, text, didYouMean(text, flagNamesOf(selection.catalogue())))};
+                throw Refusal{noFlagNamed(selection.table(), selection.catalogue(), text)};
             selection.set(flag->getFlagName());
         }
     }

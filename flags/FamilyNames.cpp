@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "flags/FamilyNames.h"
 
+#include "text/NearestName.h"
+
 #include <QStringList>
 
 std::optional<std::size_t> familyNamed(QStringView name)
@@ -46,4 +48,10 @@ QStringList flagNamesOf(const FlagCatalogue &catalogue)
     for (const QuakeFlag &flag : catalogue)
         names.append(flag.getFlagName());
     return names;
+}
+
+QString noFlagNamed(const FlagTable &table, const FlagCatalogue &catalogue, const QString &name)
+{
+    return QStringLiteral("%1 has no flag \"%2\"%3")
+        .arg(QString::fromUtf16(table.caption), name, didYouMean(name, flagNamesOf(catalogue)));
 }

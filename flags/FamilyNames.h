@@ -20,3 +20,6 @@ QString familyVariables();
 QStringList familyNames();
 // The flag names of a catalogue, for "did you mean".
 QStringList flagNamesOf(const FlagCatalogue &catalogue);
+// "Weapon Ban has no flag "NAME"; did you mean ...?", for a name that
+// catalogue, of the family table, does not hold.
+QString noFlagNamed(const FlagTable &table, const FlagCatalogue &catalogue, const QString &name);

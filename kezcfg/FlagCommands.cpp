@@ -100,9 +100,7 @@ int encode(const EncodeOptions &options)
     for (const QString &name : options.flags) {
         const QuakeFlag *flag = findFlag(catalogue, name);
         if (!flag)
-            return failure(
-                QStringLiteral("%1 has no flag \"%2\"%3")
-                    .arg(QString::fromUtf16(table.caption), name, didYouMean(name, flagNamesOf(catalogue))));
+            return failure(noFlagNamed(table, catalogue, name));
         mask |= quint32(flag->getFlagValue());
     }
     printOut(QString::number(qint32(mask)) + u'\n');

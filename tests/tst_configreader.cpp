@@ -450,6 +450,18 @@ void TestConfigReader::diagnosticsQuoteLinesSafely()
     QVERIFY(written[0].contains("line 1 \"set maxclients \\x1b]0;owned\\x07xxx"));
     QVERIFY(written[0].contains("100025 characters, the first 200 shown"));
     QVERIFY(!written[0].contains(QChar(0x1b)) && !written[0].contains(QChar(0x07)));
+
+    // A character of two UTF-16 units across the cut is left out whole.
+    put("server.cfg",
+        "set maxclients " + QByteArray(184, 'x') + "\xf0\x9f\x98\x80" + QByteArray(10, 'y') + "\n");
+    {
+        DiagnosticLines stderrLines;
+        readConfiguration(form);
+        written = DiagnosticLines::lines();
+    }
+    QCOMPARE(written.size(), 1);
+    QVERIFY2(written[0].contains(QByteArray(184, 'x') + "\" (211 characters, the first 199 shown)"),
+             qPrintable(written[0]));
 }
 
 void TestConfigReader::stopsSayWhatIsInTheWay_data()

@@ -15,7 +15,9 @@ void warn(const QString &text)
 
 QString quoted(QStringView line)
 {
-    constexpr qsizetype shown = InputBounds::quotedFileLine;
+    qsizetype shown = InputBounds::quotedFileLine;
+    if (line.size() > shown && line[shown - 1].isHighSurrogate())
+        --shown; // never half a character
     QString text = u'"' + printableBetweenQuotes(line.first(qMin(line.size(), shown))) + u'"';
     if (line.size() > shown)
         text += QStringLiteral(" (%1 characters, the first %2 shown)").arg(line.size()).arg(shown);
