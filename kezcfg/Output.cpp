@@ -9,6 +9,8 @@ namespace {
 
 void write(std::FILE *stream, QByteArrayView bytes)
 {
+    if (bytes.isEmpty())
+        return; // an empty view may hold no address, which fwrite must not be given
     std::fwrite(bytes.data(), 1, size_t(bytes.size()), stream);
 }
 
